@@ -1,0 +1,2 @@
+#pragma once
+// Resource identifiers shared by the .rc files and the code.

@@ -1,0 +1,88 @@
+# Shared by the run, test and bench scripts: packages, build, Wine prefix and display.
+# Source it; it defines functions only.
+
+SUNDOWN_ROOT=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
+SUNDOWN_PACKAGES="cmake g++-mingw-w64-x86-64-posix mingw-w64-tools wine wine64 xvfb xdotool imagemagick googletest x11-utils"
+
+# Installs what is missing (Debian). Needs root or sudo only when something is missing.
+sundown_install_packages() {
+    local missing=()
+    for p in $SUNDOWN_PACKAGES; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    echo "Installing: ${missing[*]}"
+    local sudo=""
+    [ "$(id -u)" -ne 0 ] && sudo="sudo"
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get update -qq
+    $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" </dev/null
+}
+
+# Configures and builds. $1: preset (mingw-debug or mingw-release). SUNDOWN_BUILD_DIR, when set,
+# builds in that folder instead of the preset's own (lets several checkouts share a machine).
+sundown_build() {
+    local preset=$1
+    cd "$SUNDOWN_ROOT"
+    if [ -n "${SUNDOWN_BUILD_DIR:-}" ]; then
+        BUILD_DIR=$SUNDOWN_BUILD_DIR
+        local type=Debug
+        [ "$preset" = mingw-release ] && type=Release
+        cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$SUNDOWN_ROOT/cmake/mingw-w64-x86_64.cmake" \
+            -DCMAKE_BUILD_TYPE=$type >/dev/null
+        cmake --build "$BUILD_DIR" -j "$(nproc)"
+    else
+        BUILD_DIR=$SUNDOWN_ROOT/build/$preset
+        cmake --preset "$preset" >/dev/null
+        cmake --build --preset "$preset" -j "$(nproc)"
+    fi
+}
+
+# Starts Xvfb on a free display when $1 is "always" or there is no display.
+sundown_start_display() {
+    XVFB_PID=""
+    if [ "${1:-}" != always ] && [ -n "${DISPLAY:-}" ]; then
+        return 0
+    fi
+    local n
+    for n in $(seq 90 140); do
+        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
+            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
+            XVFB_PID=$!
+            export DISPLAY=":$n"
+            local i
+            for i in $(seq 50); do
+                [ -e /tmp/.X11-unix/X$n ] && return 0
+                sleep 0.1
+            done
+        fi
+    done
+    echo "Could not start Xvfb" >&2
+    return 1
+}
+
+sundown_stop_display() {
+    [ -n "${XVFB_PID:-}" ] && kill "$XVFB_PID" 2>/dev/null && wait "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
+}
+
+# Points Wine at prefix $1 (made once, reused) and warms its wineserver and services with their
+# output on /dev/null, so nothing started later holds a caller's pipe open.
+sundown_start_wine() {
+    export WINEPREFIX=$1
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    if [ ! -f "$WINEPREFIX/system.reg" ]; then
+        mkdir -p "$WINEPREFIX"
+        wine wineboot --init >/dev/null 2>&1 </dev/null
+        wineserver -w
+    fi
+    wineserver -p >/dev/null 2>&1 </dev/null &
+    wine cmd /c exit >/dev/null 2>&1 </dev/null
+}
+
+sundown_stop_wine() {
+    [ -n "${WINEPREFIX:-}" ] && wineserver -k >/dev/null 2>&1
+    [ -n "${WINEPREFIX:-}" ] && wineserver -w >/dev/null 2>&1
+    true
+}

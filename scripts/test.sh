@@ -1,0 +1,26 @@
+#!/usr/bin/env bash
+# Builds Sundown and every test, then runs them all under Wine and Xvfb.
+# Usage: scripts/test.sh [mingw-debug|mingw-release] [extra ctest arguments]
+set -euo pipefail
+source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
+
+preset=mingw-debug
+if [ $# -gt 0 ] && [[ $1 == mingw-* ]]; then
+    preset=$1
+    shift
+fi
+
+sundown_install_packages
+sundown_build "$preset"
+
+cleanup() {
+    sundown_stop_wine
+    sundown_stop_display
+}
+trap cleanup EXIT
+# The tests get a display and a Wine prefix of their own, never the user's.
+sundown_start_display always
+sundown_start_wine "$BUILD_DIR/wineprefix"
+
+cd "$BUILD_DIR"
+ctest --output-on-failure --timeout 600 "$@"
