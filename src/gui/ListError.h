@@ -1,0 +1,12 @@
+#pragma once
+// An index outside a list's items.
+#include "gui/Exception.h"
+
+class EListError : public Exception {
+public:
+    using Exception::Exception;
+    // "List index out of bounds (%d)"
+    static EListError IndexOutOfBounds(int index) {
+        return EListError(Format("List index out of bounds (%d)", index));
+    }
+};
