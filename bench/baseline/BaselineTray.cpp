@@ -1,0 +1,121 @@
+// The least a program of Sundown's kind can cost: one hidden window, a notification-area icon, a
+// message loop and a clock tick every 450 ms. The benchmark measures Sundown.exe against it.
+//
+// Command line (all optional):
+//   /flash  show the window at start and hide it once the icon is in the tray, the way Sundown
+//           does at its first activation (lets the runner check its own hide detection).
+// When the event named in SUNDOWN_BENCH_READY_EVENT exists, it is set once the icon is added.
+#include <windows.h>
+#include <shellapi.h>
+#include <cstring>
+#include <memory>
+
+namespace {
+
+constexpr char kClassName[] = "TfrmSundownBaseline";
+constexpr UINT kTrayMessage = WM_APP + 1;
+constexpr UINT kInstanceCommand = WM_USER + 1; // same hand-over message as Sundown
+constexpr WPARAM kCommandExit = 3;
+constexpr UINT_PTR kClockTimer = 1;
+constexpr UINT kClockInterval = 450;
+
+struct HandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct WindowDestroyer {
+    void operator()(HWND w) const { DestroyWindow(w); }
+};
+using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
+
+void RemoveTrayIcon(HWND wnd) {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = wnd;
+    nid.uID = 1;
+    Shell_NotifyIconA(NIM_DELETE, &nid);
+}
+
+LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_TIMER: {
+        // What a clock does on each tick when nobody looks at it: read the time of day.
+        SYSTEMTIME now;
+        GetLocalTime(&now);
+        return 0;
+    }
+    case kInstanceCommand:
+        if (wParam == kCommandExit)
+            DestroyWindow(wnd);
+        return 0;
+    case WM_ENDSESSION:
+        DestroyWindow(wnd);
+        return 0;
+    case WM_DESTROY:
+        KillTimer(wnd, kClockTimer);
+        RemoveTrayIcon(wnd);
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(wnd, msg, wParam, lParam);
+}
+
+bool AddTrayIcon(HWND wnd) {
+    NOTIFYICONDATAA nid{};
+    nid.cbSize = sizeof nid;
+    nid.hWnd = wnd;
+    nid.uID = 1;
+    nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
+    nid.uCallbackMessage = kTrayMessage;
+    nid.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    std::strcpy(nid.szTip, "Sundown baseline");
+    return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
+}
+
+void SignalReady() {
+    char name[MAX_PATH];
+    DWORD n = GetEnvironmentVariableA("SUNDOWN_BENCH_READY_EVENT", name, sizeof name);
+    if (n == 0 || n >= sizeof name)
+        return;
+    UniqueHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
+    if (ready)
+        SetEvent(ready.get());
+}
+
+} // namespace
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
+    const bool flash = cmdLine && std::strstr(cmdLine, "/flash") != nullptr;
+
+    WNDCLASSA wc{};
+    wc.lpfnWndProc = WindowProc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    wc.lpszClassName = kClassName;
+    if (!RegisterClassA(&wc))
+        return 1;
+    UniqueWindow wnd(CreateWindowExA(0, kClassName, "Sundown baseline", WS_POPUP, 0, 0, 200, 100,
+                                     nullptr, nullptr, instance, nullptr));
+    if (!wnd)
+        return 1;
+    if (flash) {
+        ShowWindow(wnd.get(), SW_SHOW);
+        UpdateWindow(wnd.get());
+    }
+    if (!AddTrayIcon(wnd.get()))
+        return 1;
+    SetTimer(wnd.get(), kClockTimer, kClockInterval, nullptr);
+    if (flash)
+        ShowWindow(wnd.get(), SW_HIDE);
+    SignalReady();
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    wnd.release(); // destroyed by the exit command, which ended the loop
+    return 0;
+}

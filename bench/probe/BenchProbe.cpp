@@ -1,0 +1,227 @@
+// Starts a tray program, times its start-up and reads its memory and idle CPU from the Windows
+// side. Prints one "key=value" per line on standard output; the runner parses them.
+//
+//   BenchProbe --exe PATH --class NAME --ready hide|event [--settle-ms N] [--idle-ms N]
+//              [--timeout-ms N] [--token TEXT] [-- ARGS...]
+//
+// --ready hide:  start-up ends when the program's window of class NAME has been seen visible
+//                and then hidden (Sundown shows its main window and hides it to the tray).
+// --ready event: start-up ends when the program sets the event named in its environment
+//                variable SUNDOWN_BENCH_READY_EVENT (the baseline does so once its icon is added).
+// Both modes poll the window the same way, so the probe costs the measured program the same.
+// --token is put in the program's environment as SUNDOWN_BENCH_CHILD so the runner can find
+// the process from the Linux side. Phases are announced as "phase=..." lines as they happen.
+// The program is ended with WM_USER + 1, wParam 3 (the hand-over exit), or killed after 10 s.
+#include <windows.h>
+#include <psapi.h>
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <string>
+
+namespace {
+
+struct HandleCloser {
+    void operator()(HANDLE h) const {
+        if (h && h != INVALID_HANDLE_VALUE)
+            CloseHandle(h);
+    }
+};
+using UniqueHandle = std::unique_ptr<void, HandleCloser>;
+
+struct Options {
+    std::string exe;
+    std::string windowClass;
+    bool readyOnEvent = false;
+    DWORD settleMs = 3000;
+    DWORD idleMs = 20000;
+    DWORD timeoutMs = 60000;
+    std::string token;
+    std::string args;
+};
+
+void Out(const char* key, const char* fmt, ...) {
+    std::printf("%s=", key);
+    va_list ap;
+    va_start(ap, fmt);
+    std::vprintf(fmt, ap);
+    va_end(ap);
+    std::printf("\n");
+    std::fflush(stdout);
+}
+
+[[noreturn]] void Fail(const char* what) {
+    Out("error", "%s (error %lu)", what, GetLastError());
+    std::exit(2);
+}
+
+bool ParseOptions(int argc, char** argv, Options& o) {
+    std::string ready;
+    for (int i = 1; i < argc; ++i) {
+        std::string a = argv[i];
+        auto next = [&]() -> std::string { return i + 1 < argc ? argv[++i] : std::string(); };
+        if (a == "--exe")
+            o.exe = next();
+        else if (a == "--class")
+            o.windowClass = next();
+        else if (a == "--ready")
+            ready = next();
+        else if (a == "--settle-ms")
+            o.settleMs = std::strtoul(next().c_str(), nullptr, 10);
+        else if (a == "--idle-ms")
+            o.idleMs = std::strtoul(next().c_str(), nullptr, 10);
+        else if (a == "--timeout-ms")
+            o.timeoutMs = std::strtoul(next().c_str(), nullptr, 10);
+        else if (a == "--token")
+            o.token = next();
+        else if (a == "--") {
+            for (++i; i < argc; ++i)
+                o.args += std::string(" ") + argv[i];
+        } else
+            return false;
+    }
+    if (ready != "hide" && ready != "event")
+        return false;
+    o.readyOnEvent = ready == "event";
+    return !o.exe.empty() && !o.windowClass.empty();
+}
+
+double Millis(LARGE_INTEGER from, LARGE_INTEGER to) {
+    LARGE_INTEGER f;
+    QueryPerformanceFrequency(&f);
+    return double(to.QuadPart - from.QuadPart) * 1000.0 / double(f.QuadPart);
+}
+
+// Kernel plus user time of the process, in milliseconds.
+double CpuMillis(HANDLE process) {
+    FILETIME created, exited, kernel, user;
+    if (!GetProcessTimes(process, &created, &exited, &kernel, &user))
+        Fail("GetProcessTimes");
+    auto ticks = [](FILETIME t) { return (ULONGLONG(t.dwHighDateTime) << 32) | t.dwLowDateTime; };
+    return double(ticks(kernel) + ticks(user)) / 10000.0;
+}
+
+// The program's top-level window of the class, or null.
+HWND FindProgramWindow(const Options& o, DWORD pid) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, o.windowClass.c_str(), nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid)
+            return w;
+    }
+    return nullptr;
+}
+
+void EndProgram(const Options& o, const PROCESS_INFORMATION& pi) {
+    HWND w = FindProgramWindow(o, pi.dwProcessId);
+    DWORD_PTR result = 0;
+    if (w && SendMessageTimeoutA(w, WM_USER + 1, 3, 0, SMTO_ABORTIFHUNG, 10000, &result) &&
+        WaitForSingleObject(pi.hProcess, 10000) == WAIT_OBJECT_0) {
+        DWORD code = 0;
+        GetExitCodeProcess(pi.hProcess, &code);
+        Out("ended", "exit-command code %lu", code);
+        return;
+    }
+    TerminateProcess(pi.hProcess, 1);
+    WaitForSingleObject(pi.hProcess, 10000);
+    Out("ended", "killed");
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    Options o;
+    if (!ParseOptions(argc, argv, o)) {
+        std::fprintf(stderr, "usage: BenchProbe --exe PATH --class NAME --ready hide|event "
+                             "[--settle-ms N] [--idle-ms N] [--timeout-ms N] [--token T] "
+                             "[-- ARGS]\n");
+        return 2;
+    }
+
+    std::string eventName = "SundownBenchReady-" + std::to_string(GetCurrentProcessId());
+    UniqueHandle ready(CreateEventA(nullptr, TRUE, FALSE, eventName.c_str()));
+    if (!ready)
+        Fail("CreateEvent");
+    SetEnvironmentVariableA("SUNDOWN_BENCH_READY_EVENT", eventName.c_str());
+    if (!o.token.empty())
+        SetEnvironmentVariableA("SUNDOWN_BENCH_CHILD", o.token.c_str());
+
+    std::string cmd = "\"" + o.exe + "\"" + o.args;
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    LARGE_INTEGER start;
+    QueryPerformanceCounter(&start);
+    if (!CreateProcessA(o.exe.c_str(), cmd.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                        &si, &pi))
+        Fail("CreateProcess");
+    UniqueHandle process(pi.hProcess);
+    UniqueHandle thread(pi.hThread);
+    Out("pid", "%lu", pi.dwProcessId);
+
+    // Poll the window every millisecond in both modes, waiting on the event and the process.
+    bool seenVisible = false;
+    LARGE_INTEGER readyAt{};
+    for (;;) {
+        HANDLE waits[2] = {ready.get(), pi.hProcess};
+        DWORD r = WaitForMultipleObjects(2, waits, FALSE, 1);
+        QueryPerformanceCounter(&readyAt);
+        if (r == WAIT_OBJECT_0 + 1) {
+            DWORD code = 0;
+            GetExitCodeProcess(pi.hProcess, &code);
+            Out("error", "program ended during start-up with code %lu", code);
+            return 2;
+        }
+        if (o.readyOnEvent && r == WAIT_OBJECT_0)
+            break;
+        HWND w = FindProgramWindow(o, pi.dwProcessId);
+        if (w) {
+            bool visible = IsWindowVisible(w) != FALSE;
+            if (visible)
+                seenVisible = true;
+            else if (seenVisible && !o.readyOnEvent)
+                break;
+        }
+        if (Millis(start, readyAt) > o.timeoutMs) {
+            Out("error", "program not ready after %lu ms (window %s, seen visible %s)", o.timeoutMs,
+                w ? "found" : "not found", seenVisible ? "yes" : "no");
+            EndProgram(o, pi);
+            return 2;
+        }
+    }
+    Out("startup_ms", "%.1f", Millis(start, readyAt));
+    Out("startup_cpu_ms", "%.1f", CpuMillis(pi.hProcess));
+    Out("phase", "ready");
+
+    Sleep(o.settleMs);
+    PROCESS_MEMORY_COUNTERS_EX mem{};
+    mem.cb = sizeof mem;
+    if (!GetProcessMemoryInfo(pi.hProcess, reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&mem),
+                              sizeof mem))
+        Fail("GetProcessMemoryInfo");
+    Out("working_set_kb", "%llu", (unsigned long long)mem.WorkingSetSize / 1024);
+    Out("peak_working_set_kb", "%llu", (unsigned long long)mem.PeakWorkingSetSize / 1024);
+    Out("private_kb", "%llu", (unsigned long long)mem.PrivateUsage / 1024);
+    Out("pagefile_kb", "%llu", (unsigned long long)mem.PagefileUsage / 1024);
+    LARGE_INTEGER idleFrom, idleTo;
+    QueryPerformanceCounter(&idleFrom);
+    double cpuFrom = CpuMillis(pi.hProcess);
+    Out("phase", "settled");
+
+    if (WaitForSingleObject(pi.hProcess, o.idleMs) == WAIT_OBJECT_0) {
+        Out("error", "program ended while idle");
+        return 2;
+    }
+    QueryPerformanceCounter(&idleTo);
+    double cpuTo = CpuMillis(pi.hProcess);
+    Out("phase", "idle-end");
+    Out("idle_ms", "%.1f", Millis(idleFrom, idleTo));
+    Out("idle_cpu_ms", "%.2f", cpuTo - cpuFrom);
+    Out("idle_cpu_percent", "%.4f", (cpuTo - cpuFrom) * 100.0 / Millis(idleFrom, idleTo));
+
+    EndProgram(o, pi);
+    return 0;
+}
