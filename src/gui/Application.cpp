@@ -2,6 +2,10 @@
 
 #include <windows.h>
 
+#include "gui/Classes.h"
+#include "gui/Exception.h"
+#include "gui/Form.h"
+
 namespace {
 
 std::string ModulePath() {
@@ -31,7 +35,111 @@ TApplication::TApplication() : FExeName(ModulePath()) {
     FTitle = BaseNameWithoutExtension(FExeName);
 }
 
+TApplication::~TApplication() {
+    DestroyForms();
+}
+
 TApplication& Application() {
     static TApplication application;
     return application;
+}
+
+void TApplication::AddForm(std::unique_ptr<TForm> form) {
+    if (!FMainForm)
+        FMainForm = form.get();
+    FForms.push_back(std::move(form));
+}
+
+void TApplication::FinishCreate(TForm* form) {
+    form->DoCreate();
+}
+
+void TApplication::FormDestroyed(TForm* form) {
+    if (FMainForm == form)
+        FMainForm = nullptr;
+}
+
+void TApplication::DestroyForms() {
+    while (!FForms.empty()) {
+        std::unique_ptr<TForm> form = std::move(FForms.back());
+        FForms.pop_back();
+        form->DoDestroy();
+        form->DestroyHandle();
+    }
+    FMainForm = nullptr;
+    FTerminated = false;
+}
+
+void TApplication::Run() {
+    FTerminated = false;
+    if (FMainForm)
+        FMainForm->Show();
+    while (!FTerminated)
+        HandleMessage();
+}
+
+bool TApplication::ProcessMessage(MSG& msg) {
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+        return false;
+    if (msg.message == WM_QUIT) {
+        FTerminated = true;
+        return true;
+    }
+    // Keys of a form go through the dialog manager: Tab, Enter, Esc.
+    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
+        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+        if (dynamic_cast<TForm*>(TControl::FromHandle(root)) && IsDialogMessageA(root, &msg))
+            return true;
+    }
+    TranslateMessage(&msg);
+    DispatchMessageA(&msg);
+    return true;
+}
+
+void TApplication::HandleMessage() {
+    MSG msg;
+    if (!ProcessMessage(msg))
+        WaitMessage();
+}
+
+void TApplication::ProcessMessages() {
+    MSG msg;
+    while (ProcessMessage(msg)) {
+    }
+}
+
+void TApplication::Terminate() {
+    PostQuitMessage(0);
+}
+
+void TApplication::HandleException(TObject* sender) {
+    try {
+        try {
+            throw;
+        } catch (const std::exception& e) {
+            if (OnException)
+                OnException(sender, e);
+            else
+                ShowException(e);
+        } catch (...) {
+            const Exception e("Unknown exception");
+            if (OnException)
+                OnException(sender, e);
+            else
+                ShowException(e);
+        }
+    } catch (...) {
+        // The error handler itself failed: nothing more can be reported.
+    }
+}
+
+void TApplication::ShowException(const std::exception& e) {
+    MessageBox(e.what(), FTitle, MB_OK | MB_ICONERROR);
+}
+
+int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+    if (FMessageBoxFunction)
+        return FMessageBoxFunction(text, caption, flags);
+    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(),
+                         flags | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -1,7 +1,30 @@
 #pragma once
-// The application object: the program's title, its executable's path, and (as the windows need
-// them) the main form and the message loop.
+// The application object: the program's title, its executable's path, its forms, the message
+// loop and the default error box.
+//
+//   int WINAPI WinMain(...) {
+//       Application().SetTitle("Sundown");
+//       Application().CreateForm(frmSundown);      // the first form becomes the main form
+//       Application().CreateForm(frmExitConfirm);
+//       Application().Run();                       // shows the main form; loops until Terminate
+//       Application().DestroyForms();
+//       return 0;
+//   }
+//
+// Exceptions that escape an event or message handler are caught where the message is dispatched
+// and handed to HandleException: OnException when assigned, otherwise the default error box (the
+// message, titled with Title(), an error icon and OK); the program then runs on. Every message
+// box of the layer goes through MessageBox, whose function tests can replace.
+#include <windows.h>
+
+#include <exception>
+#include <functional>
+#include <memory>
 #include <string>
+#include <vector>
+
+class TObject;
+class TForm;
 
 class TApplication {
 public:
@@ -14,12 +37,68 @@ public:
     const std::string& ExeName() const { return FExeName; }
 
     TApplication();
+    ~TApplication();
     TApplication(const TApplication&) = delete;
     TApplication& operator=(const TApplication&) = delete;
 
+    HINSTANCE Instance() const { return GetModuleHandleA(nullptr); }
+
+    // The first form created; closing it terminates the application. Its window carries the
+    // application's taskbar button.
+    TForm* MainForm() const { return FMainForm; }
+
+    // Creates a form of type T (hidden), stores it in reference, keeps it until DestroyForms and
+    // runs its OnCreate. The first form created becomes the main form.
+    template <class T, class... Args> T* CreateForm(T*& reference, Args&&... args) {
+        auto form = std::make_unique<T>(std::forward<Args>(args)...);
+        reference = form.get();
+        AddForm(std::move(form));
+        FinishCreate(reference);
+        return reference;
+    }
+    // Runs OnDestroy of each form, newest first, and frees them; clears Terminated.
+    void DestroyForms();
+
+    // Shows the main form and handles messages until the application is told to terminate.
+    void Run();
+    // Handles every message waiting in the queue, then returns.
+    void ProcessMessages();
+    // Handles one message, waiting for it when the queue is empty.
+    void HandleMessage();
+    // Ends the message loop (and any modal run, with mrCancel) once the loop sees it.
+    void Terminate();
+    // True once the termination request has reached the message loop.
+    bool Terminated() const { return FTerminated; }
+
+    // Call inside a catch block: OnException when assigned, else ShowException.
+    void HandleException(TObject* sender);
+    // The default error box.
+    void ShowException(const std::exception& e);
+    std::function<void(TObject* Sender, const std::exception& E)> OnException;
+
+    // MessageBoxA, centred on the screen and modal to the application's windows. Returns IDOK,
+    // IDYES ...
+    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    using TMessageBoxFunction =
+        std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)>;
+    // Replaces the system's message box (tests); an empty function restores it.
+    void SetMessageBoxFunction(TMessageBoxFunction function) {
+        FMessageBoxFunction = std::move(function);
+    }
+
 private:
+    friend class TForm;
+    void AddForm(std::unique_ptr<TForm> form);
+    void FinishCreate(TForm* form);
+    void FormDestroyed(TForm* form);
+    bool ProcessMessage(MSG& msg);
+
     std::string FTitle;
     std::string FExeName;
+    std::vector<std::unique_ptr<TForm>> FForms;
+    TForm* FMainForm = nullptr;
+    bool FTerminated = false;
+    TMessageBoxFunction FMessageBoxFunction;
 };
 
 // The one application object of the process.

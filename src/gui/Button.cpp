@@ -1,0 +1,37 @@
+#include "gui/Button.h"
+
+#include "gui/Form.h"
+
+void TCustomButton::Click() {
+    if (FModalResult != mrNone)
+        if (TForm* form = ParentForm())
+            form->SetModalResult(FModalResult);
+    if (Action())
+        Action()->Execute();
+    else if (OnClick)
+        OnClick(this);
+}
+
+void TCustomButton::ActionChanged() {
+    TAction* a = Action();
+    SetCaption(a->Caption());
+    SetEnabled(a->Enabled());
+    SetVisible(a->Visible());
+}
+
+TButton::TButton(TControl* parent) : TCustomButton(parent) {
+    CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 75,
+                       25);
+}
+
+void TButton::SetDefault(bool value) {
+    TCustomButton::SetDefault(value);
+    SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+}
+
+bool TButton::CNCommand(WORD code) {
+    if (code != BN_CLICKED)
+        return false;
+    Click();
+    return true;
+}

@@ -1,0 +1,519 @@
+#include "gui/Control.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "gui/Application.h"
+#include "gui/Exception.h"
+#include "gui/Form.h"
+
+namespace {
+
+const char* const ControlProperty = "TControl";
+
+void RegisterOwnClass(const char* className, WNDPROC proc) {
+    HINSTANCE instance = GetModuleHandleA(nullptr);
+    WNDCLASSEXA wc{};
+    wc.cbSize = sizeof(wc);
+    if (GetClassInfoExA(instance, className, &wc))
+        return;
+    wc = WNDCLASSEXA{};
+    wc.cbSize = sizeof(wc);
+    wc.style = CS_DBLCLKS;
+    wc.lpfnWndProc = proc;
+    wc.hInstance = instance;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.lpszClassName = className;
+    RegisterClassExA(&wc);
+}
+
+} // namespace
+
+TControl::TControl(TControl* parent) : FParent(parent) {
+    if (FParent) {
+        FParent->FControls.push_back(this);
+        FFont = FParent->FFont;
+        FColor = FParent->FColor;
+    }
+}
+
+TControl::~TControl() {
+    for (TControl* child : FControls)
+        child->FParent = nullptr;
+    if (FParent) {
+        auto& siblings = FParent->FControls;
+        siblings.erase(std::remove(siblings.begin(), siblings.end(), this), siblings.end());
+    }
+    DestroyHandle();
+}
+
+void TControl::Detach() {
+    if (!FHandle)
+        return;
+    RemovePropA(FHandle, ControlProperty);
+    if (FSystemClass)
+        RemoveWindowSubclass(FHandle, &TControl::SubclassProc, 1);
+}
+
+void TControl::DestroyHandle() {
+    if (!FHandle)
+        return;
+    HWND h = FHandle;
+    Detach();
+    FHandle = nullptr;
+    DestroyWindow(h);
+}
+
+TControl* TControl::FromHandle(HWND hwnd) {
+    return hwnd ? static_cast<TControl*>(GetPropA(hwnd, ControlProperty)) : nullptr;
+}
+
+TForm* TControl::ParentForm() const {
+    const TControl* c = this;
+    while (c->FParent)
+        c = c->FParent;
+    return dynamic_cast<TForm*>(const_cast<TControl*>(c));
+}
+
+void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
+                            int width, int height, HWND parentOrOwner) {
+    RegisterOwnClass(className, &TControl::StaticWndProc);
+    HWND parent = FParent ? FParent->Handle() : parentOrOwner;
+    CreateWindowExA(exStyle, className, "", style, left, top, width, height, parent, nullptr,
+                    GetModuleHandleA(nullptr), this);
+    if (!FHandle)
+        throw Exception(
+            Format("Error creating window of class %s (error %lu)", className, GetLastError()));
+    ApplyFont();
+}
+
+void TControl::CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left,
+                                  int top, int width, int height) {
+    HWND parent = FParent ? FParent->Handle() : nullptr;
+    const int id = FParent ? 100 + static_cast<int>(FParent->FControls.size()) : 0;
+    HWND h = CreateWindowExA(exStyle, className, "", style, left, top, width, height, parent,
+                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+                             GetModuleHandleA(nullptr), nullptr);
+    if (!h)
+        throw Exception(
+            Format("Error creating window of class %s (error %lu)", className, GetLastError()));
+    FHandle = h;
+    FSystemClass = true;
+    SetPropA(h, ControlProperty, this);
+    SetWindowSubclass(h, &TControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
+    ApplyFont();
+}
+
+LRESULT CALLBACK TControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_NCCREATE) {
+        auto* self =
+            static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        if (self) {
+            self->FHandle = hwnd;
+            SetPropA(hwnd, ControlProperty, self);
+            if (self->FParent) {
+                const int id = 100 + static_cast<int>(self->FParent->FControls.size());
+                SetWindowLongPtrA(hwnd, GWLP_ID, id);
+            }
+        }
+    }
+    TControl* self = FromHandle(hwnd);
+    if (!self)
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    if (msg == WM_NCDESTROY) {
+        RemovePropA(hwnd, ControlProperty);
+        self->FHandle = nullptr;
+        return DefWindowProcA(hwnd, msg, wParam, lParam);
+    }
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
+    auto* self = reinterpret_cast<TControl*>(data);
+    if (msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(hwnd, &TControl::SubclassProc, 1);
+        RemovePropA(hwnd, ControlProperty);
+        self->FHandle = nullptr;
+        return DefSubclassProc(hwnd, msg, wParam, lParam);
+    }
+    return self->Dispatch(msg, wParam, lParam);
+}
+
+// The dispatch boundary: nothing thrown by a handler goes back into the system.
+LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+    try {
+        if (auto it = FMessageHandlers.find(msg); it != FMessageHandlers.end() && it->second) {
+            TMessage m{msg, wParam, lParam, 0};
+            it->second(m);
+            return m.Result;
+        }
+        return WndProc(msg, wParam, lParam);
+    } catch (...) {
+        Application().HandleException(this);
+        return 0;
+    }
+}
+
+LRESULT TControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (FSystemClass)
+        return DefSubclassProc(FHandle, msg, wParam, lParam);
+    return DefWindowProcA(FHandle, msg, wParam, lParam);
+}
+
+LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_ERASEBKGND:
+        if (!FSystemClass)
+            return 1;
+        break;
+    case WM_PAINT:
+        if (!FSystemClass) {
+            PAINTSTRUCT ps;
+            HDC dc = BeginPaint(FHandle, &ps);
+            {
+                TBufferedPaint buffer(dc, ps.rcPaint);
+                RECT rc;
+                GetClientRect(FHandle, &rc);
+                FillRect(buffer.dc(), &ps.rcPaint, ColorBrush());
+                Paint(buffer.dc(), rc);
+            }
+            EndPaint(FHandle, &ps);
+            return 0;
+        }
+        break;
+    case WM_SIZE: {
+        const LRESULT r = DefaultHandler(msg, wParam, lParam);
+        Realign();
+        return r;
+    }
+    case WM_LBUTTONDOWN:
+    case WM_LBUTTONDBLCLK:
+    case WM_RBUTTONDOWN:
+    case WM_RBUTTONDBLCLK:
+    case WM_MBUTTONDOWN:
+    case WM_MBUTTONDBLCLK: {
+        const TMouseButton button = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? mbLeft
+                                    : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? mbRight
+                                                                                         : mbMiddle;
+        TShiftState shift = ShiftFromKeys(wParam);
+        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK)
+            shift = shift | ssDouble;
+        const LRESULT r = DefaultHandler(msg, wParam, lParam);
+        MouseDown(button, shift, static_cast<short>(LOWORD(lParam)),
+                  static_cast<short>(HIWORD(lParam)));
+        return r;
+    }
+    case WM_COMMAND:
+        if (lParam) {
+            TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+            if (child && child != this && child->CNCommand(HIWORD(wParam)))
+                return 0;
+        }
+        break;
+    case WM_NOTIFY: {
+        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        TControl* child = header ? FromHandle(header->hwndFrom) : nullptr;
+        LRESULT result = 0;
+        if (child && child != this && child->CNNotify(header, result))
+            return result;
+        break;
+    }
+    case WM_DRAWITEM: {
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        if (item->CtlType != ODT_MENU) {
+            TControl* child = FromHandle(item->hwndItem);
+            if (child && child != this && child->CNDrawItem(item))
+                return TRUE;
+        }
+        break;
+    }
+    case WM_CTLCOLORBTN:
+    case WM_CTLCOLORSTATIC:
+    case WM_CTLCOLOREDIT:
+    case WM_CTLCOLORLISTBOX: {
+        TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        if (child && child != this)
+            return reinterpret_cast<LRESULT>(child->CtlColor(reinterpret_cast<HDC>(wParam)));
+        break;
+    }
+    default:
+        break;
+    }
+    return DefaultHandler(msg, wParam, lParam);
+}
+
+void TControl::Paint(HDC, const RECT&) {}
+
+void TControl::AdjustClientRect(RECT&) const {}
+
+void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+    if (OnMouseDown)
+        OnMouseDown(this, button, shift, x, y);
+}
+
+void TControl::FontChanged() {
+    Invalidate();
+}
+
+bool TControl::CNCommand(WORD) {
+    return false;
+}
+bool TControl::CNNotify(NMHDR*, LRESULT&) {
+    return false;
+}
+bool TControl::CNDrawItem(DRAWITEMSTRUCT*) {
+    return false;
+}
+
+HBRUSH TControl::CtlColor(HDC dc) {
+    SetTextColor(dc, ColorToRGB(FFont.Color()));
+    SetBkColor(dc, ColorToRGB(FColor));
+    return ColorBrush();
+}
+
+HBRUSH TControl::ColorBrush() {
+    if (!FBrush || FBrushColor != ColorToRGB(FColor)) {
+        FBrushColor = ColorToRGB(FColor);
+        FBrush.reset(CreateSolidBrush(FBrushColor));
+    }
+    return FBrush.get();
+}
+
+TShiftState TControl::ShiftFromKeys(WPARAM keys) {
+    TShiftState s = ssNone;
+    if (keys & MK_SHIFT)
+        s = s | ssShift;
+    if (keys & MK_CONTROL)
+        s = s | ssCtrl;
+    if (keys & MK_LBUTTON)
+        s = s | ssLeft;
+    if (keys & MK_RBUTTON)
+        s = s | ssRight;
+    if (keys & MK_MBUTTON)
+        s = s | ssMiddle;
+    if (GetKeyState(VK_MENU) < 0)
+        s = s | ssAlt;
+    return s;
+}
+
+namespace {
+RECT WindowRectInParent(HWND hwnd) {
+    RECT r{};
+    GetWindowRect(hwnd, &r);
+    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    if (parent)
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+} // namespace
+
+int TControl::Left() const {
+    return WindowRectInParent(FHandle).left;
+}
+int TControl::Top() const {
+    return WindowRectInParent(FHandle).top;
+}
+int TControl::Width() const {
+    const RECT r = WindowRectInParent(FHandle);
+    return r.right - r.left;
+}
+int TControl::Height() const {
+    const RECT r = WindowRectInParent(FHandle);
+    return r.bottom - r.top;
+}
+
+void TControl::SetBounds(int left, int top, int width, int height) {
+    if (!FHandle)
+        return;
+    SetWindowPos(FHandle, nullptr, left, top, std::max(width, 0), std::max(height, 0),
+                 SWP_NOZORDER | SWP_NOACTIVATE);
+    if (FParent && FAlign != alNone)
+        FParent->Realign();
+}
+
+RECT TControl::ClientRect() const {
+    RECT r{};
+    GetClientRect(FHandle, &r);
+    return r;
+}
+int TControl::ClientWidth() const {
+    return ClientRect().right;
+}
+int TControl::ClientHeight() const {
+    return ClientRect().bottom;
+}
+
+void TControl::SetAlign(TAlign value) {
+    FAlign = value;
+    if (FParent)
+        FParent->Realign();
+}
+
+void TControl::Realign() {
+    if (!FHandle || FRealigning)
+        return;
+    FRealigning = true;
+    RECT r = ClientRect();
+    AdjustClientRect(r);
+    for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
+        for (TControl* c : FControls) {
+            if (c->FAlign != pass || !c->FHandle || !c->Visible())
+                continue;
+            int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
+            switch (pass) {
+            case alTop:
+                h = c->Height();
+                r.top += h;
+                break;
+            case alBottom:
+                h = c->Height();
+                y = r.bottom - h;
+                r.bottom -= h;
+                break;
+            case alLeft:
+                w = c->Width();
+                r.left += w;
+                break;
+            case alRight:
+                w = c->Width();
+                x = r.right - w;
+                r.right -= w;
+                break;
+            default:
+                break;
+            }
+            SetWindowPos(c->FHandle, nullptr, x, y, std::max(w, 0), std::max(h, 0),
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+    }
+    FRealigning = false;
+}
+
+bool TControl::Visible() const {
+    return FHandle && (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE);
+}
+
+void TControl::SetVisible(bool value) {
+    if (!FHandle)
+        return;
+    ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+    if (FParent && FAlign != alNone)
+        FParent->Realign();
+}
+
+bool TControl::Enabled() const {
+    return FHandle && IsWindowEnabled(FHandle);
+}
+void TControl::SetEnabled(bool value) {
+    if (FHandle && Enabled() != value) {
+        EnableWindow(FHandle, value);
+        Invalidate();
+    }
+}
+
+std::string TControl::Caption() const {
+    if (!FHandle)
+        return std::string();
+    const int n = GetWindowTextLengthA(FHandle);
+    std::string text(static_cast<size_t>(n) + 1, '\0');
+    const int got = GetWindowTextA(FHandle, text.data(), n + 1);
+    text.resize(static_cast<size_t>(std::max(got, 0)));
+    return text;
+}
+
+void TControl::SetCaption(const std::string& value) {
+    if (FHandle && Caption() != value) {
+        SetWindowTextA(FHandle, value.c_str());
+        TextChanged();
+    }
+}
+
+void TControl::SetColor(TColor value) {
+    FColor = value;
+    Invalidate();
+}
+
+void TControl::SetFont(const TFont& value) {
+    FFont = value;
+    FParentFont = false;
+    ApplyFont();
+}
+
+void TControl::SetParentFont(bool value) {
+    FParentFont = value;
+    if (value && FParent) {
+        FFont = FParent->FFont;
+        ApplyFont();
+    }
+}
+
+void TControl::ApplyFont() {
+    if (FHandle && FSystemClass)
+        SendMessageA(FHandle, WM_SETFONT, reinterpret_cast<WPARAM>(FFont.Handle()), TRUE);
+    if (FHandle)
+        FontChanged();
+    for (TControl* child : FControls) {
+        if (child->FParentFont) {
+            child->FFont = FFont;
+            child->ApplyFont();
+        }
+    }
+}
+
+int TControl::TabOrder() const {
+    if (!FHandle || !FParent)
+        return -1;
+    int index = 0;
+    for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        if (h == FHandle)
+            return index;
+        ++index;
+    }
+    return -1;
+}
+
+// The Tab order of sibling windows is their z-order.
+void TControl::SetTabOrder(int value) {
+    if (!FHandle || !FParent)
+        return;
+    std::vector<HWND> siblings;
+    for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        if (h != FHandle)
+            siblings.push_back(h);
+    value = std::clamp(value, 0, static_cast<int>(siblings.size()));
+    HWND after = value == 0 ? HWND_TOP : siblings[static_cast<size_t>(value - 1)];
+    SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TControl::TabStop() const {
+    return FHandle && (GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP);
+}
+
+void TControl::SetTabStop(bool value) {
+    if (!FHandle)
+        return;
+    LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+    style = value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+    SetWindowLongA(FHandle, GWL_STYLE, style);
+}
+
+void TControl::SetFocus() {
+    if (FHandle)
+        ::SetFocus(FHandle);
+}
+
+bool TControl::Focused() const {
+    return FHandle && GetFocus() == FHandle;
+}
+
+void TControl::Invalidate() {
+    if (FHandle)
+        InvalidateRect(FHandle, nullptr, TRUE);
+}
+
+void TControl::SetMessageHandler(UINT msg, TMessageEvent handler) {
+    FMessageHandlers[msg] = std::move(handler);
+}

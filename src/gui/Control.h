@@ -1,0 +1,161 @@
+#pragma once
+// TControl: the base of every window of the layer (forms, panels, labels, buttons, the
+// component set). One object = one HWND, created by the derived class's constructor as a child of
+// the parent given to it, destroyed with the object. Child controls are usually members of their
+// form, declared after their parent so that they are built after it and destroyed before it.
+//
+//   class TMyPanel : public TPanel { ... };
+//   TPanel pnlTop{&form};                 // child of the form
+//   pnlTop.SetAlign(alTop); pnlTop.SetHeight(57); pnlTop.SetColor(clWindow);
+//   pnlTop.OnMouseDown = [&](TObject*, TMouseButton b, TShiftState, int x, int y) { ... };
+//   pnlTop.SetMessageHandler(WM_USER + 7, [&](TMessage& m) { m.Result = 1; });
+//
+// Messages: a derived class overrides WndProc (and calls TControl::WndProc for the rest), or
+// fills the message map with SetMessageHandler, whose handler replaces the default handling.
+// Exceptions thrown by handlers are caught where the message is dispatched and shown by the
+// application's default error box. Notifications of system controls (WM_COMMAND, WM_NOTIFY,
+// WM_DRAWITEM, WM_CTLCOLOR*) are handed back to the child control that sent them.
+//
+// Align: alTop, alBottom, alLeft, alRight and alClient children fill the parent's client area in
+// that order (each group in creation order), within the area left by the parent's borders.
+#include <windows.h>
+
+#include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "gui/Classes.h"
+#include "gui/Color.h"
+#include "gui/Font.h"
+#include "gui/Handles.h"
+
+enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
+enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };
+
+class TForm;
+
+class TControl : public TObject {
+public:
+    // parent: the control whose window holds this one; nullptr for forms.
+    explicit TControl(TControl* parent);
+    ~TControl() override;
+
+    HWND Handle() const { return FHandle; }
+    TControl* Parent() const { return FParent; }
+    // The child controls, in creation order.
+    const std::vector<TControl*>& Controls() const { return FControls; }
+    // The form this control lies on (itself for a form).
+    TForm* ParentForm() const;
+    // The control object of a window made by this layer, else nullptr.
+    static TControl* FromHandle(HWND hwnd);
+
+    // Position relative to the parent's client area (the screen for forms).
+    int Left() const;
+    int Top() const;
+    int Width() const;
+    int Height() const;
+    void SetLeft(int value) { SetBounds(value, Top(), Width(), Height()); }
+    void SetTop(int value) { SetBounds(Left(), value, Width(), Height()); }
+    void SetWidth(int value) { SetBounds(Left(), Top(), value, Height()); }
+    void SetHeight(int value) { SetBounds(Left(), Top(), Width(), value); }
+    virtual void SetBounds(int left, int top, int width, int height);
+    int ClientWidth() const;
+    int ClientHeight() const;
+    RECT ClientRect() const;
+
+    TAlign Align() const { return FAlign; }
+    void SetAlign(TAlign value);
+
+    bool Visible() const;
+    virtual void SetVisible(bool value);
+    void Show() { SetVisible(true); }
+    void Hide() { SetVisible(false); }
+    bool Enabled() const;
+    void SetEnabled(bool value);
+
+    std::string Caption() const;
+    void SetCaption(const std::string& value);
+
+    TColor Color() const { return FColor; }
+    void SetColor(TColor value);
+    // The control's font; children with ParentFont (the default) follow their parent's.
+    const TFont& Font() const { return FFont; }
+    void SetFont(const TFont& value);
+    bool ParentFont() const { return FParentFont; }
+    void SetParentFont(bool value);
+
+    // Place among the siblings in the Tab key's order (0 first).
+    int TabOrder() const;
+    void SetTabOrder(int value);
+    bool TabStop() const;
+    void SetTabStop(bool value);
+    void SetFocus();
+    bool Focused() const;
+
+    void Invalidate();
+    // Lays the aligned children out again.
+    void Realign();
+
+    // Message map: handler replaces the default handling of msg.
+    void SetMessageHandler(UINT msg, TMessageEvent handler);
+    // Sends a message to this control's window.
+    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
+        return SendMessageA(FHandle, msg, wParam, lParam);
+    }
+
+    TMouseEvent OnMouseDown;
+
+protected:
+    // Makes the window of a class of this layer; the class is registered on first use.
+    void CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
+                      int width, int height, HWND parentOrOwner = nullptr);
+    // Makes a window of a system class (BUTTON, SysMonthCal32...) and routes its messages
+    // through WndProc.
+    void CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
+                            int width, int height);
+    // Destroys the window now (forms before they are freed).
+    void DestroyHandle();
+
+    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    // What the window's class does with a message.
+    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+
+    // Painting of the classes of this layer: the background is filled with Color first.
+    virtual void Paint(HDC dc, const RECT& clientRect);
+    // The area left to aligned children.
+    virtual void AdjustClientRect(RECT& rect) const;
+    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void FontChanged();
+    // Caption changed.
+    virtual void TextChanged() { Invalidate(); }
+    // Notifications sent by this control's window to its parent.
+    virtual bool CNCommand(WORD code);
+    virtual bool CNNotify(NMHDR* header, LRESULT& result);
+    virtual bool CNDrawItem(DRAWITEMSTRUCT* item);
+    virtual HBRUSH CtlColor(HDC dc);
+
+    HBRUSH ColorBrush();
+    static TShiftState ShiftFromKeys(WPARAM keys);
+
+private:
+    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                         UINT_PTR id, DWORD_PTR data);
+    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void Detach();
+    void ApplyFont();
+
+    HWND FHandle = nullptr;
+    bool FSystemClass = false;
+    TControl* FParent;
+    std::vector<TControl*> FControls;
+    TAlign FAlign = alNone;
+    bool FRealigning = false;
+    TColor FColor = clBtnFace;
+    GdiObject<HBRUSH> FBrush;
+    TColor FBrushColor = 0;
+    TFont FFont;
+    bool FParentFont = true;
+    std::map<UINT, TMessageEvent> FMessageHandlers;
+};

@@ -1,0 +1,20 @@
+#include "gui/Font.h"
+
+HFONT TFont::Handle() const {
+    if (!FHandle) {
+        LOGFONTA lf{};
+        lf.lfHeight = FHeight;
+        lf.lfWeight = (FStyle & fsBold) ? FW_BOLD : FW_NORMAL;
+        lf.lfItalic = (FStyle & fsItalic) ? TRUE : FALSE;
+        lf.lfUnderline = (FStyle & fsUnderline) ? TRUE : FALSE;
+        lf.lfCharSet = DEFAULT_CHARSET;
+        lf.lfQuality = DEFAULT_QUALITY;
+        lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
+        HFONT font = CreateFontIndirectA(&lf);
+        FHandle = std::shared_ptr<void>(font, [](void* h) {
+            if (h)
+                DeleteObject(static_cast<HGDIOBJ>(h));
+        });
+    }
+    return static_cast<HFONT>(FHandle.get());
+}

@@ -1,0 +1,322 @@
+#include "gui/Form.h"
+
+#include <vector>
+
+#include "gui/Application.h"
+#include "gui/Exception.h"
+#include "gui/Button.h"
+
+namespace {
+
+struct TStyles {
+    DWORD Style;
+    DWORD ExStyle;
+};
+
+TStyles StylesFor(TBorderStyle border) {
+    const DWORD common = WS_CLIPCHILDREN;
+    switch (border) {
+    case bsNone:
+        return {common | WS_POPUP, WS_EX_CONTROLPARENT};
+    case bsSingle:
+        return {common | WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_MAXIMIZEBOX,
+                WS_EX_CONTROLPARENT};
+    case bsDialog:
+        return {common | WS_POPUP | WS_CAPTION | WS_SYSMENU | DS_MODALFRAME,
+                WS_EX_CONTROLPARENT | WS_EX_DLGMODALFRAME};
+    case bsToolWindow:
+        return {common | WS_POPUP | WS_CAPTION | WS_SYSMENU,
+                WS_EX_CONTROLPARENT | WS_EX_TOOLWINDOW};
+    case bsSizeable:
+    default:
+        return {common | WS_OVERLAPPEDWINDOW, WS_EX_CONTROLPARENT};
+    }
+}
+
+// Every button on the form, at any depth.
+void CollectButtons(const TControl* parent, std::vector<TCustomButton*>& out) {
+    for (TControl* c : parent->Controls()) {
+        if (auto* b = dynamic_cast<TCustomButton*>(c))
+            out.push_back(b);
+        CollectButtons(c, out);
+    }
+}
+
+// While a form is modal, the thread's other windows take no input.
+class TTaskWindowsDisabler {
+public:
+    explicit TTaskWindowsDisabler(HWND modal) : FModal(modal) {
+        EnumThreadWindows(GetCurrentThreadId(), &TTaskWindowsDisabler::Disable,
+                          reinterpret_cast<LPARAM>(this));
+    }
+    ~TTaskWindowsDisabler() {
+        for (HWND h : FDisabled)
+            if (IsWindow(h))
+                EnableWindow(h, TRUE);
+    }
+    TTaskWindowsDisabler(const TTaskWindowsDisabler&) = delete;
+    TTaskWindowsDisabler& operator=(const TTaskWindowsDisabler&) = delete;
+
+private:
+    static BOOL CALLBACK Disable(HWND h, LPARAM data) {
+        auto* self = reinterpret_cast<TTaskWindowsDisabler*>(data);
+        if (h != self->FModal && IsWindowVisible(h) && IsWindowEnabled(h)) {
+            EnableWindow(h, FALSE);
+            self->FDisabled.push_back(h);
+        }
+        return TRUE;
+    }
+    HWND FModal;
+    std::vector<HWND> FDisabled;
+};
+
+} // namespace
+
+TForm::TForm(const std::string& className) : TControl(nullptr), FClassName(className) {
+    const TStyles s = StylesFor(FBorderStyle);
+    TForm* main = Application().MainForm();
+    CreateHandle(FClassName.c_str(), s.Style, s.ExStyle, 0, 0, 320, 240,
+                 main ? main->Handle() : nullptr);
+}
+
+TForm::~TForm() {
+    Application().FormDestroyed(this);
+}
+
+void TForm::SetBorderStyle(TBorderStyle value) {
+    const int w = ClientWidth(), h = ClientHeight();
+    FBorderStyle = value;
+    const TStyles s = StylesFor(value);
+    const LONG visible = GetWindowLongA(Handle(), GWL_STYLE) & WS_VISIBLE;
+    const LONG topmost = GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST;
+    SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(s.Style) | visible);
+    SetWindowLongA(Handle(), GWL_EXSTYLE, static_cast<LONG>(s.ExStyle) | topmost);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetClientSize(w, h);
+}
+
+void TForm::SetFormStyle(TFormStyle value) {
+    FFormStyle = value;
+    SetWindowPos(Handle(), value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::SetClientSize(int width, int height) {
+    RECT r{0, 0, width, height};
+    AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
+                       static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
+    SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void TForm::ApplyPosition() {
+    RECT area{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    switch (FPosition) {
+    case poDesktopCenter:
+    case poScreenCenter:
+        break;
+    case poMainFormCenter:
+    case poOwnerFormCenter: {
+        TForm* main = Application().MainForm();
+        if (main && main != this && main->Visible())
+            GetWindowRect(main->Handle(), &area);
+        break;
+    }
+    default:
+        return;
+    }
+    const int w = Width(), h = Height();
+    SetBounds(area.left + (area.right - area.left - w) / 2,
+              area.top + (area.bottom - area.top - h) / 2, w, h);
+}
+
+void TForm::SetVisible(bool value) {
+    if (value) {
+        if (!Visible())
+            ApplyPosition();
+        ShowWindow(Handle(), SW_SHOW);
+        FShownOnce = true;
+    } else {
+        ShowWindow(Handle(), SW_HIDE);
+    }
+}
+
+void TForm::BringToFront() {
+    SetWindowPos(Handle(), FFormStyle == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+bool TForm::CloseQuery() {
+    bool canClose = true;
+    if (OnCloseQuery)
+        OnCloseQuery(this, canClose);
+    return canClose;
+}
+
+void TForm::Close() {
+    if (FModal) {
+        FModalResult = mrCancel;
+        return;
+    }
+    if (!CloseQuery())
+        return;
+    TCloseAction action = caHide;
+    if (OnClose)
+        OnClose(this, action);
+    if (action == caNone)
+        return;
+    if (Application().MainForm() == this)
+        Application().Terminate();
+    else if (action == caMinimize)
+        ShowWindow(Handle(), SW_MINIMIZE);
+    else
+        Hide();
+}
+
+void TForm::CloseModal() {
+    TCloseAction action = caNone;
+    if (CloseQuery()) {
+        action = caHide;
+        if (OnClose)
+            OnClose(this, action);
+    }
+    if (action == caNone)
+        FModalResult = mrNone;
+}
+
+int TForm::ShowModal() {
+    if (FModal || Visible())
+        throw Exception("Cannot make a visible window modal");
+    HWND activeBefore = GetActiveWindow();
+    FModal = true;
+    FModalResult = mrNone;
+    {
+        TTaskWindowsDisabler disabler(Handle());
+        struct TModalEnd {
+            TForm* Form;
+            ~TModalEnd() { Form->FModal = false; }
+        } modalEnd{this};
+        Show();
+        SetForegroundWindow(Handle());
+        TApplication& app = Application();
+        for (;;) {
+            if (app.Terminated()) {
+                FModalResult = mrCancel;
+                break;
+            }
+            app.HandleMessage();
+            if (app.Terminated())
+                FModalResult = mrCancel;
+            else if (FModalResult != mrNone)
+                CloseModal();
+            if (FModalResult != mrNone)
+                break;
+        }
+    }
+    Hide();
+    if (activeBefore && activeBefore != Handle() && IsWindowVisible(activeBefore))
+        SetActiveWindow(activeBefore);
+    return FModalResult;
+}
+
+void TForm::DoCreate() {
+    try {
+        if (OnCreate)
+            OnCreate(this);
+    } catch (...) {
+        Application().HandleException(this);
+    }
+}
+
+void TForm::DoDestroy() {
+    try {
+        if (OnDestroy)
+            OnDestroy(this);
+    } catch (...) {
+        Application().HandleException(this);
+    }
+}
+
+void TForm::RestoreFocus() {
+    HWND focus = GetFocus();
+    if (focus && IsChild(Handle(), focus))
+        return;
+    HWND target = FFocusedControl;
+    if (!target || !IsWindow(target) || !IsChild(Handle(), target) || !IsWindowVisible(target) ||
+        !IsWindowEnabled(target))
+        target = GetNextDlgTabItem(Handle(), nullptr, FALSE);
+    ::SetFocus(target ? target : Handle());
+}
+
+void TForm::DialogKey(WORD id) {
+    std::vector<TCustomButton*> buttons;
+    CollectButtons(this, buttons);
+    if (id == IDOK) {
+        // Enter: the focused button, else the default one.
+        if (auto* focused = dynamic_cast<TCustomButton*>(FromHandle(GetFocus()));
+            focused && focused->ParentForm() == this) {
+            if (focused->Enabled())
+                focused->Click();
+            return;
+        }
+        for (TCustomButton* b : buttons)
+            if (b->Default() && b->Visible() && b->Enabled()) {
+                b->Click();
+                return;
+            }
+    } else {
+        for (TCustomButton* b : buttons)
+            if (b->Cancel() && b->Visible() && b->Enabled()) {
+                b->Click();
+                return;
+            }
+    }
+}
+
+LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_CLOSE:
+        Close();
+        return 0;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE) {
+            if (!HIWORD(wParam)) // not minimised
+                RestoreFocus();
+            if (OnActivate)
+                OnActivate(this);
+        } else {
+            HWND focus = GetFocus();
+            if (focus && IsChild(Handle(), focus))
+                FFocusedControl = focus;
+            if (OnDeactivate)
+                OnDeactivate(this);
+        }
+        return 0;
+    case WM_SHOWWINDOW:
+        if (lParam == 0) {
+            if (wParam && OnShow)
+                OnShow(this);
+            else if (!wParam && OnHide)
+                OnHide(this);
+        }
+        break;
+    case WM_COMMAND:
+        // Enter and Esc as the dialog manager reports them (controls have ids from 100 on).
+        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == 0) {
+            DialogKey(LOWORD(wParam));
+            return 0;
+        }
+        break;
+    case WM_NEXTDLGCTL: {
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0);
+        if (next)
+            ::SetFocus(next);
+        return 0;
+    }
+    default:
+        break;
+    }
+    return TControl::WndProc(msg, wParam, lParam);
+}

@@ -1,0 +1,114 @@
+#pragma once
+// TForm: a top-level window registered under its own class name, with the form events, modal
+// runs and dialog keys.
+//
+//   class TfrmOptions : public TForm {
+//   public:
+//       TfrmOptions() : TForm("TfrmOptions") {
+//           SetBorderStyle(bsDialog); SetCaption("Options"); SetClientSize(428, 178);
+//           SetPosition(poDesktopCenter);
+//           btnOk.SetModalResult(mrOk);          // members are built after the form's window
+//       }
+//       int Execute() { return ShowModal(); }   // mrOk (1) or mrCancel (2)
+//       TPanel pnlButtons{this};
+//       TButton btnOk{&pnlButtons};
+//   };
+//   Application().CreateForm(frmOptions);        // creates it hidden, then runs OnCreate
+//
+// Closing: Close() asks OnCloseQuery, then OnClose (default action caHide). Closing the main form
+// terminates the application; closing a modal form (close box, Alt+F4, Close()) ends its modal
+// run with mrCancel. A modal run also ends with mrCancel when the application terminates.
+//
+// Keys: Tab/Shift+Tab move between controls with WS_TABSTOP in z-order (see SetTabOrder); Enter
+// presses the focused button, else the button marked Default; Esc presses the button marked
+// Cancel and otherwise does nothing.
+//
+// Other forms are owned by the main form (no taskbar button of their own); the main form carries
+// the application's taskbar button, hidden and shown with it. The end-of-session query is
+// answered with consent; handle WM_QUERYENDSESSION / WM_ENDSESSION in the message map to do more.
+#include <functional>
+#include <string>
+
+#include "gui/Control.h"
+
+enum TBorderStyle : uint8_t { bsNone, bsSingle, bsSizeable, bsDialog, bsToolWindow };
+enum TFormStyle : uint8_t { fsNormal, fsStayOnTop };
+enum TPosition : uint8_t {
+    poDesigned,        // Left/Top as set
+    poDesktopCenter,   // centred on the desktop when first shown
+    poScreenCenter,    // centred on the primary monitor when first shown
+    poMainFormCenter,  // centred over the main form at each showing
+    poOwnerFormCenter, // the same
+};
+enum TCloseAction : uint8_t { caNone, caHide, caFree, caMinimize };
+
+using TCloseEvent = std::function<void(TObject* Sender, TCloseAction& Action)>;
+using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
+
+class TForm : public TControl {
+public:
+    // className: the window class the form is registered under (e.g. "TfrmSundown").
+    explicit TForm(const std::string& className = "TForm");
+    ~TForm() override;
+
+    const std::string& ClassName() const { return FClassName; }
+
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    TFormStyle FormStyle() const { return FFormStyle; }
+    void SetFormStyle(TFormStyle value);
+    TPosition Position() const { return FPosition; }
+    void SetPosition(TPosition value) { FPosition = value; }
+    void SetClientSize(int width, int height);
+    void SetClientWidth(int width) { SetClientSize(width, ClientHeight()); }
+    void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+
+    void SetVisible(bool value) override;
+    bool Active() const { return Handle() && GetActiveWindow() == Handle(); }
+    // Above its siblings (and active when the system allows).
+    void BringToFront();
+
+    // Asks OnCloseQuery, then OnClose; see the header comment.
+    void Close();
+    bool CloseQuery();
+
+    // Shows the form and runs a nested message loop until ModalResult is set; hides the form and
+    // returns the result. Throws when the form is already visible.
+    int ShowModal();
+    bool Modal() const { return FModal; }
+    int ModalResult() const { return FModalResult; }
+    void SetModalResult(int value) { FModalResult = value; }
+
+    // Fired by the application object (CreateForm, DestroyForms); exceptions are shown by the
+    // default error box.
+    void DoCreate();
+    void DoDestroy();
+
+    TNotifyEvent OnCreate;
+    TNotifyEvent OnDestroy;
+    TNotifyEvent OnShow;
+    TNotifyEvent OnHide;
+    TNotifyEvent OnActivate;
+    TNotifyEvent OnDeactivate;
+    TCloseEvent OnClose;
+    TCloseQueryEvent OnCloseQuery;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    friend class TApplication;
+    void ApplyPosition();
+    void DialogKey(WORD id);
+    void CloseModal();
+    void RestoreFocus();
+
+    std::string FClassName;
+    TBorderStyle FBorderStyle = bsSizeable;
+    TFormStyle FFormStyle = fsNormal;
+    TPosition FPosition = poDesigned;
+    bool FShownOnce = false;
+    bool FModal = false;
+    int FModalResult = mrNone;
+    HWND FFocusedControl = nullptr;
+};

@@ -1,0 +1,49 @@
+#pragma once
+// TImage: a bitmap shown in a control, optionally centred, stretched or with a transparent
+// colour (the colour of its bottom-left pixel).
+//
+//   TImage imgShutdown{&pnlMain};
+//   imgShutdown.SetAlign(alLeft); imgShutdown.SetWidth(68);
+//   imgShutdown.SetCenter(true); imgShutdown.SetTransparent(true);
+//   imgShutdown.LoadFromResource(IDB_SHUTDOWN);
+#include "gui/Control.h"
+
+#include <commctrl.h>
+
+class TImage : public TControl {
+public:
+    explicit TImage(TControl* parent);
+    ~TImage() override;
+
+    // Loads a bitmap resource of the program; false when there is none of that id.
+    bool LoadFromResource(int resourceId);
+    // Takes ownership of bitmap.
+    void SetBitmap(HBITMAP bitmap);
+    HBITMAP Bitmap() const { return FBitmap.get(); }
+    int PictureWidth() const { return FPictureWidth; }
+    int PictureHeight() const { return FPictureHeight; }
+
+    bool Center() const { return FCenter; }
+    void SetCenter(bool value) { FCenter = value, Invalidate(); }
+    bool Stretch() const { return FStretch; }
+    void SetStretch(bool value) { FStretch = value, Invalidate(); }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool value);
+    // Sizes the control to the picture.
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+
+protected:
+    void Paint(HDC dc, const RECT& clientRect) override;
+
+private:
+    void PictureChanged();
+    GdiObject<HBITMAP> FBitmap;
+    HIMAGELIST FMasked = nullptr; // the picture with its transparent colour masked out
+    int FPictureWidth = 0;
+    int FPictureHeight = 0;
+    bool FCenter = false;
+    bool FStretch = false;
+    bool FTransparent = false;
+    bool FAutoSize = false;
+};

@@ -1,0 +1,70 @@
+#include "gui/ImageList.h"
+
+#include "gui/Exception.h"
+
+TImageList::TImageList(int width, int height)
+    : FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4)), FWidth(width),
+      FHeight(height) {
+    if (!FHandle)
+        throw Exception(Format("Error creating an image list of %dx%d", width, height));
+}
+
+TImageList::~TImageList() {
+    ImageList_Destroy(FHandle);
+}
+
+int TImageList::AddIcon(HICON icon) {
+    return icon ? ImageList_AddIcon(FHandle, icon) : -1;
+}
+
+int TImageList::AddResourceIcon(int resourceId) {
+    auto* icon =
+        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                      IMAGE_ICON, FWidth, FHeight, LR_DEFAULTCOLOR));
+    if (!icon)
+        return -1;
+    IconHandle owner(icon);
+    return AddIcon(icon);
+}
+
+int TImageList::AddBitmap(HBITMAP bitmap, COLORREF maskColor) {
+    if (!bitmap)
+        return -1;
+    if (maskColor == CLR_NONE)
+        return ImageList_Add(FHandle, bitmap, nullptr);
+    return ImageList_AddMasked(FHandle, bitmap, maskColor);
+}
+
+int TImageList::AddResourceBitmap(int resourceId, COLORREF maskColor) {
+    GdiObject<HBITMAP> bitmap(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return AddBitmap(bitmap.get(), maskColor);
+}
+
+IconHandle TImageList::GetIcon(int index) const {
+    if (index < 0 || index >= Count())
+        return IconHandle();
+    return IconHandle(ImageList_GetIcon(FHandle, index, ILD_TRANSPARENT));
+}
+
+void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
+    if (index < 0 || index >= Count())
+        return;
+    if (enabled) {
+        ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
+    } else {
+        IMAGELISTDRAWPARAMS p{};
+        p.cbSize = sizeof(p);
+        p.himl = FHandle;
+        p.i = index;
+        p.hdcDst = dc;
+        p.x = x;
+        p.y = y;
+        p.rgbBk = CLR_NONE;
+        p.rgbFg = CLR_DEFAULT;
+        p.fStyle = ILD_TRANSPARENT;
+        p.fState = ILS_SATURATE;
+        ImageList_DrawIndirect(&p);
+    }
+}

@@ -1,0 +1,45 @@
+#pragma once
+// TImageList: images of one size (the system image list, freed with the object), filled from
+// resource icons or bitmaps.
+//
+//   TImageList ImageListMain{16, 16};
+//   ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255));   // a strip of 16x16 images
+//   TImageList ImageListTrayIcon{32, 32};
+//   ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ON);
+//   IconHandle icon = ImageListTrayIcon.GetIcon(0);
+#include <windows.h>
+
+#include <commctrl.h>
+
+#include "gui/Classes.h"
+#include "gui/Handles.h"
+
+class TImageList : public TObject {
+public:
+    TImageList(int width = 16, int height = 16);
+    ~TImageList() override;
+
+    HIMAGELIST Handle() const { return FHandle; }
+    int Width() const { return FWidth; }
+    int Height() const { return FHeight; }
+    int Count() const { return ImageList_GetImageCount(FHandle); }
+
+    // Each returns the index of the first image added, or -1 when nothing could be added.
+    int AddIcon(HICON icon);
+    // An icon resource of the program (loaded at the list's size).
+    int AddResourceIcon(int resourceId);
+    // A bitmap resource holding one or more images side by side; maskColor is drawn transparent
+    // (CLR_NONE: opaque).
+    int AddResourceBitmap(int resourceId, COLORREF maskColor = CLR_NONE);
+    int AddBitmap(HBITMAP bitmap, COLORREF maskColor = CLR_NONE);
+    void Clear() { ImageList_RemoveAll(FHandle); }
+
+    // A new icon made from image index (null when out of range).
+    IconHandle GetIcon(int index) const;
+    void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
+
+private:
+    HIMAGELIST FHandle;
+    int FWidth;
+    int FHeight;
+};

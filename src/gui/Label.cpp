@@ -1,0 +1,65 @@
+#include "gui/Label.h"
+
+TLabel::TLabel(TControl* parent) : TControl(parent) {
+    CreateHandle("TLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 65, 13);
+}
+
+UINT TLabel::TextFormat() const {
+    UINT format = DT_NOPREFIX | DT_EXPANDTABS;
+    format |= FWordWrap ? DT_WORDBREAK : DT_SINGLELINE;
+    if (FAlignment == taCenter)
+        format |= DT_CENTER;
+    else if (FAlignment == taRightJustify)
+        format |= DT_RIGHT;
+    return format;
+}
+
+void TLabel::TextChanged() {
+    if (FAutoSize)
+        AdjustSize();
+    Invalidate();
+}
+
+void TLabel::FontChanged() {
+    if (FAutoSize)
+        AdjustSize();
+    Invalidate();
+}
+
+void TLabel::SetAutoSize(bool value) {
+    FAutoSize = value;
+    if (value)
+        AdjustSize();
+}
+
+void TLabel::SetWordWrap(bool value) {
+    FWordWrap = value;
+    if (FAutoSize)
+        AdjustSize();
+    Invalidate();
+}
+
+void TLabel::AdjustSize() {
+    if (!Handle())
+        return;
+    HDC dc = GetDC(Handle());
+    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    std::string text = Caption();
+    if (text.empty())
+        text = " ";
+    RECT r{0, 0, FWordWrap ? Width() : 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &r, TextFormat() | DT_CALCRECT);
+    SelectObject(dc, old);
+    ReleaseDC(Handle(), dc);
+    SetBounds(Left(), Top(), FWordWrap ? Width() : r.right, r.bottom);
+}
+
+void TLabel::Paint(HDC dc, const RECT& clientRect) {
+    RECT r = clientRect;
+    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
+    const std::string text = Caption();
+    DrawTextA(dc, text.c_str(), -1, &r, TextFormat());
+    SelectObject(dc, old);
+}

@@ -1,0 +1,34 @@
+#pragma once
+// TLabel: a line (or with WordWrap a paragraph) of text on the parent's colour.
+//
+//   TLabel Label1{&gbGeneral};
+//   Label1.SetBounds(200, 56, 0, 0); Label1.SetCaption("my workstation at");   // AutoSize
+//
+// With AutoSize (the default) the label takes the size of its text; with WordWrap as well, it
+// keeps its width and takes the height of the wrapped text.
+#include "gui/Control.h"
+
+class TLabel : public TControl {
+public:
+    explicit TLabel(TControl* parent);
+
+    bool AutoSize() const { return FAutoSize; }
+    void SetAutoSize(bool value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool value);
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+    // Sizes the label to its text (done by itself when AutoSize is on).
+    void AdjustSize();
+
+protected:
+    void Paint(HDC dc, const RECT& clientRect) override;
+    void FontChanged() override;
+    void TextChanged() override;
+
+private:
+    UINT TextFormat() const;
+    bool FAutoSize = true;
+    bool FWordWrap = false;
+    TAlignment FAlignment = taLeftJustify;
+};

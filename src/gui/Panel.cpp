@@ -1,0 +1,70 @@
+#include "gui/Panel.h"
+
+namespace {
+
+int KindWidth(TBevelKind kind) {
+    switch (kind) {
+    case bkTile:
+    case bkSoft:
+        return 2;
+    case bkFlat:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+void DrawBevel(HDC dc, RECT& r, TBevelCut cut) {
+    if (cut == bvNone)
+        return;
+    if (cut != bvSpace)
+        DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    InflateRect(&r, -1, -1);
+}
+
+} // namespace
+
+TPanel::TPanel(TControl* parent) : TControl(parent) {
+    CreateHandle("TPanel", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+                 WS_EX_CONTROLPARENT, 0, 0, 185, 41);
+}
+
+void TPanel::Changed() {
+    Realign();
+    Invalidate();
+}
+
+void TPanel::AdjustClientRect(RECT& rect) const {
+    int inset = KindWidth(FBevelKind) + FBorderWidth;
+    if (FBevelOuter != bvNone)
+        ++inset;
+    if (FBevelInner != bvNone)
+        ++inset;
+    InflateRect(&rect, -inset, -inset);
+}
+
+void TPanel::Paint(HDC dc, const RECT& clientRect) {
+    RECT r = clientRect;
+    switch (FBevelKind) {
+    case bkTile:
+    case bkSoft:
+        DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        break;
+    case bkFlat:
+        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
+        break;
+    default:
+        break;
+    }
+    DrawBevel(dc, r, FBevelOuter);
+    InflateRect(&r, -FBorderWidth, -FBorderWidth);
+    DrawBevel(dc, r, FBevelInner);
+    const std::string caption = Caption();
+    if (!caption.empty()) {
+        HGDIOBJ old = SelectObject(dc, Font().Handle());
+        SetBkMode(dc, TRANSPARENT);
+        SetTextColor(dc, ColorToRGB(Font().Color()));
+        DrawTextA(dc, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        SelectObject(dc, old);
+    }
+}

@@ -1,0 +1,29 @@
+#pragma once
+// TTimer: OnTimer every Interval milliseconds on the GUI thread while Enabled (a window timer, so
+// ticks arrive through the message loop, modal loops included).
+//
+//   TTimer TimerConfirm;
+//   TimerConfirm.SetEnabled(false); TimerConfirm.SetInterval(1000);
+//   TimerConfirm.OnTimer = [this](TObject* s) { TimerConfirmTimer(s); };
+//   TimerConfirm.SetEnabled(true);          // the first tick comes one interval later
+#include "gui/Classes.h"
+#include "gui/UtilWindow.h"
+
+class TTimer : public TObject {
+public:
+    TTimer();
+    ~TTimer() override;
+
+    bool Enabled() const { return FEnabled; }
+    void SetEnabled(bool value);
+    unsigned Interval() const { return FInterval; }
+    void SetInterval(unsigned value);
+
+    TNotifyEvent OnTimer;
+
+private:
+    void UpdateTimer();
+    TUtilWindow FWindow;
+    bool FEnabled = true;
+    unsigned FInterval = 1000;
+};

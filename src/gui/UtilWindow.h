@@ -1,0 +1,32 @@
+#pragma once
+// A hidden window that hands its messages to a function: the receiver of timers, tray-icon
+// callbacks and popup-menu commands. Exceptions thrown by the function are caught here and
+// shown by the application's default error box.
+//
+//   TUtilWindow w([this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
+//       if (msg != WM_TIMER) return false;   // false: default handling
+//       Tick(); return true;
+//   });
+//   SetTimer(w.Handle(), 1, 450, nullptr);
+#include <windows.h>
+
+#include <functional>
+
+class TUtilWindow {
+public:
+    using THandler = std::function<bool(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result)>;
+
+    // A message-only window, or with topLevel a hidden top-level one (which also gets the
+    // messages broadcast to all top-level windows).
+    explicit TUtilWindow(THandler handler, bool topLevel = false);
+    ~TUtilWindow();
+    TUtilWindow(const TUtilWindow&) = delete;
+    TUtilWindow& operator=(const TUtilWindow&) = delete;
+
+    HWND Handle() const { return FHandle; }
+
+private:
+    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    THandler FHandler;
+    HWND FHandle = nullptr;
+};
