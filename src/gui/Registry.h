@@ -40,7 +40,8 @@ public:
     bool DeleteValue(const std::string& Name);
 
     // Reads raise ERegistryException "Invalid data type for '%s'" for a value of another kind or
-    // size and "Failed to get data for '%s'" when the read fails (also for a missing value).
+    // size and "Failed to get data for '%s'" when the read fails (also for a missing value, except
+    // that ReadString gives empty text for a missing value).
     std::string ReadString(const std::string& Name) const; // REG_SZ or REG_EXPAND_SZ, unexpanded
     int32_t ReadInteger(const std::string& Name) const;    // REG_DWORD
     bool ReadBool(const std::string& Name) const;          // REG_DWORD, non-zero is True

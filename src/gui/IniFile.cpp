@@ -1,0 +1,156 @@
+#include "gui/IniFile.h"
+
+#include <windows.h>
+
+#include <vector>
+
+#include "gui/Convert.h"
+
+namespace {
+
+// Blanks the private-profile functions drop around a value.
+bool IsProfileBlank(char c) {
+    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a' ||
+           static_cast<unsigned char>(c) == 0xA0;
+}
+
+bool IsQuote(char c) {
+    return c == '"' || c == '\'';
+}
+
+// Whether the reading rules would change Value: outer blanks are dropped, and so is one pair of
+// enclosing quotes. One extra pair of double quotes protects it, and text that needs none is
+// written as it is, so files written without them read the same.
+bool NeedsQuotes(const std::string& value) {
+    if (value.empty()) {
+        return false;
+    }
+    if (IsProfileBlank(value.front()) || IsProfileBlank(value.back())) {
+        return true;
+    }
+    return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+}
+
+bool HasLineBreak(const std::string& text) {
+    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+}
+
+// Reads the raw text with the given fallback, whatever its length.
+std::string ProfileString(const std::string& file, const std::string& section,
+                          const std::string& ident, const char* fallback) {
+    DWORD size = 2048;
+    for (;;) {
+        std::vector<char> buffer(size);
+        const DWORD n = GetPrivateProfileStringA(section.c_str(), ident.c_str(), fallback,
+                                                 buffer.data(), size, file.c_str());
+        // A full buffer may have cut the text short: read again with room to spare.
+        if (n + 1 < size || size >= (1u << 24)) {
+            return std::string(buffer.data(), n);
+        }
+        size *= 4;
+    }
+}
+
+// Two different fallbacks tell a missing entry from one that holds either of them.
+constexpr const char* MissingA = "\x01";
+constexpr const char* MissingB = "\x02";
+
+} // namespace
+
+TIniFile::~TIniFile() {
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FFileName.c_str());
+}
+
+bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
+    const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
+    if (a != MissingA) {
+        return true;
+    }
+    return ProfileString(FFileName, Section, Ident, MissingB) == a;
+}
+
+std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
+                                 const std::string& Default) const {
+    // The platform would cut trailing blanks off Default; it is returned here untouched.
+    const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
+    if (a != MissingA) {
+        return a;
+    }
+    if (ProfileString(FFileName, Section, Ident, MissingB) == a) {
+        return a;
+    }
+    return Default;
+}
+
+int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
+    int32_t value = 0;
+    return TryStrToInt(ReadString(Section, Ident, ""), value) ? value : Default;
+}
+
+bool TIniFile::ReadBool(const std::string& Section, const std::string& Ident, bool Default) const {
+    return ReadInteger(Section, Ident, Default ? 1 : 0) != 0;
+}
+
+double TIniFile::ReadFloat(const std::string& Section, const std::string& Ident,
+                           double Default) const {
+    double value = 0;
+    return TryStrToFloat(ReadString(Section, Ident, ""), value) ? value : Default;
+}
+
+TDateTime TIniFile::ReadDate(const std::string& Section, const std::string& Ident,
+                             TDateTime Default) const {
+    TDateTime value = 0;
+    return TryStrToDate(ReadString(Section, Ident, ""), value) ? value : Default;
+}
+
+TDateTime TIniFile::ReadTime(const std::string& Section, const std::string& Ident,
+                             TDateTime Default) const {
+    TDateTime value = 0;
+    return TryStrToTime(ReadString(Section, Ident, ""), value) ? value : Default;
+}
+
+TDateTime TIniFile::ReadDateTime(const std::string& Section, const std::string& Ident,
+                                 TDateTime Default) const {
+    TDateTime value = 0;
+    return TryStrToDateTime(ReadString(Section, Ident, ""), value) ? value : Default;
+}
+
+void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
+                           const std::string& Value) {
+    // A line break would end the line and start another: refuse rather than inject lines.
+    if (HasLineBreak(Section) || HasLineBreak(Ident) || HasLineBreak(Value) ||
+        Ident.find('=') != std::string::npos || Section.find(']') != std::string::npos) {
+        throw EIniFileException(Format("Unable to write to %s (the entry '%s' cannot be stored)",
+                                       FFileName.c_str(), Ident.c_str()));
+    }
+    const std::string text = NeedsQuotes(Value) ? "\"" + Value + "\"" : Value;
+    if (!WritePrivateProfileStringA(Section.c_str(), Ident.c_str(), text.c_str(),
+                                    FFileName.c_str())) {
+        throw EIniFileException(Format("Unable to write to %s", FFileName.c_str()));
+    }
+}
+
+void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value) {
+    WriteString(Section, Ident, IntToStr(Value));
+}
+
+void TIniFile::WriteBool(const std::string& Section, const std::string& Ident, bool Value) {
+    WriteString(Section, Ident, Value ? "1" : "0");
+}
+
+void TIniFile::WriteFloat(const std::string& Section, const std::string& Ident, double Value) {
+    WriteString(Section, Ident, FloatToStr(Value));
+}
+
+void TIniFile::WriteDate(const std::string& Section, const std::string& Ident, TDateTime Value) {
+    WriteString(Section, Ident, DateToStr(Value));
+}
+
+void TIniFile::WriteTime(const std::string& Section, const std::string& Ident, TDateTime Value) {
+    WriteString(Section, Ident, TimeToStr(Value));
+}
+
+void TIniFile::WriteDateTime(const std::string& Section, const std::string& Ident,
+                             TDateTime Value) {
+    WriteString(Section, Ident, DateTimeToStr(Value));
+}

@@ -1,0 +1,178 @@
+#include "gui/Registry.h"
+
+#include <cstring>
+#include <vector>
+
+namespace {
+
+LONG RealOpenKey(HKEY root, const char* path, bool canCreate, REGSAM access, HKEY* result) {
+    if (!canCreate || *path == '\0') {
+        return RegOpenKeyExA(root, path, 0, access, result);
+    }
+    return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, result,
+                           nullptr);
+}
+
+TRegistry::TOpenKeyFunc& OpenKeyFunc() {
+    static TRegistry::TOpenKeyFunc func = RealOpenKey;
+    return func;
+}
+
+[[noreturn]] void Fail(const char* format, const std::string& name) {
+    throw ERegistryException(Format(format, name.c_str()));
+}
+
+} // namespace
+
+TRegistry::TOpenKeyFunc TRegistry::SetOpenKeyFunc(TOpenKeyFunc Func) {
+    TOpenKeyFunc previous = OpenKeyFunc();
+    OpenKeyFunc() = Func ? Func : RealOpenKey;
+    return previous == RealOpenKey ? nullptr : previous;
+}
+
+void TRegistry::SetRootKey(HKEY Value) {
+    CloseKey();
+    FRootKey = Value;
+}
+
+bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
+    CloseKey();
+    const std::string path = !Key.empty() && Key[0] == '\\' ? Key.substr(1) : Key;
+    HKEY key = nullptr;
+    if (OpenKeyFunc()(FRootKey, path.c_str(), CanCreate, FAccess, &key) != ERROR_SUCCESS) {
+        return false;
+    }
+    FCurrentKey = key;
+    return true;
+}
+
+void TRegistry::CloseKey() {
+    if (FCurrentKey) {
+        RegCloseKey(FCurrentKey);
+        FCurrentKey = nullptr;
+    }
+}
+
+bool TRegistry::ValueExists(const std::string& Name) const {
+    return FCurrentKey && RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, nullptr, nullptr,
+                                           nullptr) == ERROR_SUCCESS;
+}
+
+bool TRegistry::DeleteValue(const std::string& Name) {
+    return FCurrentKey && RegDeleteValueA(FCurrentKey, Name.c_str()) == ERROR_SUCCESS;
+}
+
+std::string TRegistry::ReadString(const std::string& Name) const {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (!FCurrentKey || RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type, nullptr,
+                                         &size) != ERROR_SUCCESS) {
+        // A missing value reads as empty text.
+        return {};
+    }
+    if (type != REG_SZ && type != REG_EXPAND_SZ) {
+        Fail("Invalid data type for '%s'", Name);
+    }
+    for (int attempt = 0; attempt < 4; ++attempt) {
+        std::vector<char> buffer(size + 1, '\0');
+        DWORD got = size;
+        const LONG rc = RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(buffer.data()), &got);
+        if (rc == ERROR_MORE_DATA) {
+            // Grown since it was measured.
+            size = got;
+            continue;
+        }
+        if (rc != ERROR_SUCCESS) {
+            Fail("Failed to get data for '%s'", Name);
+        }
+        if (type != REG_SZ && type != REG_EXPAND_SZ) {
+            Fail("Invalid data type for '%s'", Name);
+        }
+        // The stored data may or may not hold its terminating NUL.
+        return std::string(buffer.data(), strnlen(buffer.data(), got));
+    }
+    Fail("Failed to get data for '%s'", Name);
+}
+
+int32_t TRegistry::ReadInteger(const std::string& Name) const {
+    DWORD value = 0;
+    DWORD type = 0;
+    DWORD size = sizeof value;
+    if (!FCurrentKey || RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type,
+                                         reinterpret_cast<BYTE*>(&value), &size) != ERROR_SUCCESS) {
+        Fail("Failed to get data for '%s'", Name);
+    }
+    if (type != REG_DWORD || size != sizeof value) {
+        Fail("Invalid data type for '%s'", Name);
+    }
+    return static_cast<int32_t>(value);
+}
+
+bool TRegistry::ReadBool(const std::string& Name) const {
+    return ReadInteger(Name) != 0;
+}
+
+void TRegistry::ReadBinary(const std::string& Name, void* Buffer, DWORD Size) const {
+    DWORD type = 0;
+    DWORD size = Size;
+    if (!FCurrentKey || RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, &type,
+                                         static_cast<BYTE*>(Buffer), &size) != ERROR_SUCCESS) {
+        Fail("Failed to get data for '%s'", Name);
+    }
+    if (type != REG_BINARY || size != Size) {
+        Fail("Invalid data type for '%s'", Name);
+    }
+}
+
+double TRegistry::ReadFloat(const std::string& Name) const {
+    double value = 0;
+    ReadBinary(Name, &value, sizeof value);
+    return value;
+}
+
+int64_t TRegistry::ReadCurrency(const std::string& Name) const {
+    int64_t value = 0;
+    ReadBinary(Name, &value, sizeof value);
+    return value;
+}
+
+TDateTime TRegistry::ReadDateTime(const std::string& Name) const {
+    return ReadFloat(Name);
+}
+
+void TRegistry::WriteData(const std::string& Name, DWORD Type, const void* Data, DWORD Size) {
+    if (!FCurrentKey || RegSetValueExA(FCurrentKey, Name.c_str(), 0, Type,
+                                       static_cast<const BYTE*>(Data), Size) != ERROR_SUCCESS) {
+        Fail("Failed to set data for '%s'", Name);
+    }
+}
+
+void TRegistry::WriteString(const std::string& Name, const std::string& Value) {
+    WriteData(Name, REG_SZ, Value.c_str(), static_cast<DWORD>(strlen(Value.c_str()) + 1));
+}
+
+void TRegistry::WriteExpandString(const std::string& Name, const std::string& Value) {
+    WriteData(Name, REG_EXPAND_SZ, Value.c_str(), static_cast<DWORD>(strlen(Value.c_str()) + 1));
+}
+
+void TRegistry::WriteInteger(const std::string& Name, int32_t Value) {
+    const DWORD data = static_cast<DWORD>(Value);
+    WriteData(Name, REG_DWORD, &data, sizeof data);
+}
+
+void TRegistry::WriteBool(const std::string& Name, bool Value) {
+    WriteInteger(Name, Value ? 1 : 0);
+}
+
+void TRegistry::WriteFloat(const std::string& Name, double Value) {
+    WriteData(Name, REG_BINARY, &Value, sizeof Value);
+}
+
+void TRegistry::WriteCurrency(const std::string& Name, int64_t Value) {
+    WriteData(Name, REG_BINARY, &Value, sizeof Value);
+}
+
+void TRegistry::WriteDateTime(const std::string& Name, TDateTime Value) {
+    WriteData(Name, REG_BINARY, &Value, sizeof Value);
+}
