@@ -1,6 +1,7 @@
 #include "system/OrbCommon.h"
 
 #include "gui/Application.h"
+#include "gui/Form.h"
 #include "gui/InOutError.h"
 #include "gui/Registry.h"
 
@@ -78,6 +79,7 @@ std::string GetProgramFolder() {
 HINSTANCE ExecuteFile(const std::string& Operation, const std::string& FileName,
                       const std::string& Parameters, const std::string& Directory, WORD ShowCmd) {
     // Texts are passed whole: cutting a path or a command line could start something else.
-    return ShellExecuteA(nullptr, Operation.c_str(), FileName.c_str(), Parameters.c_str(),
-                         Directory.c_str(), ShowCmd);
+    const TForm* owner = Application().MainForm();
+    return ShellExecuteA(owner ? owner->Handle() : nullptr, Operation.c_str(), FileName.c_str(),
+                         Parameters.c_str(), Directory.c_str(), ShowCmd);
 }

@@ -21,13 +21,6 @@ const char* const ItemNames[] = {"",
                                  "ProductVersion",
                                  "Comments"};
 
-TOrbVersionInfo::TMessageHandler& MessageHandler() {
-    static TOrbVersionInfo::TMessageHandler handler = [](const std::string& text) {
-        MessageBoxA(nullptr, text.c_str(), Application().Title().c_str(), MB_OK);
-    };
-    return handler;
-}
-
 // Reads the whole version data of FileName into a new buffer; empty when there is none.
 // Size is the size query's result, Error its last-error code.
 std::vector<char> ReadVersionData(const std::string& FileName, DWORD& Size, DWORD& Error) {
@@ -49,10 +42,6 @@ std::vector<char> ReadVersionData(const std::string& FileName, DWORD& Size, DWOR
 TOrbVersionInfo::TOrbVersionInfo() : FFileName(Application().ExeName()) {}
 
 TOrbVersionInfo::TOrbVersionInfo(std::string FileName) : FFileName(std::move(FileName)) {}
-
-TOrbVersionInfo::TMessageHandler TOrbVersionInfo::SetMessageHandler(TMessageHandler Handler) {
-    return std::exchange(MessageHandler(), std::move(Handler));
-}
 
 void TOrbVersionInfo::SetActive(bool Value) {
     if (!Value) {
@@ -81,11 +70,10 @@ void TOrbVersionInfo::SetActive(bool Value) {
 
     // Second pass: the fixed file information.
     FFixedBuffer = ReadVersionData(FFileName, size, error);
-    if (size == 0) {
-        const TMessageHandler handler = MessageHandler();
-        if (handler)
-            handler("GetFileVersionInfoSize error #:" + std::to_string(error));
-    } else if (!FFixedBuffer.empty()) {
+    if (size == 0)
+        Application().MessageBox("GetFileVersionInfoSize error #:" + std::to_string(error),
+                                 Application().Title(), MB_OK);
+    else if (!FFixedBuffer.empty()) {
         void* value = nullptr;
         UINT length = 0;
         if (VerQueryValueA(FFixedBuffer.data(), "\\", &value, &length) && value &&

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <vector>
 
@@ -29,11 +28,6 @@ public:
     const std::string& FileName() const { return FFileName; }
     // The string-table block: language then code page as eight hex digits ("0C0904E4").
     const std::string& Translation() const { return FTranslation; }
-
-    // Shows the modal message box of a file without version data. Replaceable so that tests
-    // need nobody to press OK; returns the previous one.
-    using TMessageHandler = std::function<void(const std::string& Text)>;
-    static TMessageHandler SetMessageHandler(TMessageHandler Handler);
 
 private:
     std::string GetStringValue(const char* Name) const;

@@ -2,6 +2,7 @@
 // programs with odd resources, and files without one.
 #include <gtest/gtest.h>
 
+#include "gui/Application.h"
 #include "system/OrbVersionInfo.h"
 
 #include <fstream>
@@ -17,18 +18,22 @@ std::string ThisFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// Collects the reader's messages instead of showing a box nobody would press.
+// Collects the message boxes instead of showing boxes nobody would press.
 class CapturedMessages {
 public:
     CapturedMessages() {
-        FPrevious = TOrbVersionInfo::SetMessageHandler(
-            [this](const std::string& text) { Texts.push_back(text); });
+        Application().SetMessageBoxFunction(
+            [this](const std::string& text, const std::string& caption, UINT flags) {
+                Texts.push_back(text);
+                Captions.push_back(caption);
+                Flags.push_back(flags);
+                return IDOK;
+            });
     }
-    ~CapturedMessages() { TOrbVersionInfo::SetMessageHandler(FPrevious); }
+    ~CapturedMessages() { Application().SetMessageBoxFunction(nullptr); }
     std::vector<std::string> Texts;
-
-private:
-    TOrbVersionInfo::TMessageHandler FPrevious;
+    std::vector<std::string> Captions;
+    std::vector<UINT> Flags;
 };
 
 void ExpectNothing(const TOrbVersionInfo& info) {
@@ -149,6 +154,8 @@ TEST(VersionInfo, FileWithoutVersionDataShowsTheErrorOnceAndStaysEmpty) {
         EXPECT_TRUE(info.Active());
         ASSERT_EQ(messages.Texts.size(), 1u) << file;
         EXPECT_EQ(messages.Texts[0], "GetFileVersionInfoSize error #:" + std::to_string(error));
+        EXPECT_EQ(messages.Captions[0], Application().Title());
+        EXPECT_EQ(messages.Flags[0], static_cast<UINT>(MB_OK));
         EXPECT_NE(error, 0u);
         ExpectNothing(info);
     }
