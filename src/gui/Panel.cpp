@@ -24,8 +24,10 @@ void DrawBevel(HDC dc, RECT& r, TBevelCut cut) {
 
 } // namespace
 
-TPanel::TPanel(TControl* parent) : TControl(parent) {
-    CreateHandle("TPanel", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+TPanel::TPanel(TControl* parent) : TPanel(parent, "TPanel") {}
+
+TPanel::TPanel(TControl* parent, const char* className) : TControl(parent) {
+    CreateHandle(className, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  WS_EX_CONTROLPARENT, 0, 0, 185, 41);
 }
 

@@ -27,6 +27,8 @@ public:
     void SetBorderWidth(int value) { FBorderWidth = value, Changed(); }
 
 protected:
+    // For panels of other window classes.
+    TPanel(TControl* parent, const char* className);
     void Paint(HDC dc, const RECT& clientRect) override;
     void AdjustClientRect(RECT& rect) const override;
 

@@ -145,6 +145,276 @@ TEST_F(GuiTest, MessageDlgMapsButtonsAndResults) {
     EXPECT_EQ(Boxes[1].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
 }
 
+namespace {
+void PostKey(HWND target, WPARAM key) {
+    PostMessageA(target, WM_KEYDOWN, key, 1);
+    PostMessageA(target, WM_KEYUP, key, 0xC0000001);
+}
+} // namespace
+
+TEST_F(GuiTest, FocusStartsOnFirstTabStopAndTabMovesInTabOrder) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    std::vector<HWND> focus;
+    TTimer timer;
+    int step = 0;
+    timer.SetInterval(60);
+    timer.OnTimer = [&](TObject*) {
+        focus.push_back(GetFocus());
+        if (++step < 3)
+            PostKey(GetFocus(), VK_TAB);
+        else
+            dlg->SetModalResult(mrOk);
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrOk);
+    ASSERT_EQ(focus.size(), 3u);
+    EXPECT_EQ(focus[0], dlg->btnCancel.Handle()) << "first in tab order";
+    EXPECT_EQ(focus[1], dlg->btnOk.Handle());
+    EXPECT_EQ(focus[2], dlg->btnCancel.Handle()) << "wraps round";
+}
+
+TEST_F(GuiTest, SetTabOrderReordersTheTabSequence) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    dlg->btnOk.SetTabOrder(0);
+    EXPECT_EQ(dlg->btnOk.TabOrder(), 0);
+    EXPECT_EQ(dlg->btnCancel.TabOrder(), 1);
+    EXPECT_EQ(GetNextDlgTabItem(dlg->Handle(), nullptr, FALSE), dlg->btnOk.Handle());
+}
+
+TEST_F(GuiTest, EnterPressesTheFocusedButtonAndEscNothingWithoutCancelButton) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    TTimer timer;
+    int step = 0;
+    timer.SetInterval(80);
+    timer.OnTimer = [&](TObject*) {
+        switch (step++) {
+        case 0:
+            PostKey(GetFocus(), VK_ESCAPE); // no button marked Cancel: nothing happens
+            break;
+        case 1:
+            EXPECT_EQ(dlg->ModalResult(), mrNone);
+            EXPECT_TRUE(dlg->Visible());
+            PostKey(GetFocus(), VK_TAB); // to Ok
+            break;
+        case 2:
+            PostKey(GetFocus(), VK_RETURN);
+            break;
+        default:
+            dlg->SetModalResult(mrAbort); // Enter did not work: end the run
+        }
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrOk);
+}
+
+TEST_F(GuiTest, EscPressesTheCancelButtonAndEnterTheDefaultOne) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    dlg->btnCancel.SetCancel(true);
+    TTimer timer;
+    timer.SetInterval(80);
+    timer.OnTimer = [&](TObject*) {
+        timer.SetEnabled(false);
+        PostKey(GetFocus(), VK_ESCAPE);
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrCancel);
+    EXPECT_FALSE(dlg->Visible());
+}
+
+TEST_F(GuiTest, ShowModalOfAVisibleFormThrows) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    dlg->Show();
+    EXPECT_THROW(dlg->ShowModal(), Exception);
+    dlg->Hide();
+}
+
+TEST_F(GuiTest, CloseQueryCanRefuseAModalClose) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    int queries = 0;
+    dlg->OnCloseQuery = [&](TObject*, bool& canClose) { canClose = ++queries > 1; };
+    TTimer timer;
+    timer.SetInterval(60);
+    timer.OnTimer = [&](TObject*) {
+        if (queries == 1) {
+            EXPECT_TRUE(dlg->Visible()) << "refused close keeps the window";
+        }
+        dlg->btnOk.Click();
+    };
+    EXPECT_EQ(dlg->ShowModal(), mrOk);
+    EXPECT_EQ(queries, 2);
+}
+
+TEST_F(GuiTest, ClosingTheMainFormTerminatesAndOtherFormsOnlyHide) {
+    TForm* main = nullptr;
+    TForm* other = nullptr;
+    Application().CreateForm(main);
+    Application().CreateForm(other);
+    std::vector<std::string> events;
+    bool canClose = false;
+    main->OnActivate = [&](TObject*) { events.push_back("activate"); };
+    main->OnCloseQuery = [&](TObject*, bool& c) {
+        events.push_back("query");
+        c = canClose;
+    };
+    main->OnClose = [&](TObject*, TCloseAction&) { events.push_back("close"); };
+    TTimer timer;
+    int step = 0;
+    timer.SetInterval(60);
+    timer.OnTimer = [&](TObject*) {
+        switch (step++) {
+        case 0:
+            EXPECT_TRUE(main->Visible()) << "Run shows the main form";
+            other->Show();
+            other->Close();
+            EXPECT_FALSE(other->Visible());
+            PostMessageA(main->Handle(), WM_CLOSE, 0, 0); // refused
+            break;
+        case 1:
+            EXPECT_FALSE(Application().Terminated());
+            canClose = true;
+            main->Close();
+            break;
+        default:
+            break;
+        }
+    };
+    Application().Run();
+    EXPECT_TRUE(Application().Terminated());
+    // Activations come with every showing; the close road is query, query, close.
+    ASSERT_FALSE(events.empty());
+    EXPECT_EQ(events[0], "activate");
+    std::erase(events, "activate");
+    EXPECT_EQ(events, (std::vector<std::string>{"query", "query", "close"}));
+}
+
+TEST_F(GuiTest, EndSessionQueryIsAnsweredWithConsentWithoutCloseQuery) {
+    TForm* main = nullptr;
+    Application().CreateForm(main);
+    bool queried = false;
+    main->OnCloseQuery = [&](TObject*, bool& c) { queried = true, c = false; };
+    EXPECT_NE(SendMessageA(main->Handle(), WM_QUERYENDSESSION, 0, 0), 0);
+    EXPECT_FALSE(queried);
+}
+
+TEST_F(GuiTest, MessageMapHandlesCustomMessages) {
+    TForm* form = nullptr;
+    Application().CreateForm(form, "TMapForm");
+    WPARAM seen = 0;
+    form->SetMessageHandler(WM_USER + 1, [&](TMessage& m) {
+        seen = m.WParam;
+        m.Result = 7;
+    });
+    EXPECT_EQ(SendMessageA(FindWindowA("TMapForm", nullptr), WM_USER + 1, 4, 0), 7);
+    EXPECT_EQ(seen, 4u);
+}
+
+TEST_F(GuiTest, AlignLaysOutTopLeftBottomAndClientInsideBorders) {
+    TForm* form = nullptr;
+    Application().CreateForm(form);
+    form->SetBorderStyle(bsNone);
+    form->SetClientSize(491, 271);
+    EXPECT_EQ(form->ClientWidth(), 491);
+    EXPECT_EQ(form->ClientHeight(), 271);
+    TPanel outer(form);
+    outer.SetAlign(alClient);
+    outer.SetBevelOuter(bvNone);
+    outer.SetBorderWidth(5);
+    TPanel top(&outer), bottom(&outer), left(&outer), client(&outer);
+    top.SetHeight(57);
+    top.SetAlign(alTop);
+    bottom.SetHeight(41);
+    bottom.SetAlign(alBottom);
+    left.SetWidth(68);
+    left.SetAlign(alLeft);
+    client.SetAlign(alClient);
+    EXPECT_EQ(outer.Width(), 491);
+    EXPECT_EQ(outer.Height(), 271);
+    EXPECT_EQ(top.Left(), 5);
+    EXPECT_EQ(top.Top(), 5);
+    EXPECT_EQ(top.Width(), 481);
+    EXPECT_EQ(bottom.Top(), 271 - 5 - 41);
+    EXPECT_EQ(left.Top(), 62);
+    EXPECT_EQ(left.Height(), 271 - 10 - 57 - 41);
+    EXPECT_EQ(client.Left(), 73);
+    EXPECT_EQ(client.Width(), 481 - 68);
+    form->SetClientSize(400, 300); // follows a resize
+    EXPECT_EQ(client.Width(), 390 - 68);
+    EXPECT_EQ(bottom.Top(), 300 - 5 - 41);
+}
+
+TEST_F(GuiTest, DialogBorderKeepsClientSizeAndCentres) {
+    TDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    EXPECT_EQ(dlg->ClientWidth(), 300);
+    EXPECT_EQ(dlg->ClientHeight(), 120);
+    const LONG style = GetWindowLongA(dlg->Handle(), GWL_STYLE);
+    EXPECT_TRUE(style & WS_CAPTION);
+    EXPECT_TRUE(style & WS_SYSMENU);
+    EXPECT_FALSE(style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME));
+    dlg->SetFormStyle(fsStayOnTop);
+    EXPECT_TRUE(GetWindowLongA(dlg->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    dlg->Show();
+    const int cx = dlg->Left() + dlg->Width() / 2, cy = dlg->Top() + dlg->Height() / 2;
+    EXPECT_NEAR(cx, GetSystemMetrics(SM_CXSCREEN) / 2, 1);
+    EXPECT_NEAR(cy, GetSystemMetrics(SM_CYSCREEN) / 2, 1);
+    dlg->Hide();
+}
+
+TEST_F(GuiTest, LabelSizesToItsText) {
+    TForm* form = nullptr;
+    Application().CreateForm(form);
+    TLabel label(form);
+    label.SetCaption("my workstation at");
+    const int oneLine = label.Height();
+    EXPECT_GT(label.Width(), 40);
+    EXPECT_GT(oneLine, 8);
+    label.SetCaption("a");
+    EXPECT_LT(label.Width(), 20);
+    label.SetWordWrap(true);
+    label.SetWidth(40);
+    label.SetCaption("seconds  warning to cancel event.");
+    EXPECT_EQ(label.Width(), 40);
+    EXPECT_GE(label.Height(), 2 * oneLine);
+}
+
+TEST_F(GuiTest, ExceptionInTimerHandlerGoesToOnException) {
+    std::string seen;
+    Application().OnException = [&](TObject*, const std::exception& e) { seen = e.what(); };
+    TTimer timer;
+    timer.SetInterval(20);
+    timer.OnTimer = [&](TObject*) {
+        timer.SetEnabled(false);
+        throw Exception("'24:0:0' is not a valid time");
+    };
+    for (int i = 0; i < 100 && seen.empty(); ++i) {
+        Application().ProcessMessages();
+        Sleep(10);
+    }
+    EXPECT_EQ(seen, "'24:0:0' is not a valid time");
+    EXPECT_TRUE(Boxes.empty()) << "OnException replaces the default box";
+}
+
+TEST_F(GuiTest, OnCreateAndOnDestroyRunOnceAndErrorsAreShown) {
+    struct TCounting : TForm {
+        TCounting() : TForm("TCounting") {
+            OnCreate = [](TObject*) { throw Exception("create failed"); };
+        }
+    };
+    TCounting* form = nullptr;
+    Application().CreateForm(form);
+    ASSERT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes[0].Text, "create failed");
+    int destroyed = 0;
+    form->OnDestroy = [&](TObject*) { ++destroyed; };
+    Application().DestroyForms();
+    EXPECT_EQ(destroyed, 1);
+    EXPECT_EQ(Application().MainForm(), nullptr);
+    EXPECT_EQ(FindWindowA("TCounting", nullptr), nullptr);
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
