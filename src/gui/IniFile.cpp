@@ -51,6 +51,26 @@ std::string ProfileString(const std::string& file, const std::string& section,
     }
 }
 
+std::wstring Wide(const std::string& text) {
+    const int n =
+        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
+    std::wstring wide(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
+    return wide;
+}
+
+bool WriteProfileString(const std::string& file, const std::string& section,
+                        const std::string& ident, const std::string& text) {
+    // The ANSI function converts through a 16-bit counted string and cuts longer text short;
+    // long text goes through the wide function after the same code-page conversion.
+    if (text.size() < 30000) {
+        return WritePrivateProfileStringA(section.c_str(), ident.c_str(), text.c_str(),
+                                          file.c_str());
+    }
+    return WritePrivateProfileStringW(Wide(section).c_str(), Wide(ident).c_str(),
+                                      Wide(text).c_str(), Wide(file).c_str());
+}
+
 // Two different fallbacks tell a missing entry from one that holds either of them.
 constexpr const char* MissingA = "\x01";
 constexpr const char* MissingB = "\x02";
@@ -124,8 +144,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
                                        FFileName.c_str(), Ident.c_str()));
     }
     const std::string text = NeedsQuotes(Value) ? "\"" + Value + "\"" : Value;
-    if (!WritePrivateProfileStringA(Section.c_str(), Ident.c_str(), text.c_str(),
-                                    FFileName.c_str())) {
+    if (!WriteProfileString(FFileName, Section, Ident, text)) {
         throw EIniFileException(Format("Unable to write to %s", FFileName.c_str()));
     }
 }
