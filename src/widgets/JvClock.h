@@ -1,0 +1,65 @@
+#pragma once
+// TJvClock: a digital clock showing the time of day over the date. It reads the time every
+// 450 ms (a window timer, so the tick runs on the GUI thread, modal loops included) through
+// a time source that tests replace.
+//
+//   TJvClock Clock{&pnlTop};
+//   Clock.SetAlign(alLeft); Clock.SetWidth(216); Clock.SetColor(clWindow);
+//   Clock.SetBevelOuter(bvNone);
+//   Clock.SetDateFormat("d/MM/yyyy"); Clock.SetTwelveHour(true); Clock.SetLeadingZero(false);
+//
+// Shown texts (for 20:05:09 on 1 March 2024, with the settings above):
+//   time "8:05:09 PM"  (hour without leading zero, 12 for midnight and noon, AM before noon)
+//   date "1/03/2024"   (d, dd, M, MM, yy, yyyy; other characters are copied as they are)
+// With TwelveHour off: "20:05:09"; with LeadingZero: "08:05:09 PM" / "08:05:09".
+//
+// Work to do on every tick beyond the display (the daily alarm) belongs in DoTick.
+#include <functional>
+#include <string>
+
+#include "gui/Panel.h"
+
+class TJvClock : public TPanel {
+public:
+    using TTimeSource = std::function<SYSTEMTIME()>;
+
+    explicit TJvClock(TControl* parent);
+    ~TJvClock() override;
+
+    const std::string& DateFormat() const { return FDateFormat; }
+    void SetDateFormat(const std::string& value);
+    bool TwelveHour() const { return FTwelveHour; }
+    void SetTwelveHour(bool value);
+    bool LeadingZero() const { return FLeadingZero; }
+    void SetLeadingZero(bool value);
+    bool ShowDate() const { return FShowDate; }
+    void SetShowDate(bool value);
+
+    // Where the clock reads the local time (GetLocalTime when empty).
+    void SetTimeSource(TTimeSource source);
+    // Reads the time, updates the display and runs DoTick; the timer calls it every 450 ms.
+    void Tick();
+    // The time read by the last tick.
+    const SYSTEMTIME& CurrentTime() const { return FTime; }
+    std::string TimeText() const { return FormatTime(FTime, FTwelveHour, FLeadingZero); }
+    std::string DateText() const { return FormatDate(FTime, FDateFormat); }
+
+    static std::string FormatTime(const SYSTEMTIME& time, bool twelveHour, bool leadingZero);
+    static std::string FormatDate(const SYSTEMTIME& time, const std::string& format);
+
+    static constexpr unsigned TickInterval = 450;
+
+protected:
+    // Per-tick work after the display is updated; time is the time just read.
+    virtual void DoTick(const SYSTEMTIME& time);
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& clientRect) override;
+
+private:
+    std::string FDateFormat = "d/MM/yyyy";
+    bool FTwelveHour = false;
+    bool FLeadingZero = true;
+    bool FShowDate = true;
+    TTimeSource FTimeSource;
+    SYSTEMTIME FTime{};
+};

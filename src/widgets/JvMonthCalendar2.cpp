@@ -1,0 +1,42 @@
+#include "widgets/JvMonthCalendar2.h"
+
+#include <commctrl.h>
+
+TJvMonthCalendar2::TJvMonthCalendar2(TControl* parent) : TControl(parent) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    CreateSystemHandle(MONTHCAL_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 225, 160);
+}
+
+bool TJvMonthCalendar2::WeekNumbers() const {
+    return GetWindowLongA(Handle(), GWL_STYLE) & MCS_WEEKNUMBERS;
+}
+
+void TJvMonthCalendar2::SetWeekNumbers(bool value) {
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+    style = value ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
+    SetWindowLongA(Handle(), GWL_STYLE, style);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Invalidate();
+}
+
+SYSTEMTIME TJvMonthCalendar2::Today() const {
+    SYSTEMTIME t{};
+    SendMessageA(Handle(), MCM_GETTODAY, 0, reinterpret_cast<LPARAM>(&t));
+    return t;
+}
+
+void TJvMonthCalendar2::SetToday(const SYSTEMTIME& value) {
+    SendMessageA(Handle(), MCM_SETTODAY, 0, reinterpret_cast<LPARAM>(&value));
+}
+
+SYSTEMTIME TJvMonthCalendar2::DateFirst() const {
+    SYSTEMTIME t{};
+    SendMessageA(Handle(), MCM_GETCURSEL, 0, reinterpret_cast<LPARAM>(&t));
+    return t;
+}
+
+void TJvMonthCalendar2::SetDateFirst(const SYSTEMTIME& value) {
+    SendMessageA(Handle(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&value));
+}

@@ -1,0 +1,52 @@
+#pragma once
+// TJvNavPaneToolPanel: a panel with a header strip (grabber, bold caption, close button); its
+// children are laid out below the header.
+//
+//   TJvNavPaneToolPanel pnlBackground{&form};
+//   pnlBackground.SetAlign(alClient); pnlBackground.SetCaption("Sundown");
+//   pnlBackground.OnClose = [this](TObject* s) { ActionHideApplicationExecute(s); };
+//   pnlBackground.OnMouseDown = [this](TObject* s, TMouseButton b, TShiftState sh, int x,
+//                                      int y) { FormMouseDown(s, b, sh, x, y); };
+//
+// OnClose fires when the close button is clicked (pressed and released over it). OnMouseDown
+// fires for presses on the header and the background, not on the close button.
+#include "gui/Control.h"
+
+class TJvNavPaneToolPanel : public TControl {
+public:
+    explicit TJvNavPaneToolPanel(TControl* parent);
+
+    bool ShowHeader() const { return FShowHeader; }
+    void SetShowHeader(bool value);
+    int HeaderHeight() const { return FHeaderHeight; }
+    void SetHeaderHeight(int value);
+    bool ShowGrabber() const { return FShowGrabber; }
+    void SetShowGrabber(bool value) { FShowGrabber = value, Invalidate(); }
+    bool CloseButton() const { return FCloseButton; }
+    void SetCloseButton(bool value) { FCloseButton = value, Invalidate(); }
+    // The header's caption font: the control's font in bold unless set.
+    const TFont& HeaderFont() const { return FHeaderFont; }
+    void SetHeaderFont(const TFont& value);
+
+    // The close button in client coordinates (empty when not shown).
+    RECT CloseButtonRect() const;
+
+    TNotifyEvent OnClose;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void Paint(HDC dc, const RECT& clientRect) override;
+    void AdjustClientRect(RECT& rect) const override;
+    void FontChanged() override;
+
+private:
+    bool OverClose(LPARAM lParam) const;
+    bool FShowHeader = true;
+    int FHeaderHeight = 22;
+    bool FShowGrabber = true;
+    bool FCloseButton = true;
+    TFont FHeaderFont;
+    bool FHeaderFontSet = false;
+    bool FCloseHot = false;
+    bool FClosePressed = false;
+};

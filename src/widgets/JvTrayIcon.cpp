@@ -1,0 +1,281 @@
+#include "widgets/JvTrayIcon.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+#include <climits>
+#include <cstring>
+
+#include "gui/Application.h"
+#include "gui/Form.h"
+#include "gui/ImageList.h"
+#include "gui/Menu.h"
+
+namespace {
+
+const UINT_PTR BalloonTimer = 1;
+// A balloon asked for less than this is also ended here: the shell keeps it longer.
+const int64_t ShellMinimumBalloonTime = 10000;
+
+void CopyText(char* target, size_t size, const std::string& text) {
+    const size_t n = std::min(text.size(), size - 1);
+    std::memcpy(target, text.data(), n);
+    target[n] = '\0';
+}
+
+} // namespace
+
+TJvTrayIcon::TJvTrayIcon()
+    : FWindow([this](UINT msg, WPARAM wParam, LPARAM lParam,
+                     LRESULT& result) { return HandleMessage(msg, wParam, lParam, result); },
+              true), // top-level: the taskbar's re-creation is broadcast to top-level windows only
+      FTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
+
+TJvTrayIcon::~TJvTrayIcon() {
+    WatchMainForm(false);
+    KillTimer(Handle(), BalloonTimer);
+    if (FActive) {
+        NOTIFYICONDATAA data = MakeData(0);
+        Notify(NIM_DELETE, data);
+    }
+}
+
+BOOL TJvTrayIcon::Notify(DWORD message, NOTIFYICONDATAA& data) {
+    if (FShellNotify)
+        return FShellNotify(message, &data);
+    return Shell_NotifyIconA(message, &data);
+}
+
+NOTIFYICONDATAA TJvTrayIcon::MakeData(UINT flags) const {
+    NOTIFYICONDATAA data{};
+    data.cbSize = sizeof(data);
+    data.hWnd = Handle();
+    data.uID = IconId;
+    data.uFlags = flags;
+    data.uCallbackMessage = CallbackMessage;
+    // Without an image the program's own icon stands in, so the icon never shows blank.
+    data.hIcon = FIcon ? FIcon.get() : LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    if (!data.hIcon)
+        data.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
+    CopyText(data.szTip, sizeof(data.szTip), FHint);
+    return data;
+}
+
+void TJvTrayIcon::UpdateIcon() {
+    FIcon = FIcons ? FIcons->GetIcon(FIconIndex) : IconHandle();
+}
+
+// Changes the icon; when the shell has lost it, it is added again.
+void TJvTrayIcon::Modify(UINT flags) {
+    if (!FActive)
+        return;
+    NOTIFYICONDATAA data = MakeData(flags);
+    if (!Notify(NIM_MODIFY, data)) {
+        data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+        Notify(NIM_ADD, data);
+    }
+}
+
+void TJvTrayIcon::SetActive(bool value) {
+    if (value == FActive)
+        return;
+    if (value) {
+        UpdateIcon();
+        NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+        Notify(NIM_ADD, data);
+        FActive = true;
+        WatchMainForm((FVisibility & tvAutoHide) != 0);
+    } else {
+        HideBalloon();
+        WatchMainForm(false);
+        NOTIFYICONDATAA data = MakeData(0);
+        Notify(NIM_DELETE, data);
+        FActive = false;
+    }
+}
+
+void TJvTrayIcon::SetIcons(TImageList* value) {
+    FIcons = value;
+    IconHandle old = std::move(FIcon);
+    UpdateIcon();
+    Modify(NIF_ICON);
+}
+
+void TJvTrayIcon::SetIconIndex(int value) {
+    FIconIndex = value;
+    IconHandle old = std::move(FIcon); // freed once the shell has the new one
+    UpdateIcon();
+    Modify(NIF_ICON);
+}
+
+void TJvTrayIcon::SetHint(const std::string& value) {
+    FHint = value;
+    Modify(NIF_TIP);
+}
+
+void TJvTrayIcon::SetVisibility(TTrayVisibility value) {
+    FVisibility = value;
+    if (FActive)
+        WatchMainForm((FVisibility & tvAutoHide) != 0);
+}
+
+void TJvTrayIcon::BalloonHint(const std::string& title, const std::string& text, TBalloonType type,
+                              int64_t displayTimeMs) {
+    if (!FActive)
+        return;
+    KillTimer(Handle(), BalloonTimer);
+    NOTIFYICONDATAA data = MakeData(NIF_INFO);
+    CopyText(data.szInfoTitle, sizeof(data.szInfoTitle), title);
+    CopyText(data.szInfo, sizeof(data.szInfo), text);
+    switch (type) {
+    case btError:
+        data.dwInfoFlags = NIIF_ERROR;
+        break;
+    case btInfo:
+        data.dwInfoFlags = NIIF_INFO;
+        break;
+    case btWarning:
+        data.dwInfoFlags = NIIF_WARNING;
+        break;
+    default:
+        data.dwInfoFlags = NIIF_NONE;
+        break;
+    }
+    data.uTimeout = static_cast<UINT>(std::clamp<int64_t>(displayTimeMs, 0, UINT_MAX));
+    if (!Notify(NIM_MODIFY, data)) {
+        NOTIFYICONDATAA add = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+        Notify(NIM_ADD, add);
+        if (!Notify(NIM_MODIFY, data))
+            return;
+    }
+    FBalloonShowing = true;
+    if (displayTimeMs > 0 && displayTimeMs < ShellMinimumBalloonTime)
+        SetTimer(Handle(), BalloonTimer, static_cast<UINT>(displayTimeMs), nullptr);
+}
+
+void TJvTrayIcon::HideBalloon() {
+    KillTimer(Handle(), BalloonTimer);
+    if (!FBalloonShowing)
+        return;
+    FBalloonShowing = false;
+    if (!FActive)
+        return;
+    NOTIFYICONDATAA data = MakeData(NIF_INFO); // an empty text takes the balloon away
+    Notify(NIM_MODIFY, data);
+}
+
+bool TJvTrayIcon::ApplicationVisible() const {
+    TForm* main = Application().MainForm();
+    return main && IsWindowVisible(main->Handle()) && !IsIconic(main->Handle());
+}
+
+void TJvTrayIcon::HideApplication() {
+    if (TForm* main = Application().MainForm())
+        ShowWindow(main->Handle(), SW_HIDE);
+}
+
+void TJvTrayIcon::ShowApplication() {
+    TForm* main = Application().MainForm();
+    if (!main)
+        return;
+    HWND h = main->Handle();
+    // The main form carries the taskbar button; a tool window has none.
+    LONG ex = GetWindowLongA(h, GWL_EXSTYLE);
+    const LONG wanted =
+        (FVisibility & tvVisibleTaskBar) ? (ex & ~WS_EX_TOOLWINDOW) : (ex | WS_EX_TOOLWINDOW);
+    if (wanted != ex)
+        SetWindowLongA(h, GWL_EXSTYLE, wanted);
+    ShowWindow(h, IsIconic(h) ? SW_RESTORE : SW_SHOW);
+    SetForegroundWindow(h);
+}
+
+void TJvTrayIcon::WatchMainForm(bool watch) {
+    if (FWatched) {
+        if (IsWindow(FWatched))
+            RemoveWindowSubclass(FWatched, &TJvTrayIcon::MainFormProc,
+                                 reinterpret_cast<UINT_PTR>(this));
+        FWatched = nullptr;
+    }
+    if (!watch)
+        return;
+    if (TForm* main = Application().MainForm()) {
+        FWatched = main->Handle();
+        SetWindowSubclass(FWatched, &TJvTrayIcon::MainFormProc, reinterpret_cast<UINT_PTR>(this),
+                          reinterpret_cast<DWORD_PTR>(this));
+    }
+}
+
+// Minimising the main form hides the application (tvAutoHide).
+LRESULT CALLBACK TJvTrayIcon::MainFormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
+                                           UINT_PTR, DWORD_PTR data) {
+    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
+    if (msg == WM_SIZE && wParam == SIZE_MINIMIZED) {
+        auto* self = reinterpret_cast<TJvTrayIcon*>(data);
+        if (self->FVisibility & tvAutoHide)
+            self->HideApplication();
+    }
+    return result;
+}
+
+void TJvTrayIcon::IconMessage(UINT mouseMessage) {
+    switch (mouseMessage) {
+    case WM_RBUTTONUP:
+        if (FPopupMenu) {
+            POINT p{};
+            GetCursorPos(&p);
+            FPopupMenu->Popup(p.x, p.y);
+        }
+        break;
+    case WM_LBUTTONUP:
+        if (OnClick)
+            OnClick(this);
+        if ((FVisibility & tvRestoreClick) && !ApplicationVisible())
+            ShowApplication();
+        else if ((FVisibility & tvMinimizeClick) && ApplicationVisible())
+            HideApplication();
+        break;
+    case WM_LBUTTONDBLCLK:
+        if (FPopupMenu)
+            if (TMenuItem* item = FPopupMenu->Items().DefaultItem())
+                if (item->Enabled())
+                    item->Click();
+        if (OnDblClick)
+            OnDblClick(this);
+        if ((FVisibility & tvRestoreDbClick) && !ApplicationVisible())
+            ShowApplication();
+        else if ((FVisibility & tvMinimizeDbClick) && ApplicationVisible())
+            HideApplication();
+        break;
+    case NIN_BALLOONHIDE:
+    case NIN_BALLOONTIMEOUT:
+    case NIN_BALLOONUSERCLICK:
+        KillTimer(Handle(), BalloonTimer);
+        FBalloonShowing = false;
+        break;
+    default:
+        break;
+    }
+}
+
+bool TJvTrayIcon::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (msg == CallbackMessage) {
+        IconMessage(LOWORD(lParam));
+        result = 0;
+        return true;
+    }
+    if (msg == FTaskbarCreated && FTaskbarCreated != 0) {
+        // A new shell knows nothing of the icon: add it again.
+        if (FActive) {
+            NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+            Notify(NIM_ADD, data);
+        }
+        result = 0;
+        return true;
+    }
+    if (msg == WM_TIMER && wParam == BalloonTimer) {
+        HideBalloon();
+        result = 0;
+        return true;
+    }
+    return false;
+}
