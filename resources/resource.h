@@ -3,3 +3,6 @@
 
 // The program icon (also the executable's icon in the shell).
 #define MAINICON 1
+
+// The countdown window's picture.
+#define IDB_SHUTDOWN 120
