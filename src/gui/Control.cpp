@@ -184,6 +184,14 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_PRINTCLIENT:
+        if (!FSystemClass) {
+            const RECT rc = ClientRect();
+            FillRect(reinterpret_cast<HDC>(wParam), &rc, ColorBrush());
+            Paint(reinterpret_cast<HDC>(wParam), rc);
+            return 0;
+        }
+        break;
     case WM_SIZE: {
         const LRESULT r = DefaultHandler(msg, wParam, lParam);
         Realign();

@@ -56,8 +56,11 @@ void TImage::PictureChanged() {
         SelectObject(dc, old);
         DeleteDC(dc);
         FMasked = ImageList_Create(FPictureWidth, FPictureHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
-        if (FMasked)
-            ImageList_AddMasked(FMasked, FBitmap.get(), key);
+        // Masking blackens the masked pixels of the bitmap it is given: give it a copy.
+        GdiObject<HBITMAP> copy(static_cast<HBITMAP>(
+            CopyImage(FBitmap.get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+        if (FMasked && copy)
+            ImageList_AddMasked(FMasked, copy.get(), key);
     }
     if (FAutoSize && FPictureWidth > 0)
         SetBounds(Left(), Top(), FPictureWidth, FPictureHeight);
@@ -81,8 +84,12 @@ void TImage::Paint(HDC dc, const RECT& clientRect) {
     }
     HDC src = CreateCompatibleDC(dc);
     HGDIOBJ old = SelectObject(src, FBitmap.get());
-    SetStretchBltMode(dc, HALFTONE);
-    StretchBlt(dc, x, y, w, h, src, 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
+    if (FStretch) {
+        SetStretchBltMode(dc, HALFTONE);
+        StretchBlt(dc, x, y, w, h, src, 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
+    } else {
+        BitBlt(dc, x, y, w, h, src, 0, 0, SRCCOPY);
+    }
     SelectObject(src, old);
     DeleteDC(src);
 }

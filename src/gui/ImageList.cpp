@@ -32,7 +32,10 @@ int TImageList::AddBitmap(HBITMAP bitmap, COLORREF maskColor) {
         return -1;
     if (maskColor == CLR_NONE)
         return ImageList_Add(FHandle, bitmap, nullptr);
-    return ImageList_AddMasked(FHandle, bitmap, maskColor);
+    // Masking blackens the masked pixels of the bitmap it is given: give it a copy.
+    GdiObject<HBITMAP> copy(
+        static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return copy ? ImageList_AddMasked(FHandle, copy.get(), maskColor) : -1;
 }
 
 int TImageList::AddResourceBitmap(int resourceId, COLORREF maskColor) {

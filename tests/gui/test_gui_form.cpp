@@ -415,6 +415,46 @@ TEST_F(GuiTest, OnCreateAndOnDestroyRunOnceAndErrorsAreShown) {
     EXPECT_EQ(FindWindowA("TCounting", nullptr), nullptr);
 }
 
+TEST_F(GuiTest, DialogsAreOwnedByTheMainFormAndRunWhileItIsHidden) {
+    TForm* main = nullptr;
+    TDialog* dlg = nullptr;
+    Application().CreateForm(main, "TOwnerMain");
+    Application().CreateForm(dlg);
+    EXPECT_EQ(GetWindow(dlg->Handle(), GW_OWNER), main->Handle()) << "no taskbar button";
+    EXPECT_EQ(GetWindow(main->Handle(), GW_OWNER), nullptr);
+    EXPECT_FALSE(main->Visible());
+    bool shown = false;
+    TTimer timer;
+    Later(timer, 60, [&] {
+        shown = IsWindowVisible(dlg->Handle()) != 0;
+        dlg->btnOk.Click();
+    });
+    EXPECT_EQ(dlg->ShowModal(), mrOk);
+    EXPECT_TRUE(shown);
+    EXPECT_TRUE(IsWindowEnabled(main->Handle())) << "enabled again after the modal run";
+}
+
+TEST_F(GuiTest, ProcessMessagesInsideAHandlerKeepsTimersRunning) {
+    TTimer slow, fast;
+    int fastTicks = 0;
+    fast.SetInterval(20);
+    fast.OnTimer = [&](TObject*) { ++fastTicks; };
+    bool done = false;
+    slow.SetInterval(10);
+    slow.OnTimer = [&](TObject*) {
+        slow.SetEnabled(false);
+        const DWORD start = GetTickCount();
+        while (GetTickCount() - start < 300) { // long work that pumps
+            Application().ProcessMessages();
+            Sleep(5);
+        }
+        done = true;
+    };
+    while (!done)
+        Application().HandleMessage();
+    EXPECT_GE(fastTicks, 5);
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

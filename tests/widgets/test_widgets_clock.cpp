@@ -119,6 +119,38 @@ TEST(Clock, TicksEvery450MsThroughTheMessageLoopAndCallsDoTick) {
     EXPECT_EQ(clock.Ticks.back().wSecond, reads) << "DoTick gets the time just read";
 }
 
+TEST(Clock, DrawsTheTimeAboveTheDate) {
+    TForm form("TClockForm");
+    form.SetBorderStyle(bsNone);
+    form.SetClientSize(216, 55);
+    TJvClock clock(&form);
+    clock.SetAlign(alClient);
+    clock.SetBevelOuter(bvNone);
+    clock.SetColor(clWhite);
+    clock.SetTimeSource([] { return At(2024, 3, 1, 20, 5, 9); });
+    clock.Tick();
+    HDC screen = GetDC(nullptr);
+    HDC dc = CreateCompatibleDC(screen);
+    GdiObject<HBITMAP> bitmap(CreateCompatibleBitmap(screen, 216, 55));
+    ReleaseDC(nullptr, screen);
+    HGDIOBJ old = SelectObject(dc, bitmap.get());
+    SendMessageA(clock.Handle(), WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+    // Ink rows: the time in the upper three fifths, the date below.
+    auto inkInRows = [&](int top, int bottom) {
+        int ink = 0;
+        for (int y = top; y < bottom; ++y)
+            for (int x = 0; x < 216; ++x)
+                ink += (GetPixel(dc, x, y) & 0xFFFFFF) != 0xFFFFFF;
+        return ink;
+    };
+    const int timeInk = inkInRows(0, 33), dateInk = inkInRows(33, 55);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    EXPECT_GT(timeInk, 200);
+    EXPECT_GT(dateInk, 40);
+    EXPECT_GT(timeInk, dateInk) << "the time in the larger font";
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
