@@ -47,12 +47,17 @@ void TJvClock::SetTimeSource(TTimeSource source) {
     FTimeSource = std::move(source);
 }
 
-void TJvClock::Tick() {
+SYSTEMTIME TJvClock::ReadTime() const {
     SYSTEMTIME now{};
     if (FTimeSource)
         now = FTimeSource();
     else
         GetLocalTime(&now);
+    return now;
+}
+
+void TJvClock::Tick() {
+    const SYSTEMTIME now = ReadTime();
     const bool changed = FormatTime(now, FTwelveHour, FLeadingZero) != TimeText() ||
                          FormatDate(now, FDateFormat) != DateText();
     FTime = now;
@@ -61,7 +66,22 @@ void TJvClock::Tick() {
     DoTick(now);
 }
 
-void TJvClock::DoTick(const SYSTEMTIME&) {}
+void TJvClock::DoTick(const SYSTEMTIME& time) {
+    if (FAlarm.Check(time) && OnAlarm)
+        OnAlarm(this);
+}
+
+void TJvClock::SetAlarmHour(int value) {
+    FAlarm.SetTime(value, FAlarm.Minute(), FAlarm.Second(), ReadTime());
+}
+
+void TJvClock::SetAlarmMinute(int value) {
+    FAlarm.SetTime(FAlarm.Hour(), value, FAlarm.Second(), ReadTime());
+}
+
+void TJvClock::SetAlarmSecond(int value) {
+    FAlarm.SetTime(FAlarm.Hour(), FAlarm.Minute(), value, ReadTime());
+}
 
 std::string TJvClock::FormatTime(const SYSTEMTIME& time, bool twelveHour, bool leadingZero) {
     int hour = time.wHour;

@@ -13,11 +13,20 @@
 //   date "1/03/2024"   (d, dd, M, MM, yy, yyyy; other characters are copied as they are)
 // With TwelveHour off: "20:05:09"; with LeadingZero: "08:05:09 PM" / "08:05:09".
 //
-// Work to do on every tick beyond the display (the daily alarm) belongs in DoTick.
+// The daily alarm (see JvClockAlarm.h): OnAlarm fires on the GUI thread once a day, on the first
+// tick inside the alarm minute.
+//
+//   Clock.SetAlarmEnabled(true);       // a plain write
+//   Clock.SetAlarmHour(20);            // each time setter recomputes the re-arm flag;
+//   Clock.SetAlarmMinute(0);           // EConvertError for an invalid time
+//   Clock.OnAlarm = [this](TObject* s) { ClockAlarm(s); };
+//
+// Work to do on every tick beyond the display belongs in DoTick (which runs the alarm).
 #include <functional>
 #include <string>
 
 #include "gui/Panel.h"
+#include "widgets/JvClockAlarm.h"
 
 class TJvClock : public TPanel {
 public:
@@ -44,22 +53,35 @@ public:
     std::string TimeText() const { return FormatTime(FTime, FTwelveHour, FLeadingZero); }
     std::string DateText() const { return FormatDate(FTime, FDateFormat); }
 
+    bool AlarmEnabled() const { return FAlarm.Enabled(); }
+    void SetAlarmEnabled(bool value) { FAlarm.SetEnabled(value); }
+    int AlarmHour() const { return FAlarm.Hour(); }
+    void SetAlarmHour(int value);
+    int AlarmMinute() const { return FAlarm.Minute(); }
+    void SetAlarmMinute(int value);
+    int AlarmSecond() const { return FAlarm.Second(); }
+    void SetAlarmSecond(int value);
+    const TJvClockAlarm& Alarm() const { return FAlarm; }
+    TNotifyEvent OnAlarm;
+
     static std::string FormatTime(const SYSTEMTIME& time, bool twelveHour, bool leadingZero);
     static std::string FormatDate(const SYSTEMTIME& time, const std::string& format);
 
     static constexpr unsigned TickInterval = 450;
 
 protected:
-    // Per-tick work after the display is updated; time is the time just read.
+    // Per-tick work after the display is updated (the alarm); time is the time just read.
     virtual void DoTick(const SYSTEMTIME& time);
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& clientRect) override;
 
 private:
+    SYSTEMTIME ReadTime() const;
     std::string FDateFormat = "d/MM/yyyy";
     bool FTwelveHour = false;
     bool FLeadingZero = true;
     bool FShowDate = true;
     TTimeSource FTimeSource;
     SYSTEMTIME FTime{};
+    TJvClockAlarm FAlarm;
 };
