@@ -113,6 +113,8 @@ void TApplication::Terminate() {
 }
 
 void TApplication::HandleException(TObject* sender) {
+    if (!std::current_exception())
+        return; // not called from a catch block: nothing to report
     try {
         try {
             throw;
