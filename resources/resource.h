@@ -6,3 +6,9 @@
 
 // The countdown window's picture.
 #define IDB_SHUTDOWN 120
+
+// The main window: the seven 16x16 action images side by side (magenta is transparent), and the
+// tray icon while the alarm is armed and while it is not.
+#define IDB_ACTIONS 110
+#define IDI_TRAY_ARMED 111
+#define IDI_TRAY_DISARMED 112
