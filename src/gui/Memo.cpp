@@ -1,0 +1,224 @@
+#include "gui/Memo.h"
+
+#include <algorithm>
+#include <vector>
+
+namespace {
+
+const std::string LineBreak = "\r\n";
+
+std::vector<std::string> SplitLines(const std::string& text) {
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        const size_t end = text.find(LineBreak, start);
+        if (end == std::string::npos) {
+            lines.push_back(text.substr(start));
+            break;
+        }
+        lines.push_back(text.substr(start, end - start));
+        start = end + LineBreak.size();
+    }
+    return lines;
+}
+
+int BevelWidth(TBevelKind kind) {
+    switch (kind) {
+    case bkTile:
+    case bkSoft:
+        return 2;
+    case bkFlat:
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+// The window's device context, covering the frame as well.
+class TWindowDC {
+public:
+    explicit TWindowDC(HWND hwnd) : FWindow(hwnd), FDC(GetWindowDC(hwnd)) {}
+    ~TWindowDC() {
+        if (FDC)
+            ReleaseDC(FWindow, FDC);
+    }
+    TWindowDC(const TWindowDC&) = delete;
+    TWindowDC& operator=(const TWindowDC&) = delete;
+    HDC dc() const { return FDC; }
+
+private:
+    HWND FWindow;
+    HDC FDC;
+};
+
+} // namespace
+
+int TMemoLines::Count() const {
+    return static_cast<int>(SplitLines(FMemo.Caption()).size());
+}
+
+std::string TMemoLines::Strings(int index) const {
+    const std::vector<std::string> lines = SplitLines(FMemo.Caption());
+    if (index < 0 || index >= static_cast<int>(lines.size()))
+        return std::string();
+    return lines[static_cast<size_t>(index)];
+}
+
+void TMemoLines::Add(const std::string& line) {
+    std::string text = FMemo.Caption();
+    if (!text.empty() && !text.ends_with(LineBreak))
+        text += LineBreak;
+    FMemo.SetCaption(text + line + LineBreak);
+}
+
+void TMemoLines::Clear() {
+    FMemo.SetCaption(std::string());
+}
+
+std::string TMemoLines::Text() const {
+    std::string text;
+    for (const std::string& line : SplitLines(FMemo.Caption()))
+        text += line + LineBreak;
+    return text;
+}
+
+void TMemoLines::SetText(const std::string& text) {
+    FMemo.SetCaption(text);
+}
+
+TMemo::TMemo(TControl* parent) : TControl(parent) {
+    CreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(), 0, 0, 185, 89);
+    SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
+    SetColor(clWindow);
+    FrameChanged();
+}
+
+DWORD TMemo::WindowStyle() const {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE |
+                  ES_AUTOVSCROLL | ES_NOHIDESEL;
+    if (!FWordWrap)
+        style |= ES_AUTOHSCROLL;
+    if (FReadOnly)
+        style |= ES_READONLY;
+    if (FAlignment == taCenter)
+        style |= ES_CENTER;
+    else if (FAlignment == taRightJustify)
+        style |= ES_RIGHT;
+    return style;
+}
+
+DWORD TMemo::WindowExStyle() const {
+    return 0; // the border and the bevel are drawn by the memo itself
+}
+
+int TMemo::FrameWidth() const {
+    return BevelWidth(FBevelKind) + (FBorderStyle == bsNone ? 0 : 2);
+}
+
+void TMemo::FrameChanged() {
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+// The system's edit box reads its alignment and wrapping only when it is made.
+void TMemo::RecreateHandle() {
+    HWND old = Handle();
+    const std::string text = Caption();
+    const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
+    const bool visible = Visible();
+    const bool enabled = Enabled();
+    const bool focused = Focused();
+    HWND previous = GetWindow(old, GW_HWNDPREV);
+    DestroyHandle();
+    CreateSystemHandle("EDIT", WindowStyle() & ~WS_VISIBLE, WindowExStyle(), bounds.left,
+                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
+    // Back to its place among the siblings, which is its place in the Tab order.
+    SetWindowPos(Handle(), previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowTextA(Handle(), text.c_str());
+    EnableWindow(Handle(), enabled);
+    if (visible)
+        ShowWindow(Handle(), SW_SHOWNA);
+    if (focused)
+        ::SetFocus(Handle());
+}
+
+void TMemo::SetAlignment(TAlignment value) {
+    if (FAlignment == value)
+        return;
+    FAlignment = value;
+    RecreateHandle();
+}
+
+void TMemo::SetWordWrap(bool value) {
+    if (FWordWrap == value)
+        return;
+    FWordWrap = value;
+    RecreateHandle();
+}
+
+void TMemo::SetReadOnly(bool value) {
+    FReadOnly = value;
+    SendMessageA(Handle(), EM_SETREADONLY, value, 0);
+}
+
+void TMemo::SetBorderStyle(TBorderStyle value) {
+    FBorderStyle = value == bsNone ? bsNone : bsSingle;
+    FrameChanged();
+}
+
+void TMemo::SetBevelKind(TBevelKind value) {
+    FBevelKind = value;
+    FrameChanged();
+}
+
+void TMemo::PaintFrame() {
+    TWindowDC windowDC(Handle());
+    if (!windowDC.dc())
+        return;
+    RECT r{0, 0, Width(), Height()};
+    switch (FBevelKind) {
+    case bkTile:
+    case bkSoft:
+        DrawEdge(windowDC.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        break;
+    case bkFlat:
+        DrawEdge(windowDC.dc(), &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
+        break;
+    default:
+        break;
+    }
+    if (FBorderStyle != bsNone)
+        DrawEdge(windowDC.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+}
+
+LRESULT TMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    switch (msg) {
+    case WM_NCCALCSIZE: {
+        RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
+                         : reinterpret_cast<RECT*>(lParam);
+        const int w = FrameWidth();
+        r->left += w;
+        r->top += w;
+        r->right = std::max(r->left, r->right - w);
+        r->bottom = std::max(r->top, r->bottom - w);
+        return 0;
+    }
+    case WM_NCPAINT:
+        PaintFrame();
+        return 0;
+    case WM_GETDLGCODE: {
+        // Not the edit box's own answer: that takes every key, Tab and Esc included, and its
+        // Esc would close the parent panel.
+        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        const auto* m = reinterpret_cast<const MSG*>(lParam);
+        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN && !FReadOnly)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    default:
+        break;
+    }
+    return TControl::WndProc(msg, wParam, lParam);
+}

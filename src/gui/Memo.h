@@ -1,0 +1,80 @@
+#pragma once
+// TMemo: a multi-line edit box (the system's EDIT class) with its lines, alignment, word wrap,
+// read-only state, border and bevel frame.
+//
+//   TMemo memoAlert{&pnlMain};
+//   memoAlert.SetAlign(alClient); memoAlert.SetAlignment(taCenter); memoAlert.SetReadOnly(true);
+//   memoAlert.SetBorderStyle(bsNone); memoAlert.SetBevelKind(bkTile);
+//   memoAlert.Lines().Clear(); memoAlert.Lines().Add("WARNING");
+//
+// Lines are the text's CR LF separated lines, each one ended by CR LF (the text of "a" and "b"
+// is "a\r\nb\r\n"); a long line wraps at the memo's width when WordWrap is on (the default).
+// Tab and Esc are left to the form's dialog keys; Enter goes into the text unless the memo is
+// read-only. Alignment and WordWrap take effect by making the window anew. No scroll bars.
+#include <string>
+
+#include "gui/Control.h"
+#include "gui/Form.h"
+#include "gui/Panel.h"
+
+class TMemo;
+
+// The lines of a memo, read from and written to its window.
+class TMemoLines {
+public:
+    int Count() const;
+    // Line index (0 first); an empty string outside 0 .. Count() - 1.
+    std::string Strings(int index) const;
+    std::string operator[](int index) const { return Strings(index); }
+    void Add(const std::string& line);
+    void Clear();
+    // Every line followed by CR LF.
+    std::string Text() const;
+    void SetText(const std::string& text);
+
+private:
+    friend class TMemo;
+    explicit TMemoLines(TMemo& memo) : FMemo(memo) {}
+    TMemo& FMemo;
+};
+
+class TMemo : public TControl {
+public:
+    explicit TMemo(TControl* parent);
+
+    TMemoLines& Lines() { return FLines; }
+    const TMemoLines& Lines() const { return FLines; }
+    std::string Text() const { return Caption(); }
+    void SetText(const std::string& value) { SetCaption(value); }
+
+    TAlignment Alignment() const { return FAlignment; }
+    void SetAlignment(TAlignment value);
+    bool WordWrap() const { return FWordWrap; }
+    void SetWordWrap(bool value);
+    bool ReadOnly() const { return FReadOnly; }
+    void SetReadOnly(bool value);
+    // bsNone or bsSingle (a sunken client edge); other styles count as bsSingle.
+    TBorderStyle BorderStyle() const { return FBorderStyle; }
+    void SetBorderStyle(TBorderStyle value);
+    // A frame drawn around the memo, outside its border (see TPanel for the kinds).
+    TBevelKind BevelKind() const { return FBevelKind; }
+    void SetBevelKind(TBevelKind value);
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+
+private:
+    DWORD WindowStyle() const;
+    DWORD WindowExStyle() const;
+    int FrameWidth() const;
+    void FrameChanged();
+    void RecreateHandle();
+    void PaintFrame();
+
+    TMemoLines FLines{*this};
+    TAlignment FAlignment = taLeftJustify;
+    bool FWordWrap = true;
+    bool FReadOnly = false;
+    TBorderStyle FBorderStyle = bsSingle;
+    TBevelKind FBevelKind = bkNone;
+};

@@ -1,0 +1,101 @@
+#include "scheduler/frmExitConfimU.h"
+
+#include "../resources/resource.h"
+#include "gui/Exception.h"
+#include "scheduler/commonU.h"
+
+TfrmExitConfirm* frmExitConfirm = nullptr;
+
+TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
+    SetCaption("Exit Windows Confim");
+    SetBorderStyle(bsDialog);
+    SetClientSize(404, 178);
+    SetColor(clBtnFace);
+    SetFont(TFont("Tahoma", -11));
+    SetFormStyle(fsStayOnTop);
+    SetPosition(poDesktopCenter);
+    OnShow = [this](TObject* Sender) { FormShow(Sender); };
+    // Whatever had the focus at the last use, each showing starts on the first in Tab order.
+    OnActivate = [this](TObject*) {
+        if (FFocusCancel) {
+            FFocusCancel = false;
+            btnCancel.SetFocus();
+        }
+    };
+
+    pnlButtons.SetAlign(alBottom);
+    pnlButtons.SetHeight(41);
+    pnlButtons.SetBevelOuter(bvNone);
+    pnlButtons.SetTabOrder(0);
+
+    btnCancel.SetBounds(323, 8, 73, 21);
+    btnCancel.SetCaption("Cancel");
+    btnCancel.SetModalResult(mrCancel);
+    btnCancel.SetTabOrder(0);
+
+    btnOk.SetBounds(243, 8, 73, 21);
+    btnOk.SetCaption("Ok");
+    btnOk.SetModalResult(mrOk);
+    btnOk.SetTabOrder(1);
+
+    pnlMain.SetAlign(alClient);
+    pnlMain.SetBevelOuter(bvNone);
+    pnlMain.SetBorderWidth(5);
+    pnlMain.SetTabOrder(1);
+
+    imgShutdown.SetWidth(68);
+    imgShutdown.SetAlign(alLeft);
+    imgShutdown.SetCenter(true);
+    imgShutdown.SetTransparent(true);
+    imgShutdown.LoadFromResource(IDB_SHUTDOWN);
+
+    memoAlert.SetAlign(alClient);
+    memoAlert.SetAlignment(taCenter);
+    memoAlert.SetBevelKind(bkTile);
+    memoAlert.SetBorderStyle(bsNone);
+    memoAlert.SetColor(clBtnFace);
+    memoAlert.SetFont(TFont("Tahoma", -15));
+    memoAlert.SetReadOnly(true);
+    memoAlert.SetWordWrap(true);
+    memoAlert.SetTabOrder(0);
+
+    TimerConfirm.SetEnabled(false);
+    TimerConfirm.SetInterval(1000);
+    TimerConfirm.OnTimer = [this](TObject* Sender) { TimerConfirmTimer(Sender); };
+}
+
+int TfrmExitConfirm::Execute(uint8_t ExitType, int Seconds) {
+    // Another exit request while a countdown is on screen: that countdown keeps its timer, count
+    // and result, and this request starts nothing.
+    if (Modal() || Visible())
+        return mrCancel;
+
+    TimerConfirm.SetEnabled(false);
+    FSecondsLeft = Seconds;
+    btnOk.SetCaption("Ok");
+    memoAlert.Lines().Clear();
+    memoAlert.Lines().Add("WARNING");
+    memoAlert.Lines().Add("");
+    memoAlert.Lines().Add(Format("Windows will automatically %s in %d second(s), to continue "
+                                 "working please click cancel.",
+                                 ExitTypeName(ExitType).c_str(), FSecondsLeft));
+    FFocusCancel = true;
+    const int result = ShowModal();
+    TimerConfirm.SetEnabled(false);
+    FFocusCancel = false;
+    return result;
+}
+
+void TfrmExitConfirm::FormShow(TObject*) {
+    TimerConfirm.SetEnabled(true);
+}
+
+void TfrmExitConfirm::TimerConfirmTimer(TObject*) {
+    if (FSecondsLeft > 0) {
+        --FSecondsLeft;
+        btnOk.SetCaption(Format("Ok (%d)", FSecondsLeft));
+        BringToFront();
+    } else {
+        SetModalResult(mrOk);
+    }
+}

@@ -1,0 +1,48 @@
+#pragma once
+// TfrmExitConfirm: the countdown before the session ends. Execute states what will happen and in
+// how many seconds, counts down once a second on the Ok button and confirms by itself when the
+// count has run out; Cancel, the close box or Alt+F4 stop it.
+//
+//   Application().CreateForm(frmExitConfirm);            // once, second form of the program
+//   if (frmExitConfirm->Execute(etShutdown, 60) == mrOk)  // mrOk (1) or mrCancel (2)
+//       ExitWindows(EWX_SHUTDOWN | EWX_POWEROFF);
+//
+// The window stays above normal windows and is centred on the desktop. Neither button answers
+// Enter or Esc by itself: Enter presses the focused button, which is Cancel when the window
+// shows. An Execute while the window is already up (another exit request during a countdown)
+// returns mrCancel at once and leaves the running countdown alone.
+#include <cstdint>
+
+#include "gui/Form.h"
+#include "gui/Image.h"
+#include "gui/Memo.h"
+#include "gui/Panel.h"
+#include "gui/Timer.h"
+#include "widgets/JvXPButton.h"
+
+class TfrmExitConfirm : public TForm {
+public:
+    TfrmExitConfirm();
+
+    // ExitType: 0 log off, 1 restart, 2 shut down (others name no action); Seconds: the length
+    // of the countdown. Returns mrOk when confirmed (Ok or the count ran out), else mrCancel.
+    int Execute(uint8_t ExitType, int Seconds);
+
+    void FormShow(TObject* Sender);
+    void TimerConfirmTimer(TObject* Sender);
+
+    TPanel pnlButtons{this};
+    TPanel pnlMain{this};
+    TJvXPButton btnCancel{&pnlButtons};
+    TJvXPButton btnOk{&pnlButtons};
+    TTimer TimerConfirm;
+    TMemo memoAlert{&pnlMain};
+    TImage imgShutdown{&pnlMain};
+
+private:
+    int FSecondsLeft = 0;
+    // The next activation puts the focus on btnCancel, whatever had it at the last use.
+    bool FFocusCancel = false;
+};
+
+extern TfrmExitConfirm* frmExitConfirm;
