@@ -1,0 +1,60 @@
+#pragma once
+// TComboBox: the system's combo box. csDropDownList picks from the list only; csDropDown also
+// lets the user type.
+//
+//   TComboBox comboExitWindowsType{&gbGeneral, csDropDownList};
+//   comboExitWindowsType.SetBounds(104, 56, 89, 21);
+//   comboExitWindowsType.Items().Add("Logoff"); ...
+//   comboExitWindowsType.SetItemIndex(0);           // -1 or any index outside the list: none
+//
+// Height is the closed box's; the drop-down list opens below it, DropDownCount items tall.
+#include <string>
+
+#include "gui/Control.h"
+
+enum TComboBoxStyle : uint8_t { csDropDown, csDropDownList };
+
+class TComboBox : public TControl {
+public:
+    // The items of the list, in the control itself.
+    class TItems {
+    public:
+        explicit TItems(TComboBox& owner) : FOwner(owner) {}
+        TItems(const TItems&) = delete;
+        TItems& operator=(const TItems&) = delete;
+        // Appends text; returns its index.
+        int Add(const std::string& text);
+        void Clear();
+        int Count() const;
+        // The text of item index; empty outside the list.
+        std::string operator[](int index) const;
+
+    private:
+        TComboBox& FOwner;
+    };
+
+    explicit TComboBox(TControl* parent, TComboBoxStyle style = csDropDown);
+
+    TComboBoxStyle Style() const { return FStyle; }
+    TItems& Items() { return FItems; }
+    const TItems& Items() const { return FItems; }
+    // The selected item, -1 when none.
+    int ItemIndex() const;
+    void SetItemIndex(int value);
+    int DropDownCount() const { return FDropDownCount; }
+    void SetDropDownCount(int value);
+
+    void SetBounds(int left, int top, int width, int height) override;
+
+    // The user chose another item.
+    TNotifyEvent OnChange;
+
+protected:
+    bool CNCommand(WORD code) override;
+
+private:
+    int ListHeight() const;
+    TComboBoxStyle FStyle;
+    TItems FItems{*this};
+    int FDropDownCount = 8;
+};

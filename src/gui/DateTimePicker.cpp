@@ -1,0 +1,52 @@
+#include "gui/DateTimePicker.h"
+
+#include <commctrl.h>
+
+#include "gui/ConvertError.h"
+#include "gui/DateTime.h"
+
+TDateTimePicker::TDateTimePicker(TControl* parent, TDateTimeKind kind)
+    : TControl(parent), FKind(kind) {
+    INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
+    InitCommonControlsEx(&icc);
+    const DWORD format = kind == dtkTime ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
+    CreateSystemHandle(DATETIMEPICK_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP | format, 0, 0, 0,
+                       186, 21);
+}
+
+TDateTime TDateTimePicker::DateTime() const {
+    SYSTEMTIME t{};
+    if (SendMessageA(Handle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) != GDT_VALID)
+        return 0;
+    TDateTime date = 0, time = 0;
+    if (!TryEncodeDate(t.wYear, t.wMonth, t.wDay, date) ||
+        !TryEncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time))
+        return 0;
+    // Days before 30 December 1899 count down, their time of day still counting up.
+    return date >= 0 ? date + time : date - time;
+}
+
+void TDateTimePicker::SetDateTime(TDateTime value) {
+    int year = 0, month = 0, day = 0, hour = 0, min = 0, sec = 0, msec = 0;
+    if (!TryDecodeDateTime(value, year, month, day, hour, min, sec, msec) || year < 1601)
+        throw EConvertError("Invalid date and time for the picker");
+    SYSTEMTIME t{};
+    t.wYear = static_cast<WORD>(year);
+    t.wMonth = static_cast<WORD>(month);
+    t.wDay = static_cast<WORD>(day);
+    t.wDayOfWeek = static_cast<WORD>(DayOfWeek0(value));
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(min);
+    t.wSecond = static_cast<WORD>(sec);
+    t.wMilliseconds = static_cast<WORD>(msec);
+    SendMessageA(Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+}
+
+bool TDateTimePicker::CNNotify(NMHDR* header, LRESULT& result) {
+    if (header->code != DTN_DATETIMECHANGE)
+        return false;
+    if (OnChange)
+        OnChange(this);
+    result = 0;
+    return true;
+}

@@ -1,0 +1,113 @@
+#include "scheduler/frmOptionsU.h"
+
+#include "gui/EncodeTime.h"
+
+TfrmOptions* frmOptions = nullptr;
+
+TfrmOptions::TfrmOptions() : TForm("TfrmOptions") {
+    SetCaption("Options");
+    SetBorderStyle(bsDialog);
+    SetClientSize(428, 178);
+    SetColor(clBtnFace);
+    SetPosition(poDesktopCenter);
+
+    pnlButtons.SetAlign(alBottom);
+    pnlButtons.SetHeight(41);
+    pnlButtons.SetBevelOuter(bvNone);
+    pnlButtons.SetTabOrder(0);
+
+    // The buttons are neither the Enter nor the Esc button: Esc does nothing, Enter presses
+    // only a focused button.
+    btnCancel.SetBounds(344, 8, 73, 21);
+    btnCancel.SetCaption("Cancel");
+    btnCancel.SetModalResult(mrCancel);
+    btnCancel.SetTabOrder(0);
+    btnOk.SetBounds(264, 8, 73, 21);
+    btnOk.SetCaption("Ok");
+    btnOk.SetModalResult(mrOk);
+    btnOk.SetTabOrder(1);
+
+    pnlMain.SetAlign(alClient);
+    pnlMain.SetBevelOuter(bvNone);
+    pnlMain.SetBorderWidth(5);
+    pnlMain.SetTabOrder(1);
+
+    gbGeneral.SetAlign(alClient);
+    gbGeneral.SetCaption("Options");
+    gbGeneral.SetTabOrder(0);
+
+    cbAutoRun.SetBounds(8, 24, 137, 17);
+    cbAutoRun.SetCaption("Load on system startup");
+
+    // "[x] Automatically [Logoff] my workstation at [20:00]"
+    cbEnableSundown.SetBounds(8, 56, 89, 17);
+    cbEnableSundown.SetCaption("Automatically");
+    comboExitWindowsType.SetBounds(104, 56, 89, 21);
+    for (const char* action : {"Logoff", "Restart", "Shutdown"})
+        comboExitWindowsType.Items().Add(action);
+    comboExitWindowsType.SetItemIndex(0);
+    Label1.SetBounds(200, 56, 0, 0);
+    Label1.SetCaption("my workstation at");
+    DateTimePickerExitWindows.SetBounds(296, 56, 89, 21);
+    DateTimePickerExitWindows.SetDateTime(EncodeTime(20, 0, 0, 0));
+
+    // "Provide [30] seconds  warning to cancel event."
+    Label2.SetBounds(28, 88, 0, 0);
+    Label2.SetCaption("Provide ");
+    editWarning.SetBounds(72, 88, 49, 21);
+    editWarning.SetValue(30);
+    Label3.SetBounds(128, 88, 0, 0);
+    Label3.SetCaption("seconds  warning to cancel event.");
+
+    cbAutoRun.SetTabOrder(0);
+    cbEnableSundown.SetTabOrder(1);
+    comboExitWindowsType.SetTabOrder(2);
+    DateTimePickerExitWindows.SetTabOrder(3);
+    editWarning.SetTabOrder(4);
+}
+
+int TfrmOptions::Execute(TProgramSettings* Settings) {
+    if (!Settings)
+        throw Exception("The options window needs a settings object");
+    // Asked again while it is open (the tray menu still works during the modal run): the open
+    // run keeps its controls and its settings object.
+    if (Modal()) {
+        BringToFront();
+        return mrCancel;
+    }
+    FSettings = Settings;
+    // The settings object is only lent for this run, whatever way it ends.
+    struct TBorrow {
+        TProgramSettings*& Field;
+        ~TBorrow() { Field = nullptr; }
+    } borrow{FSettings};
+
+    LoadFromSettings();
+    const int result = ShowModal();
+    if (result == mrOk) {
+        SaveToSettings();
+        FSettings->SetAutoRun("", cbAutoRun.Checked());
+    }
+    return result;
+}
+
+void TfrmOptions::LoadFromSettings() {
+    cbAutoRun.SetChecked(FSettings->IsAutoRun());
+    cbEnableSundown.SetChecked(FSettings->GetValue("Enabled").AsBoolean());
+    comboExitWindowsType.SetItemIndex(FSettings->GetValue("ExitWindowsType").AsInteger());
+    // Hour and Minute are narrowed to 16 bits, as the time encoder takes them.
+    const auto minute = static_cast<uint16_t>(FSettings->GetValue("Minute").AsInteger());
+    const auto hour = static_cast<uint16_t>(FSettings->GetValue("Hour").AsInteger());
+    DateTimePickerExitWindows.SetDateTime(EncodeTime(hour, minute, 0, 0));
+    editWarning.SetValue(FSettings->GetValue("Warning").AsDouble());
+}
+
+void TfrmOptions::SaveToSettings() {
+    FSettings->SetValue("Enabled", cbEnableSundown.Checked());
+    FSettings->SetValue("ExitWindowsType", comboExitWindowsType.ItemIndex());
+    uint16_t hour = 0, minute = 0, second = 0, msec = 0;
+    DecodeTime(DateTimePickerExitWindows.DateTime(), hour, minute, second, msec);
+    FSettings->SetValue("Hour", static_cast<int>(hour));
+    FSettings->SetValue("Minute", static_cast<int>(minute));
+    FSettings->SetValue("Warning", editWarning.Value());
+}
