@@ -164,7 +164,8 @@ int main(int argc, char** argv) {
 
     // Poll the window every millisecond in both modes, waiting on the event and the process.
     bool seenVisible = false;
-    LARGE_INTEGER readyAt{};
+    LARGE_INTEGER readyAt{}, foundAt{}, shownAt{};
+    bool found = false;
     for (;;) {
         HANDLE waits[2] = {ready.get(), pi.hProcess};
         DWORD r = WaitForMultipleObjects(2, waits, FALSE, 1);
@@ -179,7 +180,12 @@ int main(int argc, char** argv) {
             break;
         HWND w = FindProgramWindow(o, pi.dwProcessId);
         if (w) {
+            if (!found)
+                foundAt = readyAt;
+            found = true;
             bool visible = IsWindowVisible(w) != FALSE;
+            if (visible && !seenVisible)
+                shownAt = readyAt;
             if (visible)
                 seenVisible = true;
             else if (seenVisible && !o.readyOnEvent)
@@ -193,6 +199,11 @@ int main(int argc, char** argv) {
         }
     }
     Out("startup_ms", "%.1f", Millis(start, readyAt));
+    // Where start-up went: until the window exists, until it shows, until ready.
+    if (found)
+        Out("window_created_ms", "%.1f", Millis(start, foundAt));
+    if (seenVisible)
+        Out("window_shown_ms", "%.1f", Millis(start, shownAt));
     Out("startup_cpu_ms", "%.1f", CpuMillis(pi.hProcess));
     Out("phase", "ready");
 
