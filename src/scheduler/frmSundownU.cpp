@@ -1,0 +1,352 @@
+#include "scheduler/frmSundownU.h"
+
+#include <algorithm>
+#include <climits>
+
+#include "../resources/resource.h"
+#include "gui/Application.h"
+#include "scheduler/commonU.h"
+#include "scheduler/frmExitConfimU.h"
+#include "scheduler/frmOptionsU.h"
+#include "system/OrbCommon.h"
+#include "update/OrbAutoUpdate.h"
+
+TfrmSundown* frmSundown = nullptr;
+
+namespace {
+
+// The move command as if the caption were dragged.
+const WPARAM SC_DRAGMOVE = 0xF012;
+
+bool TaskbarAtBottom(const RECT& taskbar, SIZE screen) {
+    return !IsRectEmpty(&taskbar) && taskbar.top > 0 && taskbar.top < screen.cy &&
+           taskbar.bottom >= screen.cy;
+}
+
+} // namespace
+
+POINT MainWindowPosition(SIZE window, const RECT& taskbar, SIZE screen, const RECT& workArea) {
+    if (TaskbarAtBottom(taskbar, screen))
+        return {screen.cx - window.cx, taskbar.top - window.cy};
+    // Above the screen's top edge the window would be invisible: stand in the work area.
+    return {workArea.right - window.cx, workArea.bottom - window.cy};
+}
+
+int64_t WarningBalloonTime(int Seconds) {
+    if (Seconds <= 0)
+        return 0;
+    return std::min<int64_t>(static_cast<int64_t>(Seconds) * 1000, INT_MAX);
+}
+
+TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
+    SetBorderStyle(bsNone);
+    SetCaption("Sundown");
+    SetClientSize(491, 271);
+    SetColor(clBtnFace);
+    SetFont(TFont("Tahoma", -11));
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnActivate = [this](TObject* Sender) { FormActivate(Sender); };
+    OnCloseQuery = [this](TObject* Sender, bool& CanClose) { FormCloseQuery(Sender, CanClose); };
+    OnClose = [this](TObject* Sender, TCloseAction& Action) { FormClose(Sender, Action); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X, int Y) {
+        FormMouseDown(Sender, Button, Shift, X, Y);
+    };
+    // The program never holds up the end of the session.
+    SetMessageHandler(WM_QUERYENDSESSION, [](TMessage& Message) { Message.Result = TRUE; });
+    SetMessageHandler(WM_ENDSESSION, [this](TMessage& Message) { WMEndSession(Message); });
+    SetMessageHandler(WM_INSTANCECOMMAND,
+                      [this](TMessage& Message) { WMInstanceCommand(Message); });
+
+    ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255));
+    ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED);
+    ImageListTrayIcon.AddResourceIcon(IDI_TRAY_DISARMED);
+    ActionManager.SetImages(&ImageListMain);
+
+    struct TActionSetup {
+        TAction& Action;
+        const char* Caption;
+        const char* Category;
+        int ImageIndex;
+        void (TfrmSundown::*Handler)(TObject*);
+    };
+    const TActionSetup actions[] = {
+        {ActionOptions, "Options", "", 1, &TfrmSundown::ActionOptionsExecute},
+        {ActionExit, "E&xit", "", 2, &TfrmSundown::ActionExitExecute},
+        {ActionShowApplication, "Open", "", 3, &TfrmSundown::ActionShowApplicationExecute},
+        {ActionHideApplication, "Hide", "", -1, &TfrmSundown::ActionHideApplicationExecute},
+        {ActionLogoff, "Logoff", "Tasks", 5, &TfrmSundown::ActionLogoffExecute},
+        {ActionRestart, "Restart", "Tasks", 6, &TfrmSundown::ActionRestartExecute},
+        {ActionShutdown, "Shutdown", "Tasks", 6, &TfrmSundown::ActionShutdownExecute},
+        {ActionActive, "Active", "Tasks", -1, &TfrmSundown::ActionActiveExecute},
+    };
+    for (const TActionSetup& a : actions) {
+        a.Action.SetCaption(a.Caption);
+        a.Action.SetCategory(a.Category);
+        a.Action.SetImageIndex(a.ImageIndex);
+        a.Action.OnExecute = [this, handler = a.Handler](TObject* Sender) {
+            (this->*handler)(Sender);
+        };
+    }
+    ActionActive.OnUpdate = [this](TObject* Sender) { ActionActiveUpdate(Sender); };
+
+    pnlBackground.SetAlign(alClient);
+    pnlBackground.SetCaption("Sundown");
+    pnlBackground.SetHeaderFont(TFont("Tahoma", -11, fsBold));
+    pnlBackground.OnClose = [this](TObject* Sender) { ActionHideApplicationExecute(Sender); };
+    pnlBackground.OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift,
+                                       int X,
+                                       int Y) { FormMouseDown(Sender, Button, Shift, X, Y); };
+
+    pnlTop.SetAlign(alTop);
+    pnlTop.SetHeight(57);
+    pnlTop.SetBevelKind(bkTile);
+    pnlTop.SetBevelOuter(bvNone);
+    pnlTop.SetBorderWidth(1);
+    pnlTop.SetColor(clWindow);
+
+    Clock.SetAlign(alLeft);
+    Clock.SetWidth(216);
+    Clock.SetBevelOuter(bvNone);
+    Clock.SetBevelInner(bvNone);
+    Clock.SetColor(clWindow);
+    Clock.SetDateFormat("d/MM/yyyy");
+    Clock.SetTwelveHour(true);
+    Clock.SetLeadingZero(false);
+    Clock.OnAlarm = [this](TObject* Sender) { ClockAlarm(Sender); };
+
+    pnlButtons.SetAlign(alClient);
+    pnlButtons.SetBevelOuter(bvNone);
+    pnlButtons.SetColor(clWindow);
+
+    btnOptions.SetBounds(95, 8, 77, 29);
+    btnOptions.SetAction(&ActionOptions);
+
+    pnlMain.SetAlign(alClient);
+    pnlMain.SetBevelKind(bkTile);
+    pnlMain.SetBevelOuter(bvNone);
+
+    MonthCalendar.SetAlign(alClient);
+    MonthCalendar.SetWeekNumbers(true);
+
+    PopupActionBarTrayIcon.SetImages(&ImageListMain);
+    Open1.SetAction(&ActionShowApplication);
+    Open1.SetDefault(true);
+    N2.SetCaption("-");
+    asks1.SetCaption("Tasks");
+    Active1.SetAction(&ActionActive);
+    Logoff1.SetAction(&ActionLogoff);
+    Restart1.SetAction(&ActionRestart);
+    Shutdown1.SetAction(&ActionShutdown);
+    Options1.SetAction(&ActionOptions);
+    N1.SetCaption("-");
+    Exit1.SetAction(&ActionExit);
+
+    TrayIcon.SetIcons(&ImageListTrayIcon);
+    TrayIcon.SetIconIndex(0);
+    TrayIcon.SetPopupMenu(&PopupActionBarTrayIcon);
+    TrayIcon.SetVisibility(tvVisibleTaskBar | tvVisibleTaskList | tvAutoHide | tvRestoreDbClick);
+}
+
+void TfrmSundown::FormCreate(TObject*) {
+    FActivated = false;
+    FCanClose = false;
+
+    RECT taskbar{};
+    GetTaskbarRect(taskbar);
+    RECT workArea{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+    SystemParametersInfoA(SPI_GETWORKAREA, 0, &workArea, 0);
+    const POINT p = MainWindowPosition(
+        {Width(), Height()}, taskbar,
+        {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, workArea);
+    SetBounds(p.x, p.y, Width(), Height());
+
+    FSettings = std::make_unique<TProgramSettings>();
+    FSettings->SetSettingsStore(ssINIFile);
+    FSettings->SetINIFileName(GetAppDataFolder() + "settings.ini");
+}
+
+void TfrmSundown::FormActivate(TObject*) {
+    if (FActivated)
+        return;
+    FActivated = true;
+    TrayIcon.SetActive(true);
+    LoadSettings();
+    ActionHideApplication.Execute();
+}
+
+void TfrmSundown::LoadSettings() {
+    FSettings->Clear();
+    RegisterAutoUpdateSettings(*FSettings);
+    FSettings->Add("FirstRun", vtBoolean, true);
+    FSettings->Add("Enabled", vtBoolean, true);
+    FSettings->Add("Hour", vtInteger, 20);
+    FSettings->Add("Minute", vtInteger, 0);
+    FSettings->Add("Warning", vtInteger, 60);
+    FSettings->Add("ExitWindowsType", vtInteger, 0);
+    FSettings->LoadDefaults();
+    FSettings->Load();
+    ApplyAlarm();
+    UpdateTrayIcon();
+}
+
+void TfrmSundown::SaveSettings() {
+    FSettings->Save();
+}
+
+void TfrmSundown::FormCloseQuery(TObject*, bool& CanClose) {
+    CanClose = FCanClose;
+    if (!CanClose)
+        TrayIcon.HideApplication();
+}
+
+void TfrmSundown::FormClose(TObject*, TCloseAction&) {
+    SaveSettings();
+}
+
+void TfrmSundown::FormDestroy(TObject*) {
+    FSettings.reset();
+}
+
+void TfrmSundown::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
+    if (Button != mbLeft)
+        return;
+    ReleaseCapture();
+    Perform(WM_SYSCOMMAND, SC_DRAGMOVE, 0);
+}
+
+void TfrmSundown::ActionExitExecute(TObject*) {
+    FCanClose = true;
+    Close();
+}
+
+void TfrmSundown::ActionShowApplicationExecute(TObject*) {
+    TrayIcon.ShowApplication();
+}
+
+void TfrmSundown::ActionHideApplicationExecute(TObject*) {
+    TrayIcon.HideApplication();
+    SYSTEMTIME now{};
+    GetLocalTime(&now);
+    MonthCalendar.SetToday(now);
+    MonthCalendar.SetDateFirst(now);
+}
+
+void TfrmSundown::ActionOptionsExecute(TObject*) {
+    // A request before the first activation finds no keys yet: load them first.
+    if (FSettings->Count() == 0)
+        LoadSettings();
+    if (frmOptions->Execute(FSettings.get()) == mrOk) {
+        SaveSettings();
+        ApplyAlarm();
+        UpdateTrayIcon();
+    }
+}
+
+void TfrmSundown::WMEndSession(TMessage& Message) {
+    ActionExit.Execute();
+    Message.Result = 0;
+}
+
+void TfrmSundown::WMInstanceCommand(TMessage& Message) {
+    Message.Result = 0;
+    switch (Message.WParam) {
+    case icShow:
+        ActionShowApplication.Execute();
+        break;
+    case icHide:
+        ActionHideApplication.Execute();
+        break;
+    case icExit:
+        ActionExit.Execute();
+        break;
+    case icOptions:
+        ActionOptions.Execute();
+        break;
+    default:
+        break;
+    }
+}
+
+void TfrmSundown::ApplyAlarm() {
+    Clock.SetAlarmEnabled(FSettings->GetValue("Enabled").AsBoolean());
+    try {
+        Clock.SetAlarmHour(FSettings->GetValue("Hour").AsInteger());
+        Clock.SetAlarmMinute(FSettings->GetValue("Minute").AsInteger());
+    } catch (...) {
+        // A refused time must not leave the alarm armed at the previous one.
+        Clock.SetAlarmEnabled(false);
+        UpdateTrayIcon();
+        throw;
+    }
+}
+
+void TfrmSundown::UpdateTrayIcon() {
+    const auto exitType = static_cast<uint8_t>(FSettings->GetValue("ExitWindowsType").AsInteger());
+    TrayIcon.SetHint("Workstation will " + ExitTypeName(exitType) + " at " +
+                     TwoDigits(FSettings->GetValue("Hour").AsInteger()) + ":" +
+                     TwoDigits(FSettings->GetValue("Minute").AsInteger()));
+    TrayIcon.SetIconIndex(Clock.AlarmEnabled() ? 0 : 1);
+}
+
+void TfrmSundown::ClockAlarm(TObject*) {
+    const int warning = FSettings->GetValue("Warning").AsInteger();
+    const int exitType = FSettings->GetValue("ExitWindowsType").AsInteger();
+    ExitWindowsWithWarning(static_cast<uint8_t>(exitType), warning);
+}
+
+void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
+    // One countdown at a time: the one on screen keeps its count and its result.
+    if (FWarningRunning)
+        return;
+    FWarningRunning = true;
+    struct TRoadEnd {
+        TfrmSundown* Form;
+        ~TRoadEnd() {
+            Form->TrayIcon.HideBalloon();
+            Form->FWarningRunning = false;
+        }
+    } roadEnd{this};
+
+    TrayIcon.BalloonHint("Warning",
+                         "Workstation will " + ExitTypeName(ExitType) + " in " +
+                             std::to_string(Seconds) + " second(s)",
+                         btWarning, WarningBalloonTime(Seconds));
+    if (frmExitConfirm->Execute(ExitType, Seconds) != mrOk)
+        return;
+    switch (ExitType) {
+    case etLogoff:
+        ExitWindows(EWX_LOGOFF, SessionApi);
+        break;
+    case etRestart:
+        ExitWindows(EWX_REBOOT, SessionApi);
+        break;
+    case etShutdown:
+        ExitWindows(EWX_SHUTDOWN | EWX_POWEROFF, SessionApi);
+        break;
+    default:
+        break;
+    }
+    ActionExit.Execute();
+}
+
+void TfrmSundown::ActionLogoffExecute(TObject*) {
+    ExitWindowsWithWarning(etLogoff, FSettings->GetValue("Warning").AsInteger());
+}
+
+void TfrmSundown::ActionRestartExecute(TObject*) {
+    ExitWindowsWithWarning(etRestart, FSettings->GetValue("Warning").AsInteger());
+}
+
+void TfrmSundown::ActionShutdownExecute(TObject*) {
+    ExitWindowsWithWarning(etShutdown, FSettings->GetValue("Warning").AsInteger());
+}
+
+void TfrmSundown::ActionActiveUpdate(TObject*) {
+    ActionActive.SetChecked(Clock.AlarmEnabled());
+}
+
+void TfrmSundown::ActionActiveExecute(TObject*) {
+    Clock.SetAlarmEnabled(!Clock.AlarmEnabled());
+    UpdateTrayIcon();
+}

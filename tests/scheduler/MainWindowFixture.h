@@ -1,0 +1,198 @@
+#pragma once
+// The program's three windows created as the program creates them, in process, with their
+// platform edges recorded: the tray icon's shell calls, ExitWindowsEx, message boxes, and the
+// clock's time (a fixed time of day unless a test sets another). The settings file lies in a
+// temporary folder; the application title is unique, so the settings folder made under the
+// application-data folder is the test's own and is removed afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "gui/Application.h"
+#include "gui/ScratchPlaces.h"
+#include "gui/Timer.h"
+#include "scheduler/frmExitConfimU.h"
+#include "scheduler/frmOptionsU.h"
+#include "scheduler/frmSundownU.h"
+#include "system/OrbCommon.h"
+
+namespace fixture {
+
+// The 24 keys in the order the program registers and writes them.
+inline const std::vector<std::string>& KeyOrder() {
+    static const std::vector<std::string> keys = {
+        "AutoUpdateEnabled",
+        "AutoUpdateApplication",
+        "AutoUpdateURL",
+        "AutoUpdateHTTPProxy",
+        "AutoUpdateHTTPHost",
+        "AutoUpdateHTTPPort",
+        "AutoUpdateHTTPAuthentication",
+        "AutoUpdateHTTPUsername",
+        "AutoUpdateHTTPPassword",
+        "AutoUpdateSOCKSProxy",
+        "AutoUpdateSOCKSHost",
+        "AutoUpdateSOCKSPort",
+        "AutoUpdateSOCKSAuthentication",
+        "AutoUpdateSOCKSUsername",
+        "AutoUpdateSOCKSPassword",
+        "AutoUpdateSOCKSVersion",
+        "AutoUpdateAutomatic",
+        "AutoUpdateInterval",
+        "FirstRun",
+        "Enabled",
+        "Hour",
+        "Minute",
+        "Warning",
+        "ExitWindowsType",
+    };
+    return keys;
+}
+
+// The key names of one section of an INI text, in file order.
+inline std::vector<std::string> KeysOfSection(const std::string& text, const std::string& section) {
+    std::vector<std::string> keys;
+    bool inside = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[') {
+            inside = line == "[" + section + "]";
+            continue;
+        }
+        const size_t eq = line.find('=');
+        if (inside && eq != std::string::npos)
+            keys.push_back(line.substr(0, eq));
+    }
+    return keys;
+}
+
+inline SYSTEMTIME TimeOfDay(int hour, int minute, int second, int day = 4) {
+    SYSTEMTIME t{};
+    t.wYear = 2024;
+    t.wMonth = 3;
+    t.wDay = static_cast<WORD>(day);
+    t.wHour = static_cast<WORD>(hour);
+    t.wMinute = static_cast<WORD>(minute);
+    t.wSecond = static_cast<WORD>(second);
+    return t;
+}
+
+struct TShellCall {
+    DWORD Message;
+    NOTIFYICONDATAA Data;
+};
+
+struct TBox {
+    std::string Text, Caption;
+};
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        Application().SetTitle("SundownTest-" + scratch::UniqueName());
+        Application().SetMessageBoxFunction(
+            [this](const std::string& text, const std::string& caption, UINT) {
+                Boxes.push_back({text, caption});
+                return IDOK;
+            });
+        Application().CreateForm(frmSundown);
+        Application().CreateForm(frmExitConfirm);
+        Application().CreateForm(frmOptions);
+        AppDataFolder = GetAppDataFolder();
+        IniFile = Folder.File("settings.ini");
+        frmSundown->Settings()->SetINIFileName(IniFile);
+        frmSundown->TrayIcon.SetShellNotifyFunction([this](DWORD message, NOTIFYICONDATAA* data) {
+            ShellCalls.push_back({message, *data});
+            return TRUE;
+        });
+        frmSundown->SessionApi.ExitWindowsEx = [this](UINT flags, DWORD) {
+            ExitFlags.push_back(flags);
+            return TRUE;
+        };
+        frmSundown->Clock.SetTimeSource([this] { return Now; });
+    }
+
+    void TearDown() override {
+        Application().ProcessMessages();
+        Application().DestroyForms();
+        frmSundown = nullptr;
+        frmExitConfirm = nullptr;
+        frmOptions = nullptr;
+        Application().SetMessageBoxFunction(nullptr);
+        if (!AppDataFolder.empty())
+            scratch::RemoveTree(AppDataFolder.substr(0, AppDataFolder.size() - 1));
+    }
+
+    // Handles messages until cond holds or ms have passed.
+    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) {
+        const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+        while (!cond()) {
+            if (static_cast<int>(end - GetTickCount()) <= 0)
+                return false;
+            Application().ProcessMessages();
+            Sleep(5);
+        }
+        return true;
+    }
+
+    // Shows the main window as the application's run does and waits for the first activation
+    // to have hidden it again.
+    void Start() {
+        frmSundown->Show();
+        ASSERT_TRUE(WaitFor([] { return frmSundown->Activated(); })) << "never activated";
+        Application().ProcessMessages();
+    }
+
+    // Runs action on the message loop as soon as form is shown (polled every 20 ms).
+    void WhenShown(TForm* form, std::function<void()> action) {
+        Poller.SetInterval(20);
+        Poller.OnTimer = [this, form, action](TObject*) {
+            if (!form->Visible())
+                return;
+            Poller.SetEnabled(false);
+            action();
+        };
+        Poller.SetEnabled(true);
+    }
+
+    // The balloons shown (NIF_INFO with a text), and the calls that took one away.
+    std::vector<NOTIFYICONDATAA> Balloons() const {
+        std::vector<NOTIFYICONDATAA> out;
+        for (const TShellCall& c : ShellCalls)
+            if ((c.Data.uFlags & NIF_INFO) && c.Data.szInfo[0])
+                out.push_back(c.Data);
+        return out;
+    }
+    int BalloonRemovals() const {
+        int n = 0;
+        for (const TShellCall& c : ShellCalls)
+            if ((c.Data.uFlags & NIF_INFO) && !c.Data.szInfo[0])
+                ++n;
+        return n;
+    }
+
+    std::string ReadIni() const { return scratch::ReadFileBytes(IniFile); }
+    void WriteIni(const std::string& text) const { scratch::WriteFileBytes(IniFile, text); }
+
+    scratch::TTempFolder Folder;
+    std::string IniFile;
+    std::string AppDataFolder;
+    std::vector<TBox> Boxes;
+    std::vector<TShellCall> ShellCalls;
+    std::vector<UINT> ExitFlags;
+    SYSTEMTIME Now = TimeOfDay(12, 0, 0);
+    TTimer Poller;
+};
+
+} // namespace fixture
