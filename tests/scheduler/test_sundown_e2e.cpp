@@ -1,0 +1,238 @@
+// End to end: the real Sundown.exe started in the tests' Wine prefix, driven as a user's second
+// start and other programs would drive it. Its settings.ini is written beforehand with the alarm
+// disarmed (in the ".Defaults" section, so that the program writes its own "Settings" section
+// whole), so no countdown can start and no session can end here; whatever file the prefix held
+// before is put back afterwards.
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "gui/Application.h"
+#include "gui/ScratchPlaces.h"
+#include "system/OrbCommon.h"
+
+namespace {
+
+const std::vector<std::string> KeyOrder = {
+    "AutoUpdateEnabled",
+    "AutoUpdateApplication",
+    "AutoUpdateURL",
+    "AutoUpdateHTTPProxy",
+    "AutoUpdateHTTPHost",
+    "AutoUpdateHTTPPort",
+    "AutoUpdateHTTPAuthentication",
+    "AutoUpdateHTTPUsername",
+    "AutoUpdateHTTPPassword",
+    "AutoUpdateSOCKSProxy",
+    "AutoUpdateSOCKSHost",
+    "AutoUpdateSOCKSPort",
+    "AutoUpdateSOCKSAuthentication",
+    "AutoUpdateSOCKSUsername",
+    "AutoUpdateSOCKSPassword",
+    "AutoUpdateSOCKSVersion",
+    "AutoUpdateAutomatic",
+    "AutoUpdateInterval",
+    "FirstRun",
+    "Enabled",
+    "Hour",
+    "Minute",
+    "Warning",
+    "ExitWindowsType",
+};
+
+std::vector<std::string> KeysOfSection(const std::string& text, const std::string& section) {
+    std::vector<std::string> keys;
+    bool inside = false;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t end = text.find('\n', pos);
+        if (end == std::string::npos)
+            end = text.size();
+        std::string line = text.substr(pos, end - pos);
+        pos = end + 1;
+        if (!line.empty() && line.back() == '\r')
+            line.pop_back();
+        if (!line.empty() && line[0] == '[')
+            inside = line == "[" + section + "]";
+        else if (inside && line.find('=') != std::string::npos)
+            keys.push_back(line.substr(0, line.find('=')));
+    }
+    return keys;
+}
+
+std::string BinFolder() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string folder = path;
+    return folder.substr(0, folder.find_last_of('\\') + 1);
+}
+
+// A started program; ended by force if a test left it running.
+class TProcess {
+public:
+    explicit TProcess(const std::string& commandLine) {
+        STARTUPINFOA si{};
+        si.cb = sizeof(si);
+        std::string line = commandLine;
+        FStarted = CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr,
+                                  nullptr, &si, &FInfo);
+    }
+    ~TProcess() {
+        if (!FStarted)
+            return;
+        if (WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT)
+            TerminateProcess(FInfo.hProcess, 99);
+        CloseHandle(FInfo.hThread);
+        CloseHandle(FInfo.hProcess);
+    }
+    TProcess(const TProcess&) = delete;
+    TProcess& operator=(const TProcess&) = delete;
+
+    bool Started() const { return FStarted; }
+    HANDLE Handle() const { return FInfo.hProcess; }
+    // The exit code once ended within ms, else -1.
+    long WaitExit(DWORD ms) const {
+        if (WaitForSingleObject(FInfo.hProcess, ms) != WAIT_OBJECT_0)
+            return -1;
+        DWORD code = 0;
+        GetExitCodeProcess(FInfo.hProcess, &code);
+        return static_cast<long>(code);
+    }
+    bool Running() const { return WaitForSingleObject(FInfo.hProcess, 0) == WAIT_TIMEOUT; }
+
+private:
+    PROCESS_INFORMATION FInfo{};
+    BOOL FStarted = FALSE;
+};
+
+bool WaitFor(const std::function<bool()>& cond, int ms = 10000) {
+    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
+    while (!cond()) {
+        if (static_cast<int>(end - GetTickCount()) <= 0)
+            return false;
+        Sleep(20);
+    }
+    return true;
+}
+
+HWND MainWindow() {
+    return FindWindowA("TfrmSundown", nullptr);
+}
+
+class SundownE2E : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(MainWindow(), nullptr) << "another Sundown runs in this prefix";
+        Application().SetTitle("Sundown");
+        IniFile = GetAppDataFolder() + "settings.ini";
+        HadFile = scratch::FileExists(IniFile);
+        if (HadFile)
+            Saved = scratch::ReadFileBytes(IniFile);
+        scratch::WriteFileBytes(IniFile, HandWritten);
+    }
+    void TearDown() override {
+        if (HadFile)
+            scratch::WriteFileBytes(IniFile, Saved);
+        else
+            DeleteFileA(IniFile.c_str());
+    }
+
+    // Starts the first copy and waits until it idles, hidden in the tray.
+    std::unique_ptr<TProcess> StartFirst() {
+        auto p = std::make_unique<TProcess>("\"" + BinFolder() + "Sundown.exe\"");
+        EXPECT_TRUE(p->Started());
+        // Idle in its message loop: the first activation has run.
+        EXPECT_EQ(WaitForInputIdle(p->Handle(), 10000), 0u);
+        EXPECT_TRUE(WaitFor([] { return MainWindow() && !IsWindowVisible(MainWindow()); }))
+            << "the first copy's window did not come and hide";
+        return p;
+    }
+    long Command(const std::string& args) {
+        TProcess p("\"" + BinFolder() + "sundown_command.exe\" " + args);
+        return p.WaitExit(10000);
+    }
+
+    const std::string HandWritten = "; written by hand\r\n"
+                                    "[.Defaults]\r\n"
+                                    "Enabled=0\r\n"
+                                    "[Notes]\r\n"
+                                    "kept=yes\r\n";
+    std::string IniFile;
+    bool HadFile = false;
+    std::string Saved;
+};
+
+} // namespace
+
+TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
+    auto first = StartFirst();
+    const HWND window = MainWindow();
+    ASSERT_NE(window, nullptr);
+
+    // A second start hands over and ends with exit code 0.
+    {
+        TProcess second("\"" + BinFolder() + "Sundown.exe\"");
+        ASSERT_TRUE(second.Started());
+        EXPECT_EQ(second.WaitExit(10000), 0);
+    }
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(window) != FALSE; }))
+        << "the first copy's window comes up";
+    EXPECT_EQ(MainWindow(), window) << "no second window";
+    {
+        TProcess again("\"" + BinFolder() + "Sundown.exe\"");
+        EXPECT_EQ(again.WaitExit(10000), 0);
+    }
+    EXPECT_TRUE(IsWindowVisible(window)) << "shown already: stays shown";
+
+    // Command 2 hides.
+    EXPECT_EQ(Command("2"), 0);
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(first->Running());
+
+    // Command 4 opens the options window; the sender waits until it closes.
+    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    HWND options = nullptr;
+    EXPECT_TRUE(WaitFor([&] {
+        options = FindWindowA("TfrmOptions", nullptr);
+        return options && IsWindowVisible(options);
+    })) << "the options window shows";
+    EXPECT_EQ(sender.WaitExit(300), -1) << "the send returns only when the command is done";
+    PostMessageA(options, WM_CLOSE, 0, 0);
+    EXPECT_EQ(sender.WaitExit(10000), 0);
+    EXPECT_EQ(scratch::ReadFileBytes(IniFile), HandWritten) << "cancelled options write nothing";
+    EXPECT_TRUE(first->Running());
+
+    // Command 3 saves and ends with exit code 0.
+    EXPECT_EQ(Command("3"), 0);
+    EXPECT_EQ(first->WaitExit(10000), 0);
+    const std::string ini = scratch::ReadFileBytes(IniFile);
+    EXPECT_EQ(KeysOfSection(ini, "Settings"), KeyOrder) << ini;
+    EXPECT_NE(ini.find("Enabled=0"), std::string::npos);
+    EXPECT_NE(ini.find("; written by hand"), std::string::npos);
+    EXPECT_NE(ini.find("[.Defaults]\r\nEnabled=0"), std::string::npos);
+    EXPECT_NE(ini.find("[Notes]\r\nkept=yes"), std::string::npos) << "hand-added lines survive";
+    EXPECT_EQ(MainWindow(), nullptr);
+}
+
+TEST_F(SundownE2E, AfterTheFirstCopyEndedANewStartIsTheFirst) {
+    {
+        auto first = StartFirst();
+        EXPECT_EQ(Command("3"), 0);
+        EXPECT_EQ(first->WaitExit(10000), 0);
+    }
+    EXPECT_EQ(Command("1"), 1) << "no window left";
+    auto next = StartFirst();
+    EXPECT_TRUE(next->Running()) << "it stays: the mutex went with the first copy";
+    EXPECT_EQ(Command("3"), 0);
+    EXPECT_EQ(next->WaitExit(10000), 0);
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
