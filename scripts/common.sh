@@ -86,3 +86,24 @@ sundown_stop_wine() {
     [ -n "${WINEPREFIX:-}" ] && wineserver -w >/dev/null 2>&1
     true
 }
+
+# A throwaway Wine prefix at $1 for a test that ends that prefix's session: a copy of the warm
+# prefix $WINEPREFIX when there is one (faster), else a new one. Its wineserver and services are
+# started with their streams on /dev/null, and WINEPREFIX then names it. End it with
+# sundown_stop_wine and delete the folder.
+sundown_start_throwaway_wine() {
+    local prefix=$1 source=${WINEPREFIX:-}
+    export WINEDEBUG=-all
+    export WINEDLLOVERRIDES="mscoree,mshtml="
+    export WINEARCH=win64
+    if [ -n "$source" ] && [ -f "$source/system.reg" ]; then
+        cp -a "$source" "$prefix"
+    else
+        mkdir -p "$prefix"
+        WINEPREFIX=$prefix timeout 120 wine wineboot --init >/dev/null 2>&1 </dev/null
+        WINEPREFIX=$prefix timeout 60 wineserver -w
+    fi
+    export WINEPREFIX=$prefix
+    wineserver -p >/dev/null 2>&1 </dev/null &
+    timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null
+}

@@ -7,8 +7,6 @@ set -euo pipefail
 probe=$1
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
-export WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
-source_prefix=${WINEPREFIX:-}
 work=$(mktemp -d "${TMPDIR:-/tmp}/sundown-exitwindows.XXXXXX")
 prefix=$work/prefix
 
@@ -22,17 +20,7 @@ trap cleanup EXIT
 sundown_start_display >/dev/null
 
 start=$(date +%s)
-if [ -n "$source_prefix" ] && [ -f "$source_prefix/system.reg" ]; then
-    # Copying a warm prefix is faster than making a new one.
-    cp -a "$source_prefix" "$prefix"
-else
-    mkdir -p "$prefix"
-    WINEPREFIX=$prefix timeout 120 wine wineboot --init >/dev/null 2>&1 </dev/null
-    WINEPREFIX=$prefix timeout 60 wineserver -w
-fi
-export WINEPREFIX=$prefix
-wineserver -p >/dev/null 2>&1 </dev/null &
-timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null
+sundown_start_throwaway_wine "$prefix"
 
 failed=0
 for flags in 0 9; do
