@@ -51,7 +51,9 @@ void TLabel::AdjustSize() {
     DrawTextA(dc, text.c_str(), -1, &r, TextFormat() | DT_CALCRECT);
     SelectObject(dc, old);
     ReleaseDC(Handle(), dc);
-    SetBounds(Left(), Top(), FWordWrap ? Width() : r.right, r.bottom);
+    // Two pixels for the last glyph's ink past its advance width (substituted fonts under Wine
+    // draw a closing "." there), which the label's own window would otherwise clip.
+    SetBounds(Left(), Top(), FWordWrap ? Width() : r.right + 2, r.bottom);
 }
 
 void TLabel::Paint(HDC dc, const RECT& clientRect) {
