@@ -227,7 +227,7 @@ fi
 median() { # $1 label, $2 key; prints nothing when there is no figure
     awk -v l="$1" -v k="$2" '$1 == l && $2 == k { print $3 }' "$results" | sort -g |
         awk '{ v[NR] = $1 } END { if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2];
-              else printf "%.4f\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+              else printf "%.6g\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
 }
 static_imports() { # the DLLs an exe imports that Windows does not ship (a static build has none)
     x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ { print $3 }' |
