@@ -12,3 +12,8 @@
 #define IDB_ACTIONS 110
 #define IDI_TRAY_ARMED 111
 #define IDI_TRAY_DISARMED 112
+
+// The About window: its 350x350 picture, and the three 20x20 page-button images side by side
+// (magenta is transparent).
+#define IDB_ABOUT 130
+#define IDB_ABOUTPAGES 131
