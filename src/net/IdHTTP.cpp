@@ -1,0 +1,411 @@
+#include "net/IdHTTP.h"
+
+#include <algorithm>
+#include <climits>
+#include <vector>
+
+namespace {
+
+const size_t MaxHeaderSize = 64 * 1024;
+const size_t BufferSize = 32 * 1024;
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return s;
+}
+
+std::string Trim(const std::string& s) {
+    const size_t b = s.find_first_not_of(" \t");
+    if (b == std::string::npos)
+        return {};
+    const size_t e = s.find_last_not_of(" \t");
+    return s.substr(b, e - b + 1);
+}
+
+int32_t Clamp32(int64_t v) {
+    return v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+}
+
+bool ParseDecimal(const std::string& text, int64_t& value) {
+    if (text.empty() || text.size() > 18)
+        return false;
+    value = 0;
+    for (char c : text) {
+        if (c < '0' || c > '9')
+            return false;
+        value = value * 10 + (c - '0');
+    }
+    return true;
+}
+
+// Reads the answer through a buffer: lines for the head and the chunk sizes, then the body.
+class TResponseReader {
+public:
+    TResponseReader(TIdIOHandlerStack& io, int timeout) : FIO(io), FTimeout(timeout) {}
+
+    // One line without its line end; raises when the connection ends first.
+    std::string ReadLine() {
+        for (;;) {
+            const size_t eol = FBuffer.find('\n', FPos);
+            if (eol != std::string::npos) {
+                std::string line = FBuffer.substr(FPos, eol - FPos);
+                FPos = eol + 1;
+                if (!line.empty() && line.back() == '\r')
+                    line.pop_back();
+                return line;
+            }
+            if (FBuffer.size() - FPos > MaxHeaderSize)
+                throw EIdException("The server sent a line too long to be read.");
+            if (!Fill())
+                throw EIdConnClosedGracefully("Connection Closed Gracefully.");
+        }
+    }
+
+    // Up to count bytes of what arrives; 0 when the server has closed the connection.
+    size_t Read(char* out, size_t count) {
+        if (FPos < FBuffer.size()) {
+            const size_t n = std::min(count, FBuffer.size() - FPos);
+            std::copy_n(FBuffer.data() + FPos, n, out);
+            FPos += n;
+            return n;
+        }
+        return FIO.ReadSome(out, count, FTimeout);
+    }
+
+private:
+    bool Fill() {
+        if (FPos > 0) {
+            FBuffer.erase(0, FPos);
+            FPos = 0;
+        }
+        char chunk[4096];
+        const size_t n = FIO.ReadSome(chunk, sizeof chunk, FTimeout);
+        FBuffer.append(chunk, n);
+        return n > 0;
+    }
+
+    TIdIOHandlerStack& FIO;
+    int FTimeout;
+    std::string FBuffer;
+    size_t FPos = 0;
+};
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
+           std::string_view("-._~!$&'()*+,;=:@/?%").find(static_cast<char>(c)) !=
+               std::string_view::npos;
+}
+
+} // namespace
+
+std::string EncodeBase64(const std::string& Text) {
+    static const char alphabet[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+    std::string out;
+    size_t i = 0;
+    for (; i + 2 < Text.size(); i += 3) {
+        const unsigned v = static_cast<unsigned char>(Text[i]) << 16 |
+                           static_cast<unsigned char>(Text[i + 1]) << 8 |
+                           static_cast<unsigned char>(Text[i + 2]);
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += alphabet[v >> 6 & 63];
+        out += alphabet[v & 63];
+    }
+    if (i + 1 == Text.size()) {
+        const unsigned v = static_cast<unsigned char>(Text[i]) << 16;
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += "==";
+    } else if (i + 2 == Text.size()) {
+        const unsigned v = static_cast<unsigned char>(Text[i]) << 16 |
+                           static_cast<unsigned char>(Text[i + 1]) << 8;
+        out += alphabet[v >> 18 & 63];
+        out += alphabet[v >> 12 & 63];
+        out += alphabet[v >> 6 & 63];
+        out += '=';
+    }
+    return out;
+}
+
+std::string TIdURI::HostHeader() const {
+    std::string host = Host.find(':') != std::string::npos ? "[" + Host + "]" : Host;
+    if (Port != 80)
+        host += ":" + std::to_string(Port);
+    return host;
+}
+
+TIdURI ParseURI(const std::string& URL) {
+    for (unsigned char c : URL)
+        if (c < 0x20 || c == 0x7F)
+            throw EIdException("Invalid URL: it holds control characters.");
+    const size_t sep = URL.find("://");
+    if (sep == std::string::npos)
+        throw EIdException("Invalid URL \"" + URL + "\": only http:// addresses can be fetched.");
+    const std::string scheme = Lower(URL.substr(0, sep));
+    if (scheme == "https")
+        throw EIdException("HTTPS is not supported: \"" + URL +
+                           "\" cannot be fetched; use an http:// address.");
+    if (scheme != "http")
+        throw EIdException("Unsupported protocol \"" + scheme + "\" in \"" + URL +
+                           "\": only http:// addresses can be fetched.");
+    TIdURI uri;
+    const size_t start = sep + 3;
+    const size_t end = URL.find_first_of("/?#", start);
+    std::string authority =
+        URL.substr(start, end == std::string::npos ? std::string::npos : end - start);
+    std::string rest = end == std::string::npos ? std::string() : URL.substr(end);
+    if (const size_t hash = rest.find('#'); hash != std::string::npos)
+        rest.resize(hash);
+    if (const size_t at = authority.rfind('@'); at != std::string::npos) {
+        const std::string info = authority.substr(0, at);
+        authority.erase(0, at + 1);
+        uri.HasUserInfo = true;
+        const size_t colon = info.find(':');
+        uri.Username = info.substr(0, colon);
+        if (colon != std::string::npos)
+            uri.Password = info.substr(colon + 1);
+    }
+    std::string port;
+    if (!authority.empty() && authority[0] == '[') {
+        const size_t close = authority.find(']');
+        if (close == std::string::npos)
+            throw EIdException("Invalid URL \"" + URL + "\": bad host.");
+        uri.Host = authority.substr(1, close - 1);
+        const std::string after = authority.substr(close + 1);
+        if (!after.empty()) {
+            if (after[0] != ':')
+                throw EIdException("Invalid URL \"" + URL + "\": bad host.");
+            port = after.substr(1);
+        }
+    } else {
+        const size_t colon = authority.rfind(':');
+        uri.Host = authority.substr(0, colon);
+        if (colon != std::string::npos)
+            port = authority.substr(colon + 1);
+    }
+    if (uri.Host.empty())
+        throw EIdException("Invalid URL \"" + URL + "\": no host.");
+    if (!port.empty()) {
+        int64_t value = 0;
+        if (!ParseDecimal(port, value) || value < 1 || value > 65535)
+            throw EIdException("Invalid URL \"" + URL + "\": bad port.");
+        uri.Port = static_cast<uint16_t>(value);
+    }
+    if (rest.empty() || rest[0] != '/')
+        rest.insert(0, "/");
+    static const char hex[] = "0123456789ABCDEF";
+    for (unsigned char c : rest) {
+        if (IsUnreserved(c)) {
+            uri.Path += static_cast<char>(c);
+        } else {
+            uri.Path += '%';
+            uri.Path += hex[c >> 4];
+            uri.Path += hex[c & 15];
+        }
+    }
+    return uri;
+}
+
+TIdHTTP::TIdHTTP() = default;
+TIdHTTP::~TIdHTTP() {
+    if (FIOHandler)
+        FIOHandler->OnStatus = nullptr;
+}
+
+void TIdHTTP::SetIOHandler(TIdIOHandlerStack* Value) {
+    if (FIOHandler)
+        FIOHandler->OnStatus = nullptr;
+    FIOHandler = Value;
+    if (FIOHandler)
+        FIOHandler->OnStatus = [this](TObject*, TIdStatus status, const std::string& text) {
+            if (OnStatus)
+                OnStatus(this, status, text);
+        };
+}
+
+TIdIOHandlerStack& TIdHTTP::IO() {
+    if (!FIOHandler) {
+        FOwnIOHandler = std::make_unique<TIdIOHandlerStack>();
+        SetIOHandler(FOwnIOHandler.get());
+    }
+    return *FIOHandler;
+}
+
+void TIdHTTP::Disconnect() {
+    if (FIOHandler)
+        FIOHandler->Close();
+}
+
+void TIdHTTP::DoWorkBegin(TWorkMode Mode, int64_t CountMax) {
+    if (OnWorkBegin)
+        OnWorkBegin(this, Mode, CountMax > INT32_MAX ? -1 : static_cast<int32_t>(CountMax));
+}
+
+void TIdHTTP::DoWork(TWorkMode Mode, int64_t Count) {
+    if (OnWork)
+        OnWork(this, Mode, Clamp32(Count));
+}
+
+void TIdHTTP::DoWorkEnd(TWorkMode Mode) {
+    if (OnWorkEnd)
+        OnWorkEnd(this, Mode);
+}
+
+void TIdHTTP::Get(const std::string& URL, TStream& AResponseContent) {
+    FResponse = TIdHTTPResponse();
+    try {
+        DoGet(URL, AResponseContent);
+    } catch (...) {
+        Disconnect();
+        throw;
+    }
+    Disconnect();
+}
+
+void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
+    const TIdURI uri = ParseURI(URL);
+    const bool viaProxy = !FProxyParams.ProxyServer.empty();
+
+    std::string request = "GET ";
+    request += viaProxy ? "http://" + uri.HostHeader() + uri.Path : uri.Path;
+    request += " HTTP/1.1\r\nHost: " + uri.HostHeader() + "\r\n";
+    request += "Accept: */*\r\nUser-Agent: Sundown\r\nConnection: close\r\n";
+    if (uri.HasUserInfo)
+        request +=
+            "Authorization: Basic " + EncodeBase64(uri.Username + ":" + uri.Password) + "\r\n";
+    if (viaProxy && FProxyParams.BasicAuthentication)
+        request += "Proxy-Authorization: Basic " +
+                   EncodeBase64(FProxyParams.ProxyUsername + ":" + FProxyParams.ProxyPassword) +
+                   "\r\n";
+    request += "\r\n";
+    for (char c : request)
+        if (c == '\0')
+            throw EIdException("Invalid request: it holds a NUL character.");
+
+    TIdIOHandlerStack& io = IO();
+    if (viaProxy)
+        io.Open(FProxyParams.ProxyServer, FProxyParams.ProxyPort ? FProxyParams.ProxyPort : 8080,
+                FConnectTimeout);
+    else
+        io.Open(uri.Host, uri.Port, FConnectTimeout);
+
+    DoWorkBegin(wmWrite, static_cast<int64_t>(request.size()));
+    try {
+        io.Write(request);
+        DoWork(wmWrite, static_cast<int64_t>(request.size()));
+    } catch (...) {
+        DoWorkEnd(wmWrite);
+        throw;
+    }
+    DoWorkEnd(wmWrite);
+
+    TResponseReader reader(io, FReadTimeout);
+    int code = 0;
+    std::string statusLine;
+    int64_t contentLength = -1;
+    bool chunked = false;
+    for (;;) {
+        statusLine = reader.ReadLine();
+        // "HTTP/1.1 200 OK"
+        if (statusLine.compare(0, 5, "HTTP/") != 0 || statusLine.size() < 12 ||
+            statusLine[8] != ' ')
+            throw EIdException("Invalid response from the server: \"" + statusLine.substr(0, 80) +
+                               "\"");
+        int64_t value = 0;
+        if (!ParseDecimal(statusLine.substr(9, 3), value) ||
+            (statusLine.size() > 12 && statusLine[12] != ' '))
+            throw EIdException("Invalid response from the server: \"" + statusLine.substr(0, 80) +
+                               "\"");
+        code = static_cast<int>(value);
+        size_t headerBytes = 0;
+        contentLength = -1;
+        chunked = false;
+        for (;;) {
+            const std::string line = reader.ReadLine();
+            if (line.empty())
+                break;
+            headerBytes += line.size();
+            if (headerBytes > MaxHeaderSize)
+                throw EIdException("The server's answer has too many headers.");
+            const size_t colon = line.find(':');
+            if (colon == std::string::npos)
+                continue;
+            const std::string name = Lower(Trim(line.substr(0, colon)));
+            const std::string content = Trim(line.substr(colon + 1));
+            if (name == "content-length") {
+                if (!ParseDecimal(content, contentLength))
+                    throw EIdException("Invalid Content-Length from the server: \"" + content +
+                                       "\"");
+            } else if (name == "transfer-encoding") {
+                chunked = Lower(content).find("chunked") != std::string::npos;
+            }
+        }
+        // Interim answers (100 Continue and the like) are followed by the real one.
+        if (code >= 100 && code < 200)
+            continue;
+        break;
+    }
+    FResponse.FResponseCode = code;
+    FResponse.FResponseText = statusLine;
+    FResponse.FContentLength = chunked ? -1 : contentLength;
+    if (code < 200 || code > 299)
+        throw EIdHTTPProtocolException(code, statusLine);
+    if (code == 204 || code == 205)
+        return;
+
+    std::vector<char> buffer(BufferSize);
+    int64_t received = 0;
+    // Copies count bytes (or, with count -1, everything until the server closes).
+    auto copy = [&](int64_t count) {
+        while (count != 0) {
+            const size_t want = count < 0 ? buffer.size()
+                                          : static_cast<size_t>(std::min<int64_t>(
+                                                count, static_cast<int64_t>(buffer.size())));
+            const size_t n = reader.Read(buffer.data(), want);
+            if (n == 0) {
+                if (count < 0)
+                    return;
+                throw EIdConnClosedGracefully(Format(
+                    "Connection closed before the whole answer arrived (%lld bytes received).",
+                    static_cast<long long>(received)));
+            }
+            AResponseContent.WriteBuffer(buffer.data(), n);
+            received += static_cast<int64_t>(n);
+            if (count > 0)
+                count -= static_cast<int64_t>(n);
+            DoWork(wmRead, received);
+        }
+    };
+
+    DoWorkBegin(wmRead, chunked ? -1 : contentLength);
+    try {
+        if (chunked) {
+            for (;;) {
+                const std::string line = reader.ReadLine();
+                const std::string digits = Trim(line.substr(0, line.find(';')));
+                if (digits.empty() || digits.size() > 15 ||
+                    digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                    throw EIdException("Invalid chunk size from the server: \"" +
+                                       line.substr(0, 40) + "\"");
+                const int64_t size = std::stoll(digits, nullptr, 16);
+                if (size == 0) {
+                    while (!reader.ReadLine().empty()) {
+                    } // trailers
+                    break;
+                }
+                copy(size);
+                if (!reader.ReadLine().empty())
+                    throw EIdException("Invalid chunk end from the server.");
+            }
+        } else {
+            copy(contentLength);
+        }
+    } catch (...) {
+        DoWorkEnd(wmRead);
+        throw;
+    }
+    DoWorkEnd(wmRead);
+}

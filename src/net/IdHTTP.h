@@ -1,0 +1,126 @@
+#pragma once
+// TIdHTTP: a small HTTP/1.1 client. Get fetches one http:// address into a stream over a
+// connection of its own (closed afterwards), firing the connection's status and the transfer's
+// work events on the calling thread while it blocks.
+//
+//   TIdHTTP http;
+//   http.OnWork = [&](TObject*, TWorkMode mode, int32_t count) { if (cancel) http.Disconnect(); };
+//   TFileStream file(name, fmCreate);
+//   http.Get("http://host/autoupdate.ini", file);      // raises on any failure
+//   http.Response().ResponseCode();                     // 200; -1 when no answer came
+//
+// What it speaks: GET with Host; basic authentication from the address's user:password@ part and
+// for a proxy (ProxyParams); bodies sized by Content-Length, chunked or ended by the server's
+// close. A status other than 2xx raises EIdHTTPProtocolException and writes nothing into the
+// stream; redirections are not followed. A body cut short raises. https:// addresses are refused
+// (no TLS). Disconnect, called from a work event, ends the running Get with EIdNotConnected.
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "gui/FileStream.h"
+#include "net/IdIOHandlerStack.h"
+
+enum TWorkMode : uint8_t { wmRead, wmWrite };
+
+using TWorkBeginEvent =
+    std::function<void(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCountMax)>;
+using TWorkEvent = std::function<void(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCount)>;
+using TWorkEndEvent = std::function<void(TObject* ASender, TWorkMode AWorkMode)>;
+
+// The server answered with a status other than 2xx; the message is the status line.
+class EIdHTTPProtocolException : public EIdException {
+public:
+    EIdHTTPProtocolException(int ErrorCode, const std::string& Message)
+        : EIdException(Message), FErrorCode(ErrorCode) {}
+    int ErrorCode() const { return FErrorCode; }
+
+private:
+    int FErrorCode;
+};
+
+class TIdHTTPResponse {
+public:
+    // The status code of the last answer; -1 when the last Get received none.
+    int ResponseCode() const { return FResponseCode; }
+    // The status line of the last answer ("HTTP/1.1 200 OK"); empty when none came.
+    const std::string& ResponseText() const { return FResponseText; }
+    // The announced body size; -1 when none was announced.
+    int64_t ContentLength() const { return FContentLength; }
+
+private:
+    friend class TIdHTTP;
+    int FResponseCode = -1;
+    std::string FResponseText;
+    int64_t FContentLength = -1;
+};
+
+// An HTTP proxy: used when ProxyServer is not empty.
+struct TIdProxyConnectionInfo {
+    std::string ProxyServer;
+    uint16_t ProxyPort = 0;
+    bool BasicAuthentication = false;
+    std::string ProxyUsername;
+    std::string ProxyPassword;
+};
+
+class TIdHTTP : public TObject {
+public:
+    TIdHTTP();
+    ~TIdHTTP() override;
+
+    // The connection used; borrowed. Without one the client makes its own.
+    TIdIOHandlerStack* IOHandler() const { return FIOHandler; }
+    void SetIOHandler(TIdIOHandlerStack* Value);
+
+    TIdProxyConnectionInfo& ProxyParams() { return FProxyParams; }
+    // Milliseconds; 0 or less waits as long as the system lets it.
+    int ConnectTimeout() const { return FConnectTimeout; }
+    void SetConnectTimeout(int Value) { FConnectTimeout = Value; }
+    // Longest silence of the server while an answer is awaited or read, in milliseconds.
+    int ReadTimeout() const { return FReadTimeout; }
+    void SetReadTimeout(int Value) { FReadTimeout = Value; }
+
+    // Fetches URL; the body goes into AResponseContent as it arrives.
+    void Get(const std::string& URL, TStream& AResponseContent);
+    // Closes the connection (a running Get then ends with an exception).
+    void Disconnect();
+
+    const TIdHTTPResponse& Response() const { return FResponse; }
+
+    TIdStatusEvent OnStatus;
+    TWorkBeginEvent OnWorkBegin;
+    TWorkEvent OnWork;
+    TWorkEndEvent OnWorkEnd;
+
+private:
+    TIdIOHandlerStack& IO();
+    void DoWorkBegin(TWorkMode Mode, int64_t CountMax);
+    void DoWork(TWorkMode Mode, int64_t Count);
+    void DoWorkEnd(TWorkMode Mode);
+    void DoGet(const std::string& URL, TStream& AResponseContent);
+
+    TIdIOHandlerStack* FIOHandler = nullptr;
+    std::unique_ptr<TIdIOHandlerStack> FOwnIOHandler;
+    TIdProxyConnectionInfo FProxyParams;
+    int FConnectTimeout = 30000;
+    int FReadTimeout = 60000;
+    TIdHTTPResponse FResponse;
+};
+
+// The parts of an http:// address; raises EIdException for anything else (https:// included).
+struct TIdURI {
+    std::string Host;     // without brackets
+    uint16_t Port = 80;   //
+    std::string Path;     // path and query, "/" at least; percent-encoded where needed
+    std::string Username; // from user:password@
+    std::string Password;
+    bool HasUserInfo = false;
+    // host, or host:port when the port is not 80 (IPv6 addresses in brackets)
+    std::string HostHeader() const;
+};
+TIdURI ParseURI(const std::string& URL);
+
+// Base64 of Text (for basic authentication).
+std::string EncodeBase64(const std::string& Text);
