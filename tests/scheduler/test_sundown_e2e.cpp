@@ -219,6 +219,68 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
     EXPECT_EQ(MainWindow(), nullptr);
 }
 
+// The child window of a dialog whose text is caption, or nullptr.
+HWND ChildWithText(HWND parent, const std::string& caption) {
+    struct Search {
+        std::string Caption;
+        HWND Found = nullptr;
+    } search{caption};
+    EnumChildWindows(
+        parent,
+        [](HWND child, LPARAM data) -> BOOL {
+            auto* s = reinterpret_cast<Search*>(data);
+            char text[64] = {};
+            GetWindowTextA(child, text, sizeof(text));
+            if (s->Caption == text) {
+                s->Found = child;
+                return FALSE;
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&search));
+    return search.Found;
+}
+
+TEST_F(SundownE2E, OptionsConfirmedFromCommandFourWriteTheFileAtOnce) {
+    auto first = StartFirst();
+    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    HWND options = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        options = FindWindowA("TfrmOptions", nullptr);
+        return options && IsWindowVisible(options);
+    }));
+    // The action list lies in the group box inside a panel: search the whole tree.
+    HWND action = nullptr;
+    EnumChildWindows(
+        options,
+        [](HWND child, LPARAM data) -> BOOL {
+            char cls[32] = {};
+            GetClassNameA(child, cls, sizeof(cls));
+            if (lstrcmpiA(cls, "COMBOBOX") != 0)
+                return TRUE;
+            *reinterpret_cast<HWND*>(data) = child;
+            return FALSE;
+        },
+        reinterpret_cast<LPARAM>(&action));
+    ASSERT_NE(action, nullptr);
+    SendMessageA(action, CB_SETCURSEL, 1, 0); // Restart
+    const HWND ok = ChildWithText(options, "Ok");
+    ASSERT_NE(ok, nullptr);
+    SendMessageA(ok, WM_KEYDOWN, VK_SPACE, 0);
+    SendMessageA(ok, WM_KEYUP, VK_SPACE, 0);
+    EXPECT_EQ(sender.WaitExit(10000), 0) << "the command returns once the window is confirmed";
+
+    // Written at once, while the program runs on.
+    EXPECT_TRUE(first->Running());
+    const std::string ini = scratch::ReadFileBytes(IniFile);
+    EXPECT_EQ(KeysOfSection(ini, "Settings"), KeyOrder) << ini;
+    EXPECT_NE(ini.find("ExitWindowsType=1"), std::string::npos) << ini;
+    EXPECT_NE(ini.find("[Notes]\r\nkept=yes"), std::string::npos);
+
+    EXPECT_EQ(Command("3"), 0);
+    EXPECT_EQ(first->WaitExit(10000), 0);
+}
+
 TEST_F(SundownE2E, AfterTheFirstCopyEndedANewStartIsTheFirst) {
     {
         auto first = StartFirst();
