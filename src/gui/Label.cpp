@@ -1,5 +1,7 @@
 #include "gui/Label.h"
 
+#include <vector>
+
 TLabel::TLabel(TControl* parent) : TControl(parent) {
     CreateHandle("TLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 65, 13);
 }
@@ -56,7 +58,37 @@ void TLabel::AdjustSize() {
     SetBounds(Left(), Top(), FWordWrap ? Width() : r.right + 2, r.bottom);
 }
 
+// Lets the parent, then each visible sibling that lies beneath the label, draw itself into dc
+// shifted to the label's place.
+void TLabel::PaintBeneath(HDC dc) {
+    HWND parent = GetParent(Handle());
+    if (!parent)
+        return;
+    RECT self{};
+    GetWindowRect(Handle(), &self);
+    std::vector<HWND> beneath;
+    for (HWND h = GetWindow(Handle(), GW_HWNDNEXT); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        RECT r{}, common{};
+        const bool shown = GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE;
+        if (shown && GetWindowRect(h, &r) && IntersectRect(&common, &r, &self))
+            beneath.push_back(h);
+    }
+    auto print = [&](HWND h) {
+        POINT origin{0, 0};
+        ClientToScreen(h, &origin);
+        const int saved = SaveDC(dc);
+        OffsetViewportOrgEx(dc, origin.x - self.left, origin.y - self.top, nullptr);
+        SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
+        RestoreDC(dc, saved);
+    };
+    print(parent);
+    for (auto it = beneath.rbegin(); it != beneath.rend(); ++it)
+        print(*it);
+}
+
 void TLabel::Paint(HDC dc, const RECT& clientRect) {
+    if (FTransparent)
+        PaintBeneath(dc);
     RECT r = clientRect;
     HGDIOBJ old = SelectObject(dc, Font().Handle());
     SetBkMode(dc, TRANSPARENT);

@@ -5,7 +5,8 @@
 //   Label1.SetBounds(200, 56, 0, 0); Label1.SetCaption("my workstation at");   // AutoSize
 //
 // With AutoSize (the default) the label takes the size of its text; with WordWrap as well, it
-// keeps its width and takes the height of the wrapped text.
+// keeps its width and takes the height of the wrapped text. A Transparent label shows its
+// parent and the sibling controls beneath it (a picture, say) around its text.
 #include "gui/Control.h"
 
 class TLabel : public TControl {
@@ -18,6 +19,8 @@ public:
     void SetWordWrap(bool value);
     TAlignment Alignment() const { return FAlignment; }
     void SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+    bool Transparent() const { return FTransparent; }
+    void SetTransparent(bool value) { FTransparent = value, Invalidate(); }
     // Sizes the label to its text (done by itself when AutoSize is on).
     void AdjustSize();
 
@@ -28,7 +31,9 @@ protected:
 
 private:
     UINT TextFormat() const;
+    void PaintBeneath(HDC dc);
     bool FAutoSize = true;
     bool FWordWrap = false;
     TAlignment FAlignment = taLeftJustify;
+    bool FTransparent = false;
 };

@@ -1,0 +1,35 @@
+#pragma once
+// TBevel: a decorative line or frame in the lowered or raised look, drawn on the parent's
+// colour beneath every sibling control.
+//
+//   TBevel Bevel{&pnlBottom};
+//   Bevel.SetAlign(alTop); Bevel.SetHeight(9); Bevel.SetShape(bsTopLine);
+#include "gui/Control.h"
+
+enum TBevelShape : uint8_t {
+    bsBox,
+    bsFrame,
+    bsTopLine,
+    bsBottomLine,
+    bsLeftLine,
+    bsRightLine,
+    bsSpacer,
+};
+enum TBevelStyle : uint8_t { bsLowered, bsRaised };
+
+class TBevel : public TControl {
+public:
+    explicit TBevel(TControl* parent);
+
+    TBevelShape Shape() const { return FShape; }
+    void SetShape(TBevelShape value) { FShape = value, Invalidate(); }
+    TBevelStyle Style() const { return FStyle; }
+    void SetStyle(TBevelStyle value) { FStyle = value, Invalidate(); }
+
+protected:
+    void Paint(HDC dc, const RECT& clientRect) override;
+
+private:
+    TBevelShape FShape = bsBox;
+    TBevelStyle FStyle = bsLowered;
+};

@@ -1,0 +1,196 @@
+#include "gui/PageControl.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+namespace {
+
+void InitTabControls() {
+    static const bool done = [] {
+        INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_TAB_CLASSES};
+        return InitCommonControlsEx(&icc) != FALSE;
+    }();
+    (void)done;
+}
+
+} // namespace
+
+TPageControl::TPageControl(TControl* parent) : TControl(parent) {
+    InitTabControls();
+    CreateSystemHandle(WC_TABCONTROLA,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
+                           StyleBits(),
+                       WS_EX_CONTROLPARENT, 0, 0, 289, 193);
+}
+
+TPageControl::~TPageControl() {
+    for (TTabSheet* page : FPages)
+        page->FPageControl = nullptr;
+}
+
+DWORD TPageControl::StyleBits() const {
+    switch (FStyle) {
+    case tsButtons:
+        return TCS_BUTTONS;
+    case tsFlatButtons:
+        return TCS_BUTTONS | TCS_FLATBUTTONS;
+    default:
+        return TCS_TABS;
+    }
+}
+
+TTabSheet* TPageControl::Pages(int index) const {
+    if (index < 0 || index >= PageCount())
+        return nullptr;
+    return FPages[static_cast<size_t>(index)];
+}
+
+int TPageControl::ActivePageIndex() const {
+    const auto it = std::find(FPages.begin(), FPages.end(), FActivePage);
+    return it == FPages.end() ? -1 : static_cast<int>(it - FPages.begin());
+}
+
+void TPageControl::SetActivePage(TTabSheet* page) {
+    if (page && page->FPageControl != this)
+        return;
+    FActivePage = page;
+    Perform(TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
+    ShowActivePage();
+}
+
+// The active page is laid out first, then the others hide: no moment without a page.
+void TPageControl::ShowActivePage() {
+    if (FActivePage && !FActivePage->Visible())
+        FActivePage->Show();
+    for (TTabSheet* page : FPages)
+        if (page != FActivePage && page->Visible())
+            page->Hide();
+}
+
+void TPageControl::SetStyle(TTabStyle value) {
+    FStyle = value;
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE);
+    style &= ~static_cast<LONG>(TCS_BUTTONS | TCS_FLATBUTTONS);
+    style |= static_cast<LONG>(StyleBits());
+    SetWindowLongA(Handle(), GWL_STYLE, style);
+    SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    Realign();
+    Invalidate();
+}
+
+void TPageControl::SetImages(TImageList* value) {
+    FImages = value;
+    Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(value ? value->Handle() : nullptr));
+    Realign();
+    Invalidate();
+}
+
+RECT TPageControl::TabRect(int index) const {
+    RECT r{};
+    if (index >= 0 && index < PageCount())
+        SendMessageA(Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
+                     reinterpret_cast<LPARAM>(&r));
+    return r;
+}
+
+void TPageControl::AdjustClientRect(RECT& rect) const {
+    RECT window{};
+    GetWindowRect(Handle(), &window);
+    RECT display{0, 0, window.right - window.left, window.bottom - window.top};
+    SendMessageA(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
+    IntersectRect(&rect, &rect, &display);
+}
+
+bool TPageControl::CNNotify(NMHDR* header, LRESULT& result) {
+    switch (header->code) {
+    case TCN_SELCHANGING: {
+        bool allow = true;
+        if (OnChanging)
+            OnChanging(this, allow);
+        result = allow ? FALSE : TRUE;
+        return true;
+    }
+    case TCN_SELCHANGE:
+        FActivePage = Pages(static_cast<int>(Perform(TCM_GETCURSEL)));
+        ShowActivePage();
+        if (OnChange)
+            OnChange(this);
+        result = 0;
+        return true;
+    default:
+        return false;
+    }
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+    FPages.push_back(page);
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = const_cast<char*>("");
+    item.iImage = -1;
+    Perform(TCM_INSERTITEMA, FPages.size() - 1, reinterpret_cast<LPARAM>(&item));
+    if (!FActivePage)
+        SetActivePage(page);
+}
+
+void TPageControl::RemovePage(TTabSheet* page) {
+    const auto it = std::find(FPages.begin(), FPages.end(), page);
+    if (it == FPages.end())
+        return;
+    Perform(TCM_DELETEITEM, static_cast<WPARAM>(it - FPages.begin()), 0);
+    FPages.erase(it);
+    if (FActivePage == page) {
+        FActivePage = nullptr;
+        SetActivePage(Pages(0));
+    }
+}
+
+void TPageControl::UpdateTab(TTabSheet* page) {
+    const auto it = std::find(FPages.begin(), FPages.end(), page);
+    if (it == FPages.end())
+        return;
+    const std::string text = page->Caption();
+    TCITEMA item{};
+    item.mask = TCIF_TEXT | TCIF_IMAGE;
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = page->ImageIndex();
+    Perform(TCM_SETITEMA, static_cast<WPARAM>(it - FPages.begin()),
+            reinterpret_cast<LPARAM>(&item));
+    // The selectors' row may have grown or shrunk.
+    Realign();
+}
+
+TTabSheet::TTabSheet(TPageControl* pageControl) : TControl(pageControl), FPageControl(pageControl) {
+    CreateHandle("TTabSheet", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, 0,
+                 0, 281, 165);
+    SetAlign(alClient);
+    FPageControl->InsertPage(this);
+}
+
+TTabSheet::~TTabSheet() {
+    if (FPageControl)
+        FPageControl->RemovePage(this);
+}
+
+int TTabSheet::PageIndex() const {
+    if (!FPageControl)
+        return -1;
+    for (int i = 0; i < FPageControl->PageCount(); ++i)
+        if (FPageControl->Pages(i) == this)
+            return i;
+    return -1;
+}
+
+void TTabSheet::SetImageIndex(int value) {
+    FImageIndex = value;
+    if (FPageControl)
+        FPageControl->UpdateTab(this);
+}
+
+void TTabSheet::TextChanged() {
+    if (FPageControl)
+        FPageControl->UpdateTab(this);
+    Invalidate();
+}

@@ -1,0 +1,88 @@
+#pragma once
+// TPageControl: pages (TTabSheet) of which one shows at a time, chosen with the system's tab
+// control; with tsButtons or tsFlatButtons the selectors are (flat) buttons instead of tabs.
+//
+//   TPageControl PageControlMain{&pnlMain};
+//   PageControlMain.SetAlign(alClient); PageControlMain.SetStyle(tsFlatButtons);
+//   PageControlMain.SetImages(&ImageListAbout);
+//   TTabSheet tabAbout{&PageControlMain};      // pages in creation order; the first one shows
+//   tabAbout.SetCaption("About"); tabAbout.SetImageIndex(0);
+//   PageControlMain.OnChange = [this](TObject* s) { PageControlMainChange(s); };
+//
+// OnChanging (which may refuse) and OnChange fire only when the user selects another page, with
+// the mouse or the keyboard; SetActivePage fires neither.
+#include <vector>
+
+#include "gui/Control.h"
+#include "gui/ImageList.h"
+
+enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
+
+using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)>;
+
+class TTabSheet;
+
+class TPageControl : public TControl {
+public:
+    explicit TPageControl(TControl* parent);
+    ~TPageControl() override;
+
+    int PageCount() const { return static_cast<int>(FPages.size()); }
+    // Page index in page order; nullptr outside 0 .. PageCount() - 1.
+    TTabSheet* Pages(int index) const;
+    TTabSheet* ActivePage() const { return FActivePage; }
+    // Shows page (one of this control's) and hides the others; fires no event.
+    void SetActivePage(TTabSheet* page);
+    int ActivePageIndex() const;
+    void SetActivePageIndex(int index) { SetActivePage(Pages(index)); }
+
+    TTabStyle Style() const { return FStyle; }
+    void SetStyle(TTabStyle value);
+    // The images of the selectors (not owned); each page names its image by index.
+    TImageList* Images() const { return FImages; }
+    void SetImages(TImageList* value);
+
+    // The selector of page index in client coordinates (empty when there is none).
+    RECT TabRect(int index) const;
+
+    TTabChangingEvent OnChanging;
+    TNotifyEvent OnChange;
+
+protected:
+    void AdjustClientRect(RECT& rect) const override;
+    bool CNNotify(NMHDR* header, LRESULT& result) override;
+
+private:
+    friend class TTabSheet;
+    void InsertPage(TTabSheet* page);
+    void RemovePage(TTabSheet* page);
+    void UpdateTab(TTabSheet* page);
+    void ShowActivePage();
+    DWORD StyleBits() const;
+
+    std::vector<TTabSheet*> FPages;
+    TTabSheet* FActivePage = nullptr;
+    TTabStyle FStyle = tsTabs;
+    TImageList* FImages = nullptr;
+};
+
+class TTabSheet : public TControl {
+public:
+    explicit TTabSheet(TPageControl* pageControl);
+    ~TTabSheet() override;
+
+    TPageControl* PageControl() const { return FPageControl; }
+    int PageIndex() const;
+    // Index into the page control's Images; -1 for none.
+    int ImageIndex() const { return FImageIndex; }
+    void SetImageIndex(int value);
+
+protected:
+    // The caption is the selector's text.
+    void TextChanged() override;
+
+private:
+    friend class TPageControl;
+    TPageControl* FPageControl;
+    int FImageIndex = -1;
+};

@@ -1,0 +1,300 @@
+#include "gui/RichEdit.h"
+
+#include <richedit.h>
+
+#include "gui/Exception.h"
+
+namespace {
+
+const char* const RichEditClass = "RichEdit20A";
+
+// The rich edit classes live in riched20.dll, loaded on first use and kept for the process's
+// life: windows of its classes may exist until the very end.
+void LoadRichEditLibrary() {
+    static const HMODULE library = LoadLibraryA("riched20.dll");
+    if (!library)
+        throw Exception(Format("Error loading riched20.dll (error %lu)", GetLastError()));
+}
+
+// Large enough for any text the program shows; the system's default is 32,767 characters.
+constexpr LPARAM NoTextLimit = 0x7FFFFFFE;
+
+CHARFORMAT2A SelectionFormat(HWND edit) {
+    CHARFORMAT2A cf{};
+    cf.cbSize = sizeof(cf);
+    SendMessageA(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    return cf;
+}
+
+void SetSelectionFormat(HWND edit, CHARFORMAT2A& cf) {
+    cf.cbSize = sizeof(cf);
+    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+}
+
+WORD ParaAlignment(TAlignment value) {
+    switch (value) {
+    case taCenter:
+        return PFA_CENTER;
+    case taRightJustify:
+        return PFA_RIGHT;
+    default:
+        return PFA_LEFT;
+    }
+}
+
+// Keeps the selection across work that moves it.
+class TSelectionKeeper {
+public:
+    explicit TSelectionKeeper(HWND edit) : FEdit(edit) {
+        SendMessageA(FEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&FRange));
+    }
+    ~TSelectionKeeper() { SendMessageA(FEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&FRange)); }
+    TSelectionKeeper(const TSelectionKeeper&) = delete;
+    TSelectionKeeper& operator=(const TSelectionKeeper&) = delete;
+
+private:
+    HWND FEdit;
+    CHARRANGE FRange{};
+};
+
+} // namespace
+
+std::string TTextAttributes::Name() const {
+    return SelectionFormat(FEdit.Handle()).szFaceName;
+}
+
+void TTextAttributes::SetName(const std::string& value) {
+    CHARFORMAT2A cf{};
+    cf.dwMask = CFM_FACE;
+    lstrcpynA(cf.szFaceName, value.c_str(), LF_FACESIZE);
+    SetSelectionFormat(FEdit.Handle(), cf);
+}
+
+TColor TTextAttributes::Color() const {
+    const CHARFORMAT2A cf = SelectionFormat(FEdit.Handle());
+    if (cf.dwEffects & CFE_AUTOCOLOR)
+        return clWindowText;
+    return static_cast<TColor>(cf.crTextColor);
+}
+
+void TTextAttributes::SetColor(TColor value) {
+    CHARFORMAT2A cf{};
+    cf.dwMask = CFM_COLOR;
+    if (value == clWindowText)
+        cf.dwEffects = CFE_AUTOCOLOR;
+    else
+        cf.crTextColor = ColorToRGB(value);
+    SetSelectionFormat(FEdit.Handle(), cf);
+}
+
+TFontStyle TTextAttributes::Style() const {
+    const CHARFORMAT2A cf = SelectionFormat(FEdit.Handle());
+    TFontStyle style = fsNone;
+    if (cf.dwEffects & CFE_BOLD)
+        style = style | fsBold;
+    if (cf.dwEffects & CFE_ITALIC)
+        style = style | fsItalic;
+    if (cf.dwEffects & CFE_UNDERLINE)
+        style = style | fsUnderline;
+    return style;
+}
+
+void TTextAttributes::SetStyle(TFontStyle value) {
+    CHARFORMAT2A cf{};
+    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    if (value & fsBold)
+        cf.dwEffects |= CFE_BOLD;
+    if (value & fsItalic)
+        cf.dwEffects |= CFE_ITALIC;
+    if (value & fsUnderline)
+        cf.dwEffects |= CFE_UNDERLINE;
+    SetSelectionFormat(FEdit.Handle(), cf);
+}
+
+int TTextAttributes::Size() const {
+    return static_cast<int>(SelectionFormat(FEdit.Handle()).yHeight / 20);
+}
+
+void TTextAttributes::SetSize(int value) {
+    CHARFORMAT2A cf{};
+    cf.dwMask = CFM_SIZE;
+    cf.yHeight = value * 20; // twips
+    SetSelectionFormat(FEdit.Handle(), cf);
+}
+
+TRichEdit::TRichEdit(TControl* parent) : TControl(parent) {
+    LoadRichEditLibrary();
+    CreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE, 0, 0, 185, 89);
+    SetColor(clWindow);
+    ApplySettings();
+}
+
+DWORD TRichEdit::WindowStyle() const {
+    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE;
+    if (FScrollBars == ssVertical || FScrollBars == ssBoth)
+        style |= WS_VSCROLL | ES_AUTOVSCROLL;
+    if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
+        style |= WS_HSCROLL;
+    if (!FWordWrap)
+        style |= ES_AUTOHSCROLL;
+    if (FReadOnly)
+        style |= ES_READONLY;
+    if (FAlignment == taCenter)
+        style |= ES_CENTER;
+    else if (FAlignment == taRightJustify)
+        style |= ES_RIGHT;
+    return style;
+}
+
+void TRichEdit::ApplySettings() {
+    Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
+    // Line width 0 wraps at the window's edge; 1 practically never wraps.
+    Perform(EM_SETTARGETDEVICE, 0, FWordWrap ? 0 : 1);
+    Perform(EM_SETREADONLY, FReadOnly, 0);
+    ApplyAlignment();
+}
+
+void TRichEdit::ApplyAlignment() {
+    TSelectionKeeper keep(Handle());
+    CHARRANGE all{0, -1};
+    Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&all));
+    PARAFORMAT2 pf{};
+    pf.cbSize = sizeof(pf);
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = ParaAlignment(FAlignment);
+    Perform(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+}
+
+// The rich edit reads its scroll bars and wrapping style only when it is made.
+void TRichEdit::RecreateHandle() {
+    HWND old = Handle();
+    const std::string text = Text();
+    const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
+    const bool visible = Visible();
+    const bool enabled = Enabled();
+    const bool focused = Focused();
+    HWND previous = GetWindow(old, GW_HWNDPREV);
+    DestroyHandle();
+    CreateSystemHandle(RichEditClass, WindowStyle() & ~WS_VISIBLE, WS_EX_CLIENTEDGE, bounds.left,
+                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
+    // Back to its place among the siblings, which is its place in the Tab order.
+    SetWindowPos(Handle(), previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowTextA(Handle(), text.c_str());
+    ApplySettings();
+    EnableWindow(Handle(), enabled);
+    if (visible)
+        ShowWindow(Handle(), SW_SHOWNA);
+    if (focused)
+        ::SetFocus(Handle());
+}
+
+void TRichEdit::SetText(const std::string& value) {
+    SetWindowTextA(Handle(), value.c_str());
+    ApplyAlignment();
+}
+
+int TRichEdit::GetTextLen() const {
+    return static_cast<int>(SendMessageA(Handle(), WM_GETTEXTLENGTH, 0, 0));
+}
+
+int TRichEdit::SelStart() const {
+    CHARRANGE r{};
+    SendMessageA(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return r.cpMin;
+}
+
+void TRichEdit::SetSelStart(int value) {
+    CHARRANGE r{value, value};
+    Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+int TRichEdit::SelLength() const {
+    CHARRANGE r{};
+    SendMessageA(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    return r.cpMax - r.cpMin;
+}
+
+void TRichEdit::SetSelLength(int value) {
+    CHARRANGE r{};
+    Perform(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    r.cpMax = r.cpMin + value;
+    Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
+}
+
+std::string TRichEdit::SelText() const {
+    CHARRANGE r{};
+    SendMessageA(Handle(), EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
+    // A paragraph break comes back as one CR, so the selection's length is enough.
+    std::string text(static_cast<size_t>(r.cpMax - r.cpMin) + 1, '\0');
+    const LRESULT n =
+        SendMessageA(Handle(), EM_GETSELTEXT, 0, reinterpret_cast<LPARAM>(text.data()));
+    text.resize(static_cast<size_t>(n > 0 ? n : 0));
+    return text;
+}
+
+void TRichEdit::SetSelText(const std::string& value) {
+    Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(value.c_str()));
+}
+
+void TRichEdit::SetAlignment(TAlignment value) {
+    FAlignment = value;
+    LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~static_cast<LONG>(ES_CENTER | ES_RIGHT);
+    style |= static_cast<LONG>(WindowStyle() & (ES_CENTER | ES_RIGHT));
+    SetWindowLongA(Handle(), GWL_STYLE, style);
+    ApplyAlignment();
+}
+
+TAlignment TRichEdit::ParagraphAlignment(int position) const {
+    TSelectionKeeper keep(Handle());
+    CHARRANGE at{position, position};
+    SendMessageA(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
+    PARAFORMAT2 pf{};
+    pf.cbSize = sizeof(pf);
+    SendMessageA(Handle(), EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    switch (pf.wAlignment) {
+    case PFA_CENTER:
+        return taCenter;
+    case PFA_RIGHT:
+        return taRightJustify;
+    default:
+        return taLeftJustify;
+    }
+}
+
+void TRichEdit::SetReadOnly(bool value) {
+    FReadOnly = value;
+    Perform(EM_SETREADONLY, value, 0);
+}
+
+void TRichEdit::SetScrollBars(TScrollStyle value) {
+    if (FScrollBars == value)
+        return;
+    FScrollBars = value;
+    RecreateHandle();
+}
+
+void TRichEdit::SetWordWrap(bool value) {
+    if (FWordWrap == value)
+        return;
+    FWordWrap = value;
+    RecreateHandle();
+}
+
+void TRichEdit::SetMaxLength(int value) {
+    FMaxLength = value > 0 ? value : 0;
+    Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
+}
+
+LRESULT TRichEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (msg == WM_GETDLGCODE) {
+        // Tab and Esc stay with the form's dialog keys; Enter goes into the text unless the
+        // control is read-only, when it presses the form's default button.
+        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
+        const auto* m = reinterpret_cast<const MSG*>(lParam);
+        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN && !FReadOnly)
+            code |= DLGC_WANTMESSAGE;
+        return code;
+    }
+    return TControl::WndProc(msg, wParam, lParam);
+}
