@@ -1,0 +1,156 @@
+#include "widgets/JvProgressDialog.h"
+
+#include <commctrl.h>
+
+#include <algorithm>
+
+#include "gui/Application.h"
+#include "gui/Button.h"
+#include "gui/Form.h"
+#include "gui/Label.h"
+
+namespace {
+
+// The system's progress bar.
+class TProgressBar : public TControl {
+public:
+    explicit TProgressBar(TControl* parent) : TControl(parent) {
+        static const bool init = [] {
+            INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
+            return InitCommonControlsEx(&icc) != FALSE;
+        }();
+        (void)init;
+        CreateSystemHandle(PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 150,
+                           16);
+    }
+    void SetSmooth(bool value) {
+        LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~static_cast<LONG>(PBS_SMOOTH);
+        SetWindowLongA(Handle(), GWL_STYLE, value ? style | PBS_SMOOTH : style);
+        Invalidate();
+    }
+    void SetRange(int min, int max) { Perform(PBM_SETRANGE32, min, max); }
+    void SetPosition(int value) { Perform(PBM_SETPOS, static_cast<WPARAM>(value), 0); }
+};
+
+} // namespace
+
+class TProgressDialogForm : public TForm {
+public:
+    explicit TProgressDialogForm(TJvProgressDialog& dialog) : TForm("TJvProgressDialog") {
+        SetBorderStyle(bsDialog);
+        SetFont(TFont("Tahoma", -11));
+        SetPosition(poDesktopCenter);
+        lblText.SetBounds(12, 12, 312, 14);
+        lblText.SetAutoSize(false);
+        Bar.SetBounds(12, 34, 312, 18);
+        btnCancel.SetBounds(130, 64, 75, 25);
+        btnCancel.SetCaption("Cancel");
+        btnCancel.SetCancel(true);
+        btnCancel.OnClick = [&dialog](TObject*) { dialog.DoCancel(); };
+        OnCloseQuery = [&dialog](TObject*, bool& CanClose) {
+            // Closing is cancelling: refused when the work cannot be cancelled.
+            CanClose = false;
+            if (dialog.ShowCancel())
+                dialog.DoCancel();
+        };
+    }
+
+    TLabel lblText{this};
+    TProgressBar Bar{this};
+    TButton btnCancel{this};
+};
+
+TJvProgressDialog::TJvProgressDialog(TControl* owner) : FOwner(owner) {}
+
+TJvProgressDialog::~TJvProgressDialog() = default;
+
+void TJvProgressDialog::SetCaption(const std::string& value) {
+    FCaption = value;
+    Update();
+}
+void TJvProgressDialog::SetText(const std::string& value) {
+    FText = value;
+    Update();
+}
+void TJvProgressDialog::SetShowCancel(bool value) {
+    FShowCancel = value;
+    Update();
+}
+void TJvProgressDialog::SetSmooth(bool value) {
+    FSmooth = value;
+    Update();
+}
+void TJvProgressDialog::SetMin(int value) {
+    FMin = value;
+    FMax = std::max(FMax, FMin);
+    FPosition = std::clamp(FPosition, FMin, FMax);
+    Update();
+}
+void TJvProgressDialog::SetMax(int value) {
+    FMax = value;
+    FMin = std::min(FMin, FMax);
+    FPosition = std::clamp(FPosition, FMin, FMax);
+    Update();
+}
+
+void TJvProgressDialog::SetPosition(int value) {
+    FPosition = std::clamp(value, FMin, FMax);
+    if (!FForm)
+        return;
+    FForm->Bar.SetPosition(FPosition);
+    // Long work does not pump messages between steps: paint now.
+    RedrawWindow(FForm->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TJvProgressDialog::Update() {
+    if (!FForm)
+        return;
+    FForm->SetCaption(FCaption);
+    FForm->lblText.SetCaption(FText);
+    FForm->Bar.SetSmooth(FSmooth);
+    FForm->Bar.SetRange(FMin, FMax);
+    FForm->Bar.SetPosition(FPosition);
+    FForm->btnCancel.SetVisible(FShowCancel);
+    FForm->SetClientSize(336, FShowCancel ? 100 : 66);
+    // No close box when there is nothing to cancel.
+    LONG style = GetWindowLongA(FForm->Handle(), GWL_STYLE) & ~static_cast<LONG>(WS_SYSMENU);
+    SetWindowLongA(FForm->Handle(), GWL_STYLE, FShowCancel ? style | WS_SYSMENU : style);
+    SetWindowPos(FForm->Handle(), nullptr, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+}
+
+void TJvProgressDialog::Show() {
+    FCancelled = false;
+    if (!FForm) {
+        FForm = std::make_unique<TProgressDialogForm>(*this);
+        if (TForm* ownerForm = FOwner ? FOwner->ParentForm() : nullptr)
+            SetWindowLongPtrA(FForm->Handle(), GWLP_HWNDPARENT,
+                              reinterpret_cast<LONG_PTR>(ownerForm->Handle()));
+    }
+    Update();
+    FForm->Show();
+    RedrawWindow(FForm->Handle(), nullptr, nullptr,
+                 RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN);
+}
+
+void TJvProgressDialog::Hide() {
+    // The window itself goes with the object: Hide may be called from its own Cancel button.
+    if (FForm)
+        FForm->Hide();
+    Application().ProcessMessages();
+}
+
+bool TJvProgressDialog::Visible() const {
+    return FForm && FForm->Visible();
+}
+
+HWND TJvProgressDialog::Handle() const {
+    return FForm ? FForm->Handle() : nullptr;
+}
+
+void TJvProgressDialog::DoCancel() {
+    FCancelled = true;
+    if (OnCancel)
+        OnCancel(this);
+}
