@@ -17,3 +17,7 @@
 // (magenta is transparent).
 #define IDB_ABOUT 130
 #define IDB_ABOUTPAGES 131
+
+// The update window: its 260x30 banner and the 16x16 Cancel glyph (magenta is transparent).
+#define IDB_AUTOUPDATE 140
+#define IDB_AUTOUPDATECANCEL 141
