@@ -53,6 +53,52 @@ void TRegistry::CloseKey() {
     }
 }
 
+namespace {
+
+// Enumerates names by index with RegEnumKeyExA or RegEnumValueA (Enum), growing the buffer when
+// a name is longer than the key reported.
+template <class TEnum> std::vector<std::string> EnumNames(HKEY key, DWORD maxLength, TEnum Enum) {
+    std::vector<std::string> names;
+    if (!key)
+        return names;
+    std::vector<char> buffer(maxLength + 1);
+    for (DWORD index = 0;;) {
+        DWORD length = static_cast<DWORD>(buffer.size());
+        const LONG rc = Enum(key, index, buffer.data(), &length);
+        if (rc == ERROR_MORE_DATA && buffer.size() < 32768) {
+            buffer.resize(buffer.size() * 2);
+            continue;
+        }
+        if (rc != ERROR_SUCCESS)
+            break;
+        names.emplace_back(buffer.data(), length);
+        ++index;
+    }
+    return names;
+}
+
+} // namespace
+
+std::vector<std::string> TRegistry::GetKeyNames() const {
+    DWORD maxLength = 0;
+    if (FCurrentKey)
+        RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr,
+                         nullptr, nullptr, nullptr, nullptr, nullptr);
+    return EnumNames(FCurrentKey, maxLength, [](HKEY key, DWORD index, char* name, DWORD* length) {
+        return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
+std::vector<std::string> TRegistry::GetValueNames() const {
+    DWORD maxLength = 0;
+    if (FCurrentKey)
+        RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
+                         &maxLength, nullptr, nullptr, nullptr);
+    return EnumNames(FCurrentKey, maxLength, [](HKEY key, DWORD index, char* name, DWORD* length) {
+        return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    });
+}
+
 bool TRegistry::ValueExists(const std::string& Name) const {
     return FCurrentKey && RegQueryValueExA(FCurrentKey, Name.c_str(), nullptr, nullptr, nullptr,
                                            nullptr) == ERROR_SUCCESS;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "gui/Exception.h"
 #include "gui/Variant.h"
@@ -36,6 +37,10 @@ public:
     void CloseKey();
 
     // On the open key.
+    // Names of its subkeys, resp. its values, in the order the registry enumerates them; none
+    // when no key is open.
+    std::vector<std::string> GetKeyNames() const;
+    std::vector<std::string> GetValueNames() const;
     bool ValueExists(const std::string& Name) const;
     bool DeleteValue(const std::string& Name);
 

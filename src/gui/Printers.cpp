@@ -1,0 +1,36 @@
+#include "gui/Printers.h"
+
+#include <windows.h>
+#include <winspool.h>
+
+#include <vector>
+
+const TStringList& TPrinter::Printers() {
+    if (FPrintersRead)
+        return FPrinters;
+    FPrintersRead = true;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0;
+    DWORD count = 0;
+    EnumPrintersA(flags, nullptr, 4, nullptr, 0, &needed, &count);
+    // A printer added between the two calls makes the second one ask for more.
+    for (int attempt = 0; attempt < 4 && needed > 0; ++attempt) {
+        std::vector<BYTE> buffer(needed);
+        if (EnumPrintersA(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) {
+            const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i) {
+                if (info[i].pPrinterName)
+                    FPrinters.Add(info[i].pPrinterName);
+            }
+            break;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+    }
+    return FPrinters;
+}
+
+TPrinter& Printer() {
+    static TPrinter printer;
+    return printer;
+}

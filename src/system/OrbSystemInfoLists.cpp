@@ -1,0 +1,151 @@
+// The lists of unit OrbSystemInfo: shell folders, printers, drives, modems, windows and
+// installed software.
+#include "system/OrbSystemInfo.h"
+
+#include <cstring>
+#include <memory>
+#include <vector>
+
+#include "gui/Application.h"
+#include "gui/Printers.h"
+#include "gui/Registry.h"
+
+namespace {
+
+const char* const ModemKey = "Enum\\Root\\Modem";
+const char* const UninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+
+bool SameTextAscii(const std::string& a, const char* b) {
+    if (a.size() != strlen(b))
+        return false;
+    for (size_t i = 0; i < a.size(); ++i) {
+        auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
+        if (up(a[i]) != up(b[i]))
+            return false;
+    }
+    return true;
+}
+
+// The name among Names that matches Wanted without regard to case, or nullptr.
+const std::string* FindName(const std::vector<std::string>& Names, const char* Wanted) {
+    for (const std::string& name : Names) {
+        if (SameTextAscii(name, Wanted))
+            return &name;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+TStringList GetShellFolders() {
+    Application().ProcessMessages();
+    TStringList result;
+    TRegistry reg;
+    reg.SetRootKey(HKEY_CURRENT_USER);
+    if (reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                    false)) {
+        for (const std::string& name : reg.GetValueNames())
+            result.Add(name + " = " + reg.ReadString(name));
+    }
+    return result;
+}
+
+const TStringList& GetPrinterList() {
+    Application().ProcessMessages();
+    return Printer().Printers();
+}
+
+TStringList GetDriveList() {
+    Application().ProcessMessages();
+    TStringList result;
+    // Room for 20 drive roots of four characters and the final NUL; with more drives the call
+    // reports the size it needs and is asked again.
+    std::vector<char> buffer(81, '\0');
+    DWORD n = GetLogicalDriveStringsA(static_cast<DWORD>(buffer.size()), buffer.data());
+    for (int attempt = 0; attempt < 4 && n >= buffer.size(); ++attempt) {
+        buffer.assign(n + 1, '\0');
+        n = GetLogicalDriveStringsA(static_cast<DWORD>(buffer.size()), buffer.data());
+    }
+    if (n == 0 || n >= buffer.size())
+        return result;
+    std::string entry;
+    for (DWORD i = 0; i <= n; ++i) {
+        Application().ProcessMessages();
+        if (buffer[i] != '\0') {
+            entry += buffer[i];
+        } else {
+            if (!entry.empty())
+                result.Add(entry);
+            entry.clear();
+        }
+    }
+    Application().ProcessMessages();
+    return result;
+}
+
+TStringList GetModemList() {
+    TStringList result;
+    std::vector<std::string> names;
+    Application().ProcessMessages();
+    try {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        if (reg.OpenKey(ModemKey, false))
+            names = reg.GetKeyNames();
+    } catch (const std::exception&) {
+        names.clear();
+    }
+    for (const std::string& name : names) {
+        TRegistry reg;
+        reg.SetRootKey(HKEY_LOCAL_MACHINE);
+        if (reg.OpenKey(std::string(ModemKey) + "\\" + name, false))
+            result.Add(reg.ReadString("DeviceDesc"));
+    }
+    return result;
+}
+
+TStringList GetWindowList(bool Hidden) {
+    struct TWalk {
+        bool Hidden;
+        TStringList List;
+    } walk{Hidden, {}};
+    // EnumWindows takes its own snapshot of the top-level windows in Z order: walking the Z
+    // order by hand with GetWindow can loop for ever or meet destroyed windows while others
+    // are made, moved or destroyed.
+    EnumWindows(
+        [](HWND h, LPARAM param) -> BOOL {
+            auto& walk = *reinterpret_cast<TWalk*>(param);
+            char title[256] = {};
+            GetWindowTextA(h, title, 255);
+            if (title[0] != '\0' && (IsWindowVisible(h) == FALSE) == walk.Hidden) {
+                auto info = std::make_unique<TWindowInfo>();
+                info->Handle = h;
+                walk.List.AddObject(title, std::move(info));
+            }
+            return TRUE;
+        },
+        reinterpret_cast<LPARAM>(&walk));
+    return std::move(walk.List);
+}
+
+TStringList GetInstalledSoftware() {
+    Application().ProcessMessages();
+    TStringList result;
+    TRegistry reg;
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    std::vector<std::string> subkeys;
+    if (reg.OpenKey(UninstallKey, false))
+        subkeys = reg.GetKeyNames();
+    for (const std::string& subkey : subkeys) {
+        Application().ProcessMessages();
+        if (!reg.OpenKey(std::string(UninstallKey) + "\\" + subkey, false))
+            continue;
+        const std::vector<std::string> values = reg.GetValueNames();
+        const std::string* displayName = FindName(values, "DisplayName");
+        if (displayName && FindName(values, "UninstallString")) {
+            Application().ProcessMessages();
+            result.Add(reg.ReadString(*displayName));
+        }
+    }
+    return result;
+}
