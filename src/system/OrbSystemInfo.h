@@ -94,7 +94,7 @@ std::string GetTotalVirtualMemory();
 std::string GetFreeVirtualMemory();
 
 // The first processor's "Identifier" and "VendorIdentifier" from the hardware description; empty
-// when missing. A value that is not text raises ERegistryException. Pump.
+// when missing. A value that is not text raises ERegistryException. Both pump.
 std::string GetCPUIdentifier();
 std::string GetCPUVendor();
 // The processor clock in MHz, measured with the time-stamp counter over half a second at raised
