@@ -1,9 +1,108 @@
 #include "update/OrbAutoUpdate.h"
 
-#include "gui/Application.h"
-#include "system/OrbVersionInfo.h"
-
+#include <cmath>
 #include <exception>
+#include <vector>
+
+#include "gui/Application.h"
+#include "gui/DateTime.h"
+#include "gui/Exception.h"
+#include "gui/FileStream.h"
+#include "gui/IniFile.h"
+#include "system/OrbCommon.h"
+#include "system/OrbSystemInfo.h"
+
+namespace {
+
+// The timer thread's hand-over of a due check to the main thread.
+const UINT WM_TIMERTHREAD_SYNC = WM_APP + 0x51;
+
+std::string Quoted(const std::string& s) {
+    return "\"" + s + "\"";
+}
+
+std::wstring Widen(const std::string& s) {
+    if (s.empty())
+        return {};
+    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
+    std::wstring w(static_cast<size_t>(n), L'\0');
+    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
+    return w;
+}
+
+std::string Narrow(const std::wstring& w) {
+    if (w.empty())
+        return {};
+    const int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
+                                      nullptr, nullptr);
+    std::string s(static_cast<size_t>(n), '\0');
+    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
+                        nullptr);
+    return s;
+}
+
+bool FileExists(const std::string& name) {
+    const DWORD attributes = GetFileAttributesA(name.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+// The section holds at least one key.
+bool SectionHasKeys(const std::string& file, const std::string& section) {
+    std::vector<char> buffer(4096);
+    for (;;) {
+        const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(),
+                                                 static_cast<DWORD>(buffer.size()), file.c_str());
+        if (n < buffer.size() - 2)
+            return n > 0;
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+// Deletes the file when it goes, unless released.
+class TTemporaryFile {
+public:
+    explicit TTemporaryFile(std::string name) : FName(std::move(name)) {}
+    ~TTemporaryFile() {
+        if (!FName.empty())
+            DeleteFileA(FName.c_str());
+    }
+    TTemporaryFile(const TTemporaryFile&) = delete;
+    TTemporaryFile& operator=(const TTemporaryFile&) = delete;
+    const std::string& Name() const { return FName; }
+    void Release() { FName.clear(); }
+
+private:
+    std::string FName;
+};
+
+// Suspends the timer thread for the length of a check; resumes it only if it is still the
+// component's thread (the check may have switched the component off).
+class TThreadPause {
+public:
+    explicit TThreadPause(const std::unique_ptr<TTimerThread>& slot)
+        : FSlot(slot), FThread(slot.get()) {
+        if (FThread)
+            FThread->Suspend();
+    }
+    ~TThreadPause() {
+        if (FThread && FSlot.get() == FThread)
+            FThread->Resume();
+    }
+    TThreadPause(const TThreadPause&) = delete;
+    TThreadPause& operator=(const TThreadPause&) = delete;
+
+private:
+    const std::unique_ptr<TTimerThread>& FSlot;
+    TTimerThread* FThread;
+};
+
+struct THandleCloser {
+    void operator()(HANDLE h) const { CloseHandle(h); }
+};
+
+} // namespace
+
+// --- Settings
 
 void RegisterAutoUpdateSettings(TProgramSettings& Settings) {
     Settings.Add("AutoUpdateEnabled", vtBoolean, true);
@@ -33,5 +132,505 @@ std::string GetDefaultApplicationName() {
         return info.GetItem(8); // ProductName
     } catch (const std::exception&) {
         return Application().Title();
+    }
+}
+
+TDateTime LocalNow() {
+    SYSTEMTIME t;
+    GetLocalTime(&t);
+    TDateTime date = 0, time = 0;
+    TryEncodeDate(t.wYear, t.wMonth, t.wDay, date);
+    TryEncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time);
+    return date + time;
+}
+
+// --- Timer thread
+
+struct TTimerThread::TShared {
+    std::mutex Mutex;
+    std::condition_variable Wake;
+    bool Signalled = false; // the sleep's wake-up, used up by one wait
+    bool Terminated = false;
+    int Suspended = 0;
+    TDateTime LastCheck = 0;
+    int IntervalHours = 0;
+    TTimerClock Clock;
+    HWND Window = nullptr;
+    std::unique_ptr<void, THandleCloser> Done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+
+    TDateTime Now() const { return Clock.Now ? Clock.Now() : LocalNow(); }
+};
+
+TTimerThread::TTimerThread(int AIntervalHours, TTimerClock AClock)
+    : FShared(std::make_shared<TShared>()), FAlive(std::make_shared<bool>(true)),
+      FWindow(
+          [this](UINT msg, WPARAM, LPARAM, LRESULT& result) { return Synchronized(msg, result); }) {
+    FShared->IntervalHours = AIntervalHours;
+    FShared->Clock = std::move(AClock);
+    FShared->Window = FWindow.Handle();
+    FThread = std::thread(&TTimerThread::Execute, FShared);
+}
+
+TTimerThread::~TTimerThread() {
+    {
+        std::lock_guard<std::mutex> lock(FShared->Mutex);
+        FShared->Terminated = true;
+        FShared->Signalled = true;
+    }
+    FShared->Wake.notify_all();
+    if (FInSync) {
+        // Destroyed from inside its own hand-over: the thread waits for this very call, so it
+        // cannot be waited for here. It ends by itself once the call returns.
+        *FAlive = false;
+        FThread.detach();
+        return;
+    }
+    // Wait for the thread, running what it hands over meanwhile (a due check still runs).
+    HANDLE done = FShared->Done.get();
+    for (;;) {
+        MSG msg;
+        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        if (MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
+            WAIT_OBJECT_0)
+            break;
+    }
+    FThread.join();
+    *FAlive = false;
+}
+
+int TTimerThread::IntervalHours() const {
+    return FShared->IntervalHours;
+}
+
+TDateTime TTimerThread::LastCheck() const {
+    std::lock_guard<std::mutex> lock(FShared->Mutex);
+    return FShared->LastCheck;
+}
+
+bool TTimerThread::Finished() const {
+    return WaitForSingleObject(FShared->Done.get(), 0) == WAIT_OBJECT_0;
+}
+
+void TTimerThread::Suspend() {
+    std::lock_guard<std::mutex> lock(FShared->Mutex);
+    ++FShared->Suspended;
+}
+
+void TTimerThread::Resume() {
+    std::lock_guard<std::mutex> lock(FShared->Mutex);
+    if (FShared->Suspended > 0)
+        --FShared->Suspended;
+}
+
+void TTimerThread::Execute(std::shared_ptr<TShared> Shared) {
+    struct TSignalDone {
+        HANDLE Event;
+        ~TSignalDone() { SetEvent(Event); }
+    } signalDone{Shared->Done.get()};
+    try {
+        std::unique_lock<std::mutex> lock(Shared->Mutex);
+        while (!Shared->Terminated) {
+            const TDateTime now = Shared->Now();
+            const auto hours = static_cast<int64_t>(std::fabs(now - Shared->LastCheck) * 24);
+            if (hours >= Shared->IntervalHours && Shared->Suspended == 0) {
+                Shared->LastCheck = Shared->Now();
+                lock.unlock();
+                // Waits until the main thread has run the check; non-zero: the check raised.
+                const LRESULT failed = SendMessageA(Shared->Window, WM_TIMERTHREAD_SYNC, 0, 0);
+                lock.lock();
+                if (failed)
+                    break;
+            }
+            Shared->Wake.wait_for(lock, std::chrono::milliseconds(Shared->Clock.StepMilliseconds),
+                                  [&] { return Shared->Signalled; });
+            Shared->Signalled = false;
+        }
+    } catch (...) {
+        // Nothing may leave the thread; its loop simply ends.
+    }
+}
+
+bool TTimerThread::Synchronized(UINT Msg, LRESULT& Result) {
+    if (Msg != WM_TIMERTHREAD_SYNC)
+        return false;
+    const std::shared_ptr<bool> alive = FAlive;
+    FInSync = true;
+    Result = 0;
+    try {
+        DoTimer();
+    } catch (...) {
+        // A check that raised ends the thread's loop; the error is shown like any other.
+        Result = 1;
+        Application().HandleException(nullptr);
+    }
+    if (*alive)
+        FInSync = false;
+    return true;
+}
+
+void TTimerThread::DoTimer() {
+    if (OnTimer)
+        OnTimer(this);
+}
+
+// --- Component
+
+TOrbAutoUpdate::TOrbAutoUpdate(TObject* AOwner) : FOwner(AOwner) {
+    FIOHandler = std::make_unique<TIdIOHandlerStack>();
+    FHTTP = std::make_unique<TIdHTTP>();
+    FHTTP->SetIOHandler(FIOHandler.get());
+    FHTTP->OnStatus = [this](TObject* s, TIdStatus st, const std::string& t) {
+        HTTPStatus(s, st, t);
+    };
+    FHTTP->OnWorkBegin = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWorkBegin(s, m, n); };
+    FHTTP->OnWork = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWork(s, m, n); };
+    FHTTP->OnWorkEnd = [this](TObject* s, TWorkMode m) { HTTPWorkEnd(s, m); };
+    FEnabled = true;
+    FApplicationName = GetDefaultApplicationName();
+    FUpdateURL = DefaultUpdateServer;
+    FDownloadSize = 0;
+    FCancelled = false;
+}
+
+TOrbAutoUpdate::~TOrbAutoUpdate() {
+    FTimerThread.reset();
+    FHTTP.reset();
+    FIOHandler.reset();
+}
+
+void TOrbAutoUpdate::SetActive(bool Value) {
+    if (Value) {
+        if (FTimerThread || !FEnabled)
+            return;
+        FTimerThread = std::make_unique<TTimerThread>(FMonitorIntervalHours, FTimerClock);
+        FTimerThread->OnTimer = [this](TObject* Sender) { TimerThreadTimer(Sender); };
+    } else if (FTimerThread) {
+        // Cleared first: a check run while the thread is waited for sees no thread.
+        std::unique_ptr<TTimerThread> thread = std::move(FTimerThread);
+        thread.reset();
+    }
+}
+
+void TOrbAutoUpdate::LoadSettings() {
+    if (!FProgramSettings)
+        throw Exception("Property ProgramSettings has not been assigned.");
+    TProgramSettings& s = *FProgramSettings;
+    FEnabled = s.GetValue("AutoUpdateEnabled").AsBoolean();
+    FApplicationName = s.GetValue("AutoUpdateApplication").AsString();
+    FAutoUpdate = s.GetValue("AutoUpdateAutomatic").AsBoolean();
+    FUpdateURL = s.GetValue("AutoUpdateURL").AsString();
+    FHTTPProxy = s.GetValue("AutoUpdateHTTPProxy").AsBoolean();
+    FHTTPHost = s.GetValue("AutoUpdateHTTPHost").AsString();
+    FHTTPPort = s.GetValue("AutoUpdateHTTPPort").AsInteger();
+    FHTTPAuthentication = s.GetValue("AutoUpdateHTTPAuthentication").AsBoolean();
+    FHTTPUserName = s.GetValue("AutoUpdateHTTPUserName").AsString();
+    FHTTPPassword = s.GetValue("AutoUpdateHTTPPassword").AsString();
+    FSocksProxy = s.GetValue("AutoUpdateSOCKSProxy").AsBoolean();
+    FSocksHost = s.GetValue("AutoUpdateSOCKSHost").AsString();
+    FSocksPort = s.GetValue("AutoUpdateSOCKSPort").AsInteger();
+    // A stored version outside the enumeration means no SOCKS proxy.
+    const int version = s.GetValue("AutoUpdateSOCKSVersion").AsInteger();
+    FSocksVersion = version >= svNoSocks && version <= svSocks5
+                        ? static_cast<TSocksVersion>(version)
+                        : svNoSocks;
+    FSocksAuthentication = s.GetValue("AutoUpdateSOCKSAuthentication").AsBoolean();
+    FSocksUserName = s.GetValue("AutoUpdateSOCKSUserName").AsString();
+    FSocksPassword = s.GetValue("AutoUpdateSOCKSPassword").AsString();
+    FMonitorIntervalHours = s.GetValue("AutoUpdateInterval").AsInteger();
+}
+
+void TOrbAutoUpdate::TimerThreadTimer(TObject*) {
+    CheckForUpdate();
+}
+
+void TOrbAutoUpdate::DoMessage(const std::string& AMessage) {
+    if (OnMessage)
+        OnMessage(this, AMessage);
+}
+
+void TOrbAutoUpdate::DoProgress(const std::string& AMessage, int AProgress) {
+    if (OnUpdateProgress)
+        OnUpdateProgress(this, AMessage, AProgress, FCancelled);
+}
+
+void TOrbAutoUpdate::Failed(const std::string& AMessage) {
+    if (OnUpdateFailed)
+        OnUpdateFailed(this, AMessage);
+    DoMessage(AMessage);
+}
+
+// --- HTTP events
+
+void TOrbAutoUpdate::HTTPStatus(TObject*, TIdStatus, const std::string& AStatusText) {
+    DoMessage(AStatusText);
+}
+
+void TOrbAutoUpdate::HTTPWorkBegin(TObject*, TWorkMode AWorkMode, int32_t AWorkCountMax) {
+    if (AWorkMode != wmRead)
+        return;
+    FDownloadSize = AWorkCountMax;
+    DoProgress("Starting Download...", 0);
+}
+
+void TOrbAutoUpdate::HTTPWork(TObject*, TWorkMode AWorkMode, int32_t AWorkCount) {
+    if (AWorkMode != wmRead)
+        return;
+    if (FDownloadSize < 1) {
+        DoProgress("Recieving...", 0);
+    } else {
+        const auto percent = static_cast<int>(static_cast<int64_t>(AWorkCount) * 100 /
+                                              static_cast<int64_t>(FDownloadSize));
+        DoProgress(Format("%d%% (%d of %d Bytes)", percent, static_cast<int>(AWorkCount),
+                          static_cast<int>(FDownloadSize)),
+                   percent);
+    }
+    if (FCancelled) {
+        DoProgress("Cancelling...", 100);
+        DoMessage("Cancelling...");
+        FHTTP->Disconnect();
+    }
+}
+
+void TOrbAutoUpdate::HTTPWorkEnd(TObject*, TWorkMode AWorkMode) {
+    if (AWorkMode != wmRead)
+        return;
+    DoProgress("Complete", 100);
+    DoMessage("Complete.");
+}
+
+// --- The check
+
+std::string TOrbAutoUpdate::ExtractURLFileName(const std::string& URL) {
+    const size_t slash = URL.rfind('/');
+    return slash == std::string::npos ? URL : URL.substr(slash + 1);
+}
+
+bool TOrbAutoUpdate::IsPlainFileName(const std::string& Name) {
+    if (Name.empty() || Name.size() > 200 || Name == "." || Name == "..")
+        return false;
+    for (unsigned char c : Name)
+        if (c < 0x20 ||
+            std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
+            return false;
+    if (Name.back() == '.' || Name.back() == ' ')
+        return false;
+    std::string base = Name.substr(0, Name.find('.'));
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    for (char& c : base)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    static const char* const devices[] = {"CON", "PRN", "AUX", "NUL", "CONIN$", "CONOUT$"};
+    for (const char* d : devices)
+        if (base == d)
+            return false;
+    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
+        base[3] >= '0' && base[3] <= '9')
+        return false;
+    return true;
+}
+
+bool TOrbAutoUpdate::LoadUpdateDetails(const std::string& FileName,
+                                       TAutoUpdateDetails& Details) const {
+    TIniFile ini(FileName);
+    if (!SectionHasKeys(FileName, FApplicationName))
+        return false;
+    Details.MajorVersion =
+        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "MajorVersion", 0));
+    Details.MinorVersion =
+        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "MinorVersion", 0));
+    Details.ReleaseVersion =
+        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "ReleaseVersion", 0));
+    Details.Build = static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "Build", 0));
+    Details.Params = Widen(ini.ReadString(FApplicationName, "Params", ""));
+    Details.URL = Widen(ini.ReadString(FApplicationName, "URL", ""));
+    Details.Version = Format("%u.%u.%u.%u", Details.MajorVersion, Details.MinorVersion,
+                             Details.ReleaseVersion, Details.Build);
+    return true;
+}
+
+bool TOrbAutoUpdate::IsNewerVersion(const TOrbVersionInfo& VersionInfo,
+                                    const TAutoUpdateDetails& Details) {
+    const uint16_t offered[4] = {Details.MajorVersion, Details.MinorVersion, Details.ReleaseVersion,
+                                 Details.Build};
+    for (int i = 0; i < 4; ++i) {
+        const uint16_t running = VersionInfo.GetVersionPart(i);
+        if (offered[i] != running)
+            return offered[i] > running;
+    }
+    return false;
+}
+
+void TOrbAutoUpdate::ApplyConnectionSettings() {
+    TIdProxyConnectionInfo& proxy = FHTTP->ProxyParams();
+    proxy = TIdProxyConnectionInfo();
+    if (FHTTPProxy && !FHTTPHost.empty()) {
+        proxy.ProxyServer = FHTTPHost;
+        proxy.ProxyPort =
+            FHTTPPort > 0 && FHTTPPort <= 65535 ? static_cast<uint16_t>(FHTTPPort) : 8080;
+        proxy.BasicAuthentication = FHTTPAuthentication;
+        proxy.ProxyUsername = FHTTPUserName;
+        proxy.ProxyPassword = FHTTPPassword;
+    }
+    // SOCKS is not spoken: a configured SOCKS proxy makes the connection refuse rather than go
+    // around it.
+    FIOHandler->SetSocksVersion(FSocksProxy ? FSocksVersion : svNoSocks);
+}
+
+bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName) {
+    const std::string url = Narrow(URL);
+    DoMessage("Downloading: " + url + " to " + FileName);
+    FCancelled = false;
+    bool result = false;
+    TTemporaryFile download(GetTempFile("Orb"));
+    bool complete = false;
+    {
+        TFileStream stream(download.Name(), fmCreate);
+        ApplyConnectionSettings();
+        try {
+            FHTTP->Get(url, stream);
+            complete = true;
+        } catch (const std::exception& e) {
+            DoMessage(e.what());
+        } catch (...) {
+            DoMessage("Unknown error");
+        }
+    }
+    DoMessage(FHTTP->Response().ResponseText());
+    // Only a whole answer counts: a transfer cut short must never stand as the file.
+    if (complete && FHTTP->Response().ResponseCode() == 200 && !FCancelled) {
+        DoProgress("Download Complete.", 100);
+        const bool existed = FileExists(FileName);
+        // Replaced in one step: the old file stays until the new one takes its place.
+        if (MoveFileExA(download.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+            download.Release();
+            if (existed)
+                DoMessage("File " + FileName + " has been removed.");
+            result = true;
+        } else {
+            DoMessage("Failed to rename temporary file " + download.Name());
+        }
+    } else {
+        DoProgress("Download Failed.", 100);
+        if (FCancelled) {
+            DoProgress("Download cancelled by user.", 100);
+            DoMessage("Download cancelled by user.");
+        }
+    }
+    return result;
+}
+
+void TOrbAutoUpdate::CheckForUpdate() {
+    // A check runs once at a time: a hand-over arriving while one runs is dropped.
+    if (FChecking)
+        return;
+    struct TGuard {
+        bool& Flag;
+        ~TGuard() { Flag = false; }
+    } guard{FChecking};
+    FChecking = true;
+    TThreadPause pause(FTimerThread);
+
+    FDownloadSize = 0;
+    FCancelled = false;
+    DoMessage("Update Server: " + FUpdateURL);
+    DoMessage("Application: " + FApplicationName);
+    TOrbVersionInfo info;
+    info.SetActive(true);
+    struct TDeactivate {
+        TOrbVersionInfo& Info;
+        ~TDeactivate() { Info.SetActive(false); }
+    } deactivate{info};
+    DoProgress("Checking for updates , please wait...", 0);
+
+    // The local copy's name comes from the address: it must not lead out of the temporary folder.
+    const std::string descriptionName = ExtractURLFileName(FUpdateURL);
+    if (FUpdateURL.empty() || !IsPlainFileName(descriptionName)) {
+        Failed("Invalid AutoUpdate URL, please check your settings.");
+        return;
+    }
+    const std::string description = GetTempFolder() + descriptionName;
+    if (FileExists(description))
+        DeleteFileA(description.c_str());
+    if (!DownloadFile(Widen(FUpdateURL), description)) {
+        DoMessage("Error downloading AutoUpdate information, please check internet connection.");
+        return;
+    }
+    struct TRemoveDescription {
+        const std::string& Name;
+        ~TRemoveDescription() {
+            if (FileExists(Name))
+                DeleteFileA(Name.c_str());
+        }
+    } removeDescription{description};
+
+    if (!FileExists(description)) {
+        if (OnUpdateFailed)
+            OnUpdateFailed(this, Quoted(description) + " does not exists.");
+        DoMessage(description + " does not exists.");
+        return;
+    }
+    TAutoUpdateDetails details;
+    if (!LoadUpdateDetails(description, details)) {
+        Failed("Error loading " + Quoted(FApplicationName) + " update details.");
+        return;
+    }
+    const std::string fileVersion = info.GetItem(3);
+    DoMessage("Current Version: " + fileVersion + ", New version: " + details.Version);
+    if (!IsNewerVersion(info, details)) {
+        DoProgress("Already at latest version", 100);
+        if (OnUpdateNotRequired)
+            OnUpdateNotRequired(this, FApplicationName, fileVersion);
+        DoMessage(FApplicationName + " already at latest version.");
+        return;
+    }
+    const std::string installerURL = Narrow(details.URL);
+    const std::string installerName = ExtractURLFileName(installerURL);
+    // The installer's name comes from the server: refuse one that is not a plain file name.
+    if (!FCancelled && !IsPlainFileName(installerName)) {
+        DoMessage("Invalid file name " + Quoted(installerName) + " in the update address.");
+        DoProgress("Download failed.", 100);
+        Failed("Failed to download update " + Quoted(installerURL));
+        return;
+    }
+    bool startUpdate = false;
+    if (!FCancelled) {
+        DoProgress("Update Available", 100);
+        DoMessage("Update available: " + details.Version);
+        startUpdate = FAutoUpdate;
+        if (OnUpdateAvailable)
+            OnUpdateAvailable(this, FApplicationName, details.Version, fileVersion, startUpdate);
+    }
+    if (FCancelled || !startUpdate) {
+        DoProgress("Download cancelled.", 100);
+        Failed("Download cancelled.");
+        return;
+    }
+    DoProgress("Download initializing...", 0);
+    if (OnUpdateBegin)
+        OnUpdateBegin(this);
+    FDownloadSize = 0;
+    const std::string installer = GetTempFolder() + installerName;
+    if (DownloadFile(details.URL, installer)) {
+        DoProgress("Download complete.", 100);
+        if (OnUpdateComplete)
+            OnUpdateComplete(this);
+        if (FileExists(installer)) {
+            const auto r = reinterpret_cast<INT_PTR>(ExecuteFile(
+                "open", installer, Narrow(details.Params), GetProgramFolder(), SW_SHOWNORMAL));
+            if (r > 32)
+                Application().Terminate();
+            else
+                Failed("Error executing file,  " + Quoted(installer) +
+                       ", Error Code: " + std::to_string(r));
+        } else {
+            Failed("File not found: " + Quoted(installer));
+        }
+    } else if (!FCancelled) {
+        DoProgress("Download failed.", 100);
+        Failed("Failed to download update " + Quoted(installerURL));
+    } else {
+        DoProgress("Download cancelled.", 100);
+        Failed("Download cancelled.");
     }
 }

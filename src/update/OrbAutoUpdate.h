@@ -1,12 +1,39 @@
 #pragma once
-// The automatic-update component: its settings in the program's settings store.
-#include <string>
+// The automatic-update component: its settings in the program's settings store, the timer thread
+// that hands a due check to the main thread, and the check itself (fetch the update description
+// over HTTP, compare versions, ask, download the installer, start it, end the program).
+//
+//   auto update = std::make_unique<TOrbAutoUpdate>(this);
+//   update->OnUpdateAvailable = [](TObject*, std::string app, std::string newVer, std::string,
+//                                  bool& start) { start = Ask(app, newVer); };
+//   update->SetProgramSettings(&settings);
+//   update->LoadSettings();
+//   update->SetActive(true);     // a check at once, then every MonitorIntervalHours hours
+//
+// Everything of the component, every event included, runs on the main thread; the timer thread
+// only watches the clock. The events fire only when assigned.
+#include <windows.h>
 
+#include <condition_variable>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+
+#include "gui/Classes.h"
+#include "gui/UtilWindow.h"
+#include "gui/Variant.h"
+#include "net/IdHTTP.h"
 #include "settings/OrbProgramSettings.h"
+#include "system/OrbVersionInfo.h"
 
 // Where the update description is fetched from unless the settings say otherwise. The host is a
 // reserved name that never resolves: the program has no update server of its own yet.
 inline constexpr const char* DefaultUpdateURL = "http://update.sundown.invalid/autoupdate.ini";
+// The same server alone: the component's address before its settings are loaded.
+inline constexpr const char* DefaultUpdateServer = "http://update.sundown.invalid";
 
 // Adds the component's eighteen "AutoUpdate..." keys with their types and defaults, in order.
 void RegisterAutoUpdateSettings(TProgramSettings& Settings);
@@ -14,3 +41,207 @@ void RegisterAutoUpdateSettings(TProgramSettings& Settings);
 // The program's product name from its version resource; the application title if reading the
 // resource raises.
 std::string GetDefaultApplicationName();
+
+// One application's entry of the update description.
+struct TAutoUpdateDetails {
+    uint16_t MajorVersion = 0;
+    uint16_t MinorVersion = 0;
+    uint16_t ReleaseVersion = 0;
+    uint16_t Build = 0;
+    std::string Version; // "1.0.2.7"
+    std::wstring URL;    // the installer's address
+    std::wstring Params; // the installer's command line
+};
+
+using TOnUpdateAvailable =
+    std::function<void(TObject* ASender, std::string AApplicationName, std::string ANewVersion,
+                       std::string AOldVersion, bool& AStartUpdate)>;
+using TOnUpdateNotRequired =
+    std::function<void(TObject* ASender, std::string AApplicationName, std::string AFileVersion)>;
+using TOnUpdateBegin = std::function<void(TObject* ASender)>;
+using TOnUpdateProgress =
+    std::function<void(TObject* ASender, std::string AMessage, int AProgress, bool& ACancel)>;
+using TOnUpdateComplete = std::function<void(TObject* ASender)>;
+using TOnUpdateFailed = std::function<void(TObject* ASender, std::string AMessage)>;
+using TOnUpdateMessage = std::function<void(TObject* ASender, std::string AMessage)>;
+
+// What the timer thread reads the time from and how long it sleeps between looks; tests put in a
+// clock of their own and a short step.
+struct TTimerClock {
+    std::function<TDateTime()> Now; // local time; empty: the system's
+    unsigned StepMilliseconds = 60000;
+};
+
+// The local time as TDateTime.
+TDateTime LocalNow();
+
+// Looks at the clock every step and, every IntervalHours whole hours (the first time at once),
+// hands OnTimer to the main thread and waits until it has run there. Destroying it stops the
+// thread and waits for it; calls it hands over meanwhile still run. Made and destroyed on the
+// main thread.
+class TTimerThread : public TObject {
+public:
+    explicit TTimerThread(int AIntervalHours, TTimerClock AClock = {});
+    ~TTimerThread() override;
+
+    int IntervalHours() const;
+    // When the last due check was handed over; 0 before the first.
+    TDateTime LastCheck() const;
+    // The thread's loop has ended (stopped, or a check raised).
+    bool Finished() const;
+    // While suspended (counted), due checks are not handed over; the clock still runs.
+    void Suspend();
+    void Resume();
+
+    TNotifyEvent OnTimer;
+
+private:
+    struct TShared;
+    static void Execute(std::shared_ptr<TShared> Shared);
+    bool Synchronized(UINT Msg, LRESULT& Result);
+    void DoTimer();
+
+    std::shared_ptr<TShared> FShared;
+    std::shared_ptr<bool> FAlive;
+    bool FInSync = false;
+    TUtilWindow FWindow;
+    std::thread FThread;
+};
+
+class TOrbAutoUpdate : public TObject {
+public:
+    explicit TOrbAutoUpdate(TObject* AOwner = nullptr);
+    // Stops the timer thread (waiting for it) if the owner has not.
+    ~TOrbAutoUpdate() override;
+
+    TObject* Owner() const { return FOwner; }
+
+    // The timer thread exists.
+    bool Active() const { return FTimerThread != nullptr; }
+    void SetActive(bool Value);
+
+    const std::string& UpdateURL() const { return FUpdateURL; }
+    void SetUpdateURL(const std::string& Value) { FUpdateURL = Value; }
+    const std::string& ApplicationName() const { return FApplicationName; }
+    void SetApplicationName(const std::string& Value) { FApplicationName = Value; }
+    bool AutoUpdate() const { return FAutoUpdate; }
+    void SetAutoUpdate(bool Value) { FAutoUpdate = Value; }
+    // Borrowed, never freed here.
+    TProgramSettings* ProgramSettings() const { return FProgramSettings; }
+    void SetProgramSettings(TProgramSettings* Value) { FProgramSettings = Value; }
+    bool HTTPProxy() const { return FHTTPProxy; }
+    void SetHTTPProxy(bool Value) { FHTTPProxy = Value; }
+    const std::string& HTTPHost() const { return FHTTPHost; }
+    void SetHTTPHost(const std::string& Value) { FHTTPHost = Value; }
+    int HTTPPort() const { return FHTTPPort; }
+    void SetHTTPPort(int Value) { FHTTPPort = Value; }
+    bool HTTPAuthentication() const { return FHTTPAuthentication; }
+    void SetHTTPAuthentication(bool Value) { FHTTPAuthentication = Value; }
+    const std::string& HTTPUserName() const { return FHTTPUserName; }
+    void SetHTTPUserName(const std::string& Value) { FHTTPUserName = Value; }
+    const std::string& HTTPPassword() const { return FHTTPPassword; }
+    void SetHTTPPassword(const std::string& Value) { FHTTPPassword = Value; }
+    bool SocksProxy() const { return FSocksProxy; }
+    void SetSocksProxy(bool Value) { FSocksProxy = Value; }
+    const std::string& SocksHost() const { return FSocksHost; }
+    void SetSocksHost(const std::string& Value) { FSocksHost = Value; }
+    int SocksPort() const { return FSocksPort; }
+    void SetSocksPort(int Value) { FSocksPort = Value; }
+    TSocksVersion SocksVersion() const { return FSocksVersion; }
+    void SetSocksVersion(TSocksVersion Value) { FSocksVersion = Value; }
+    bool SocksAuthentication() const { return FSocksAuthentication; }
+    void SetSocksAuthentication(bool Value) { FSocksAuthentication = Value; }
+    const std::string& SocksUserName() const { return FSocksUserName; }
+    void SetSocksUserName(const std::string& Value) { FSocksUserName = Value; }
+    const std::string& SocksPassword() const { return FSocksPassword; }
+    void SetSocksPassword(const std::string& Value) { FSocksPassword = Value; }
+    // Hours between checks, taken by the timer thread when it starts.
+    int MonitorIntervalHours() const { return FMonitorIntervalHours; }
+    void SetMonitorIntervalHours(int Value) { FMonitorIntervalHours = Value; }
+    // "AutoUpdateEnabled" as loaded: while false, switching on starts nothing.
+    bool Enabled() const { return FEnabled; }
+
+    // The eighteen settings into the properties. Raises "Property ProgramSettings has not been
+    // assigned." without settings; an unregistered key raises the store's error.
+    void LoadSettings();
+
+    // The whole check (normally run by the timer thread on the main thread).
+    void CheckForUpdate();
+    // Asks the running transfer and check to stop.
+    void Cancel() { FCancelled = true; }
+    bool Cancelled() const { return FCancelled; }
+
+    // Reads the entry of ApplicationName from the description file; false when the section is
+    // missing or empty (Details then untouched).
+    bool LoadUpdateDetails(const std::string& FileName, TAutoUpdateDetails& Details) const;
+    // The offered version is greater than the running program's (major, minor, release, build,
+    // compared in that order).
+    static bool IsNewerVersion(const TOrbVersionInfo& VersionInfo,
+                               const TAutoUpdateDetails& Details);
+    // Downloads URL into a temporary file and, when the whole answer arrived with status 200 and
+    // no cancel, puts it in place of FileName. True when FileName now holds the download.
+    bool DownloadFile(const std::wstring& URL, const std::string& FileName);
+    // Everything after the last "/" (all of URL when there is none).
+    static std::string ExtractURLFileName(const std::string& URL);
+    // A name that can only mean a file in the folder it is appended to: not empty, no path
+    // separators, drive letters, wildcards or control characters, not "." or "..", no device
+    // name.
+    static bool IsPlainFileName(const std::string& Name);
+
+    // The reporting of the check: OnMessage, and OnUpdateProgress with the cancel flag.
+    void DoMessage(const std::string& AMessage);
+    void DoProgress(const std::string& AMessage, int AProgress);
+
+    // The HTTP client's event handlers.
+    void HTTPStatus(TObject* ASender, TIdStatus AStatus, const std::string& AStatusText);
+    void HTTPWorkBegin(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCountMax);
+    void HTTPWork(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCount);
+    void HTTPWorkEnd(TObject* ASender, TWorkMode AWorkMode);
+
+    // Seams for tests: the HTTP client (time-outs), the timer thread's clock (taken when the
+    // thread starts) and the running thread.
+    TIdHTTP& HTTP() { return *FHTTP; }
+    void SetTimerClock(TTimerClock Value) { FTimerClock = std::move(Value); }
+    TTimerThread* TimerThread() const { return FTimerThread.get(); }
+
+    TOnUpdateAvailable OnUpdateAvailable;
+    TOnUpdateNotRequired OnUpdateNotRequired;
+    TOnUpdateBegin OnUpdateBegin;
+    TOnUpdateProgress OnUpdateProgress;
+    TOnUpdateComplete OnUpdateComplete;
+    TOnUpdateFailed OnUpdateFailed;
+    TOnUpdateMessage OnMessage;
+
+private:
+    void TimerThreadTimer(TObject* Sender);
+    void ApplyConnectionSettings();
+    void Failed(const std::string& AMessage);
+
+    TObject* FOwner;
+    bool FCancelled = false;
+    std::unique_ptr<TIdHTTP> FHTTP;
+    std::unique_ptr<TIdIOHandlerStack> FIOHandler;
+    std::string FUpdateURL;
+    std::string FApplicationName;
+    bool FAutoUpdate = false;
+    bool FHTTPProxy = false;
+    std::string FHTTPHost;
+    int FHTTPPort = 0;
+    bool FHTTPAuthentication = false;
+    std::string FHTTPUserName;
+    std::string FHTTPPassword;
+    bool FSocksProxy = false;
+    TSocksVersion FSocksVersion = svNoSocks;
+    std::string FSocksHost;
+    int FSocksPort = 0;
+    std::string FSocksUserName;
+    std::string FSocksPassword;
+    bool FSocksAuthentication = false;
+    int32_t FDownloadSize = 0;
+    std::unique_ptr<TTimerThread> FTimerThread;
+    int FMonitorIntervalHours = 0;
+    TProgramSettings* FProgramSettings = nullptr;
+    bool FEnabled = true;
+    bool FChecking = false;
+    TTimerClock FTimerClock;
+};

@@ -1,0 +1,93 @@
+#include "gui/BitBtn.h"
+
+#include <commctrl.h>
+
+#include "gui/Handles.h"
+
+TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {
+    CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 75,
+                       25);
+}
+
+TBitBtn::~TBitBtn() {
+    if (FGlyph)
+        ImageList_Destroy(FGlyph);
+}
+
+bool TBitBtn::LoadGlyphFromResource(int resourceId) {
+    GdiObject<HBITMAP> bitmap(
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+                                        IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    BITMAP info{};
+    if (!bitmap || !GetObjectA(bitmap.get(), sizeof(info), &info))
+        return false;
+    const int width = info.bmWidth;
+    const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
+    HDC dc = CreateCompatibleDC(nullptr);
+    HGDIOBJ old = SelectObject(dc, bitmap.get());
+    const COLORREF key = GetPixel(dc, 0, height - 1);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 1, 0);
+    if (!list)
+        return false;
+    ImageList_AddMasked(list, bitmap.get(), key);
+    if (FGlyph)
+        ImageList_Destroy(FGlyph);
+    FGlyph = list;
+    FGlyphWidth = width;
+    FGlyphHeight = height;
+    Invalidate();
+    return true;
+}
+
+bool TBitBtn::CNCommand(WORD code) {
+    if (code != BN_CLICKED)
+        return false;
+    Click();
+    return true;
+}
+
+bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
+    HDC dc = item->hDC;
+    RECT r = item->rcItem;
+    const bool pressed = item->itemState & ODS_SELECTED;
+    const bool disabled = item->itemState & ODS_DISABLED;
+    const bool focused = item->itemState & ODS_FOCUS;
+    DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
+
+    const std::string text = Caption();
+    HGDIOBJ oldFont = SelectObject(dc, Font().Handle());
+    RECT measure{0, 0, 0, 0};
+    DrawTextA(dc, text.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
+    const int textWidth = measure.right;
+    const int textHeight = measure.bottom;
+    const int spacing = FGlyph && !text.empty() ? 4 : 0;
+    const int total = (FGlyph ? FGlyphWidth : 0) + spacing + textWidth;
+    const int shift = pressed ? 1 : 0;
+    int x = r.left + (r.right - r.left - total) / 2 + shift;
+    if (FGlyph) {
+        const int y = r.top + (r.bottom - r.top - FGlyphHeight) / 2 + shift;
+        if (disabled) {
+            HICON icon = ImageList_GetIcon(FGlyph, 0, ILD_NORMAL);
+            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, FGlyphWidth,
+                       FGlyphHeight, DST_ICON | DSS_DISABLED);
+            DestroyIcon(icon);
+        } else {
+            ImageList_Draw(FGlyph, 0, dc, x, y, ILD_TRANSPARENT);
+        }
+        x += FGlyphWidth + spacing;
+    }
+    RECT textRect{x, r.top + (r.bottom - r.top - textHeight) / 2 + shift, x + textWidth,
+                  r.top + (r.bottom - r.top - textHeight) / 2 + shift + textHeight};
+    SetBkMode(dc, TRANSPARENT);
+    SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
+    DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE);
+    SelectObject(dc, oldFont);
+    if (focused) {
+        RECT f = item->rcItem;
+        InflateRect(&f, -4, -4);
+        DrawFocusRect(dc, &f);
+    }
+    return true;
+}

@@ -1,0 +1,31 @@
+#pragma once
+// TBitBtn: a push button with a picture (its glyph) left of the caption. The glyph's bottom-left
+// pixel gives its transparent colour; the glyph is drawn greyed while the button is disabled.
+//
+//   TBitBtn btnCancel{&pnlMain};
+//   btnCancel.SetBounds(162, 83, 75, 25); btnCancel.SetAction(&ActionCancel);
+//   btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATE_CANCEL);
+#include "gui/Button.h"
+
+#include <commctrl.h>
+
+class TBitBtn : public TCustomButton {
+public:
+    explicit TBitBtn(TControl* parent);
+    ~TBitBtn() override;
+
+    // A bitmap resource of the program; false when there is none of that id.
+    bool LoadGlyphFromResource(int resourceId);
+    bool HasGlyph() const { return FGlyph != nullptr; }
+    int GlyphWidth() const { return FGlyphWidth; }
+    int GlyphHeight() const { return FGlyphHeight; }
+
+protected:
+    bool CNCommand(WORD code) override;
+    bool CNDrawItem(DRAWITEMSTRUCT* item) override;
+
+private:
+    HIMAGELIST FGlyph = nullptr;
+    int FGlyphWidth = 0;
+    int FGlyphHeight = 0;
+};

@@ -1,0 +1,26 @@
+#pragma once
+// TProgressBar: the system's progress bar, range 0 to 100 unless set otherwise.
+//
+//   TProgressBar ProgressBar{&pnlMain};
+//   ProgressBar.SetBounds(14, 55, 220, 17); ProgressBar.SetSmooth(true);
+//   ProgressBar.SetPosition(25);
+#include "gui/Control.h"
+
+class TProgressBar : public TControl {
+public:
+    explicit TProgressBar(TControl* parent);
+
+    int Min() const { return FMin; }
+    int Max() const { return FMax; }
+    void SetRange(int min, int max);
+    // Kept within Min to Max.
+    int Position() const;
+    void SetPosition(int value);
+    // One continuous bar instead of blocks.
+    bool Smooth() const;
+    void SetSmooth(bool value);
+
+private:
+    int FMin = 0;
+    int FMax = 100;
+};

@@ -1,0 +1,144 @@
+#include "update/frmAutoUpdateU.h"
+
+#include "../resources/resource.h"
+#include "gui/Application.h"
+#include "gui/Dialogs.h"
+#include "gui/Exception.h"
+
+TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(AOwner) {
+    SetBorderStyle(bsNone);
+    SetFormStyle(fsStayOnTop);
+    SetCaption("Autoupdate");
+    SetClientSize(264, 128);
+    SetPosition(poOwnerFormCenter);
+    SetColor(clBtnFace);
+    SetFont(TFont("Arial", -11));
+
+    pnlMain.SetAlign(alClient);
+    pnlMain.SetBevelInner(bvRaised);
+    pnlMain.SetBevelOuter(bvLowered);
+    pnlMain.SetBevelKind(bkTile);
+
+    lblStatus.SetBounds(14, 35, 0, 0);
+    lblStatus.SetCaption("Please Wait...");
+
+    imgMain.SetAlign(alTop);
+    imgMain.SetAutoSize(true);
+    imgMain.LoadFromResource(IDB_AUTOUPDATE);
+
+    lblCopyright.SetBounds(14, 93, 0, 0);
+    lblCopyright.SetFont(TFont("Small Fonts", -8));
+    lblCopyright.SetCaption("(c) The Sundown authors");
+
+    ActionCancel.SetCaption("Cancel");
+    ActionCancel.OnExecute = [this](TObject* Sender) { ActionCancelExecute(Sender); };
+
+    btnCancel.SetBounds(162, 83, 75, 25);
+    btnCancel.SetAction(&ActionCancel);
+    btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL);
+    btnCancel.SetTabOrder(0);
+
+    ProgressBar.SetBounds(14, 55, 220, 17);
+    ProgressBar.SetSmooth(true);
+    ProgressBar.SetTabOrder(1);
+
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    DoCreate();
+}
+
+TfrmAutoUpdate::~TfrmAutoUpdate() {
+    if (FAutoUpdate)
+        DoDestroy();
+}
+
+void TfrmAutoUpdate::FormCreate(TObject*) {
+    if (FAutoUpdate)
+        return; // already created (the form may be made through the application as well)
+    FAutoUpdate = std::make_unique<TOrbAutoUpdate>(this);
+    TOrbAutoUpdate& u = *FAutoUpdate;
+    u.OnUpdateAvailable = [this](TObject* s, std::string app, std::string newVersion,
+                                 std::string oldVersion, bool& start) {
+        AutoUpdateUpdateAvailable(s, app, newVersion, oldVersion, start);
+    };
+    u.OnUpdateBegin = [this](TObject* s) { AutoUpdateUpdateBegin(s); };
+    u.OnUpdateProgress = [this](TObject* s, std::string message, int progress, bool& cancel) {
+        AutoUpdateUpdateProgress(s, message, progress, cancel);
+    };
+    u.OnUpdateComplete = [this](TObject* s) { AutoUpdateUpdateComplete(s); };
+    u.OnUpdateFailed = [this](TObject* s, std::string message) {
+        AutoUpdateUpdateFailed(s, message);
+    };
+    u.OnMessage = [this](TObject* s, std::string message) { AutoUpdateMessage(s, message); };
+}
+
+void TfrmAutoUpdate::FormDestroy(TObject*) {
+    if (!FAutoUpdate)
+        return;
+    FAutoUpdate->SetActive(false);
+    std::unique_ptr<TOrbAutoUpdate> component = std::move(FAutoUpdate);
+    component.reset();
+}
+
+bool TfrmAutoUpdate::AutoUpdateEnabled() const {
+    return FAutoUpdate && FAutoUpdate->Active();
+}
+
+void TfrmAutoUpdate::SetAutoUpdateEnabled(bool Value) {
+    if (!FProgramSettings)
+        throw Exception("TfrmAutoUpdate: Property \"ProgramSettings\" has not been assigned.");
+    if (!FAutoUpdate || Value == FAutoUpdate->Active())
+        return;
+    if (Value) {
+        FAutoUpdate->SetProgramSettings(FProgramSettings);
+        FAutoUpdate->LoadSettings();
+        FAutoUpdate->SetActive(true);
+    } else {
+        FAutoUpdate->SetActive(false);
+        FAutoUpdate->SetProgramSettings(nullptr);
+    }
+}
+
+void TfrmAutoUpdate::ActionCancelExecute(TObject*) {
+    if (FAutoUpdate)
+        FAutoUpdate->Cancel();
+}
+
+void TfrmAutoUpdate::AutoUpdateUpdateAvailable(TObject*, const std::string& AApplicationName,
+                                               const std::string& ANewVersion, const std::string&,
+                                               bool& AStartUpdate) {
+    const std::string text = "Version " + ANewVersion + " of \"" + AApplicationName +
+                             "\" is available, would you like to update now?";
+    AStartUpdate = MessageDlg(text, mtInformation, mbYes | mbNo, 0) == mrYes;
+}
+
+void TfrmAutoUpdate::AutoUpdateUpdateBegin(TObject*) {
+    Show();
+    BringToFront();
+}
+
+void TfrmAutoUpdate::AutoUpdateUpdateProgress(TObject*, const std::string& AMessage, int AProgress,
+                                              bool& ACancel) {
+    UpdateStatus(AMessage, AProgress, ACancel);
+}
+
+void TfrmAutoUpdate::AutoUpdateUpdateComplete(TObject*) {
+    Hide();
+}
+
+void TfrmAutoUpdate::AutoUpdateUpdateFailed(TObject*, const std::string& AMessage) {
+    Hide();
+    MessageDlg(AMessage, mtError, mbOK, 0);
+}
+
+void TfrmAutoUpdate::AutoUpdateMessage(TObject* ASender, const std::string& AMessage) {
+    if (OnUpdateMessage)
+        OnUpdateMessage(ASender, AMessage);
+}
+
+void TfrmAutoUpdate::UpdateStatus(const std::string& AMessage, int AProgress, bool&) {
+    lblStatus.SetCaption(AMessage);
+    ProgressBar.SetPosition(AProgress);
+    // The transfer runs on this thread: the window (and its Cancel) live only through this.
+    Application().ProcessMessages();
+}

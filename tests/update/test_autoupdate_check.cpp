@@ -1,0 +1,533 @@
+// The update check against a server in this process: every ending, the events and their order,
+// the version comparison, the description file, the download and the start of the installer.
+// The running program's version is the program's own resource, 1.0.1.5 ("sundown").
+#include "UpdateFixture.h"
+
+#include "gui/Application.h"
+#include "gui/IniFile.h"
+
+namespace {
+
+const char* const Running = "1.0.1.5";
+
+TEST(UpdateNames, ExtractURLFileName) {
+    EXPECT_EQ(TOrbAutoUpdate::ExtractURLFileName("http://host/dir/autoupdate.ini"),
+              "autoupdate.ini");
+    EXPECT_EQ(TOrbAutoUpdate::ExtractURLFileName("autoupdate.ini"), "autoupdate.ini");
+    EXPECT_EQ(TOrbAutoUpdate::ExtractURLFileName("http://host/dir/"), "");
+    EXPECT_EQ(TOrbAutoUpdate::ExtractURLFileName("http://host/get?f=a.exe#x"), "get?f=a.exe#x");
+}
+
+TEST(UpdateNames, OnlyPlainFileNamesAreTaken) {
+    for (const char* good : {"setup.exe", "autoupdate.ini", "Sundown 1.0.2.exe", "a", "icon.exe"})
+        EXPECT_TRUE(TOrbAutoUpdate::IsPlainFileName(good)) << good;
+    for (const char* bad :
+         {"", ".", "..", "..\\evil.exe", "a\\b.exe", "c:evil.exe", "get?f=x", "a*.exe", "a.exe.",
+          "a.exe ", "CON", "nul.txt", "Com1.exe", "lpt9", "a\tb", "x|y", "\"q\""})
+        EXPECT_FALSE(TOrbAutoUpdate::IsPlainFileName(bad)) << bad;
+}
+
+TEST(UpdateVersions, OfferedVersionMustBeGreater) {
+    TOrbVersionInfo info;
+    info.SetActive(true);
+    ASSERT_EQ(info.GetItem(3), Running);
+    auto offered = [&](uint16_t a, uint16_t b, uint16_t c, uint16_t d) {
+        TAutoUpdateDetails details;
+        details.MajorVersion = a;
+        details.MinorVersion = b;
+        details.ReleaseVersion = c;
+        details.Build = d;
+        return TOrbAutoUpdate::IsNewerVersion(info, details);
+    };
+    EXPECT_FALSE(offered(1, 0, 1, 5)); // the same
+    EXPECT_TRUE(offered(1, 0, 1, 6));
+    EXPECT_TRUE(offered(1, 0, 2, 0));
+    EXPECT_TRUE(offered(1, 1, 0, 0));
+    EXPECT_TRUE(offered(2, 0, 0, 0));
+    EXPECT_FALSE(offered(1, 0, 1, 4));
+    EXPECT_FALSE(offered(0, 0, 0, 0));
+    // Older versions with one larger part are not newer.
+    EXPECT_FALSE(offered(1, 0, 0, 9));
+    EXPECT_FALSE(offered(0, 9, 9, 9));
+    EXPECT_TRUE(offered(65535, 0, 0, 0));
+}
+
+using UpdateDetails = UpdateFixture;
+
+TEST_F(UpdateDetails, ReadsTheApplicationsEntry) {
+    const std::string file = Temp + "details.ini";
+    WriteFile(file, "[Other]\r\nMajorVersion=7\r\n[SUNDOWN]\r\nMajorVersion=0x10\r\n"
+                    "MinorVersion=$10\r\nReleaseVersion=abc\r\nBuild=65537\r\n"
+                    "URL=http://h/setup.exe\r\nParams=/silent \"x y\"\r\n"
+                    "[Empty]\r\n[Minus]\r\nBuild=-1\r\n");
+    TAutoUpdateDetails d;
+    EXPECT_TRUE(Update->LoadUpdateDetails(file, d)); // "sundown": sections match in any case
+    EXPECT_EQ(d.MajorVersion, 16);
+    EXPECT_EQ(d.MinorVersion, 16);
+    EXPECT_EQ(d.ReleaseVersion, 0);
+    EXPECT_EQ(d.Build, 1);
+    EXPECT_EQ(d.Version, "16.16.0.1");
+    EXPECT_EQ(d.URL, L"http://h/setup.exe");
+    EXPECT_EQ(d.Params, L"/silent \"x y\"");
+
+    Update->SetApplicationName("Minus");
+    EXPECT_TRUE(Update->LoadUpdateDetails(file, d));
+    EXPECT_EQ(d.Build, 65535);
+    EXPECT_EQ(d.MajorVersion, 0);
+    EXPECT_EQ(d.URL, L"");
+    EXPECT_EQ(d.Version, "0.0.0.65535");
+
+    TAutoUpdateDetails untouched;
+    untouched.Version = "kept";
+    Update->SetApplicationName("Empty");
+    EXPECT_FALSE(Update->LoadUpdateDetails(file, untouched));
+    Update->SetApplicationName("Missing");
+    EXPECT_FALSE(Update->LoadUpdateDetails(file, untouched));
+    EXPECT_FALSE(Update->LoadUpdateDetails(Temp + "none.ini", untouched));
+    EXPECT_EQ(untouched.Version, "kept");
+}
+
+using UpdateEvents = UpdateFixture;
+
+TEST_F(UpdateEvents, WorkEventsBecomePercentages) {
+    Update->HTTPWorkBegin(nullptr, wmWrite, 99);
+    Update->HTTPWork(nullptr, wmWrite, 50);
+    Update->HTTPWorkEnd(nullptr, wmWrite);
+    EXPECT_TRUE(Log.empty()) << Dump();
+
+    Update->HTTPWorkBegin(nullptr, wmRead, 2048);
+    Update->HTTPWork(nullptr, wmRead, 512);
+    Update->HTTPWorkBegin(nullptr, wmRead, 40000000);
+    Update->HTTPWork(nullptr, wmRead, 30000000);
+    Update->HTTPWorkBegin(nullptr, wmRead, 2147483647);
+    Update->HTTPWork(nullptr, wmRead, 2147483647);
+    Update->HTTPWork(nullptr, wmRead, 2147483646);
+    Update->HTTPWorkBegin(nullptr, wmRead, -1);
+    Update->HTTPWork(nullptr, wmRead, 100);
+    Update->HTTPWorkEnd(nullptr, wmRead);
+    Update->HTTPStatus(nullptr, hsConnected, "Connected.");
+    const std::vector<std::string> expected = {
+        "progress: Starting Download...|0",
+        "progress: 25% (512 of 2048 Bytes)|25",
+        "progress: Starting Download...|0",
+        "progress: 75% (30000000 of 40000000 Bytes)|75",
+        "progress: Starting Download...|0",
+        "progress: 100% (2147483647 of 2147483647 Bytes)|100",
+        "progress: 99% (2147483646 of 2147483647 Bytes)|99",
+        "progress: Starting Download...|0",
+        "progress: Recieving...|0",
+        "progress: Complete|100",
+        "message: Complete.",
+        "message: Connected.",
+    };
+    EXPECT_EQ(Log, expected);
+}
+
+TEST_F(UpdateEvents, ProgressHandlerSetsAndWithdrawsTheCancel) {
+    OnProgress = [](const std::string& m, bool& cancel) { cancel = m == "stop"; };
+    Update->DoProgress("stop", 1);
+    EXPECT_TRUE(Update->Cancelled());
+    Update->DoProgress("go on", 2);
+    EXPECT_FALSE(Update->Cancelled());
+    Update->Cancel();
+    EXPECT_TRUE(Update->Cancelled());
+    // A cancel standing at a work event disconnects (reported before the transfer goes).
+    Update->HTTPWorkBegin(nullptr, wmRead, 10);
+    OnProgress = nullptr;
+    Update->Cancel();
+    Update->HTTPWork(nullptr, wmRead, 5);
+    EXPECT_EQ(Log.back(), "message: Cancelling...");
+    EXPECT_EQ(Log[Log.size() - 2], "progress: Cancelling...|100");
+}
+
+using UpdateCheck = UpdateFixture;
+
+TEST_F(UpdateCheck, InvalidAddressEndsBeforeAnyTraffic) {
+    for (const std::string& url :
+         {std::string(), Server.Url("/"), Server.Url("/..\\x.ini"), Server.Url("/get?f=a.ini")}) {
+        Log.clear();
+        Update->SetUpdateURL(url);
+        Update->CheckForUpdate();
+        const std::vector<std::string> expected = {
+            "message: Update Server: " + url,
+            "message: Application: sundown",
+            "progress: Checking for updates , please wait...|0",
+            "failed: Invalid AutoUpdate URL, please check your settings.",
+            "message: Invalid AutoUpdate URL, please check your settings.",
+        };
+        EXPECT_EQ(Log, expected) << url;
+    }
+    EXPECT_EQ(Server.Connections(), 0);
+}
+
+TEST_F(UpdateCheck, DescriptionNotFoundFiresNoEvent) {
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+    EXPECT_TRUE(Has("message: HTTP/1.1 404 Not Found")) << Dump();
+    EXPECT_TRUE(Has("progress: Download Failed.|100"));
+    EXPECT_EQ(Log.back(),
+              "message: Error downloading AutoUpdate information, please check internet "
+              "connection.");
+    EXPECT_EQ(CountPrefix("failed:"), 0);
+    EXPECT_TRUE(TempFiles().empty()); // the failed download's file is gone too
+}
+
+TEST_F(UpdateCheck, SectionMissingOrEmpty) {
+    Server.Set("/autoupdate.ini", TTestReply::Ok("[other]\r\nMajorVersion=2\r\n[sundown]\r\n"));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+    EXPECT_EQ(Log.back(), "message: Error loading \"sundown\" update details.") << Dump();
+    EXPECT_TRUE(Has("failed: Error loading \"sundown\" update details."));
+    EXPECT_TRUE(Has("message: Downloading: " + Server.Url("/autoupdate.ini") + " to " + Temp +
+                    "autoupdate.ini"));
+    EXPECT_TRUE(TempFiles().empty()); // the description is removed at the end
+}
+
+TEST_F(UpdateCheck, NotNewerEndsQuietlyEvenWithACancelStanding) {
+    Server.Set("/autoupdate.ini", TTestReply::Ok("[sundown]\r\nURL=http://x/setup.exe\r\n"));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->OnMessage = [this](TObject*, std::string m) {
+        Log.push_back("message: " + m);
+        if (m.rfind("Current Version", 0) == 0)
+            Update->Cancel();
+    };
+    Update->CheckForUpdate();
+    const int current = Find("message: Current Version: 1.0.1.5, New version: 0.0.0.0");
+    ASSERT_GE(current, 0) << Dump();
+    const std::vector<std::string> tail(Log.begin() + current + 1, Log.end());
+    const std::vector<std::string> expected = {
+        "progress: Already at latest version|100",
+        "notrequired: sundown|1.0.1.5",
+        "message: sundown already at latest version.",
+    };
+    EXPECT_EQ(tail, expected);
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(UpdateCheck, DeclinedOrNobodyAgrees) {
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->SetAutoUpdate(true);
+    Answer = false;
+    Update->CheckForUpdate();
+    const int available = Find("available: sundown|1.0.2.0|1.0.1.5|proposed");
+    ASSERT_GE(available, 0) << Dump();
+    EXPECT_EQ(Log[available - 2], "progress: Update Available|100");
+    EXPECT_EQ(Log[available - 1], "message: Update available: 1.0.2.0");
+    const std::vector<std::string> tail(Log.begin() + available + 1, Log.end());
+    const std::vector<std::string> expected = {"progress: Download cancelled.|100",
+                                               "failed: Download cancelled.",
+                                               "message: Download cancelled."};
+    EXPECT_EQ(tail, expected);
+    EXPECT_EQ(Server.Count("/setup.exe"), 0);
+
+    // No handler and AutoUpdate off: nothing agrees.
+    Log.clear();
+    Update->OnUpdateAvailable = nullptr;
+    Update->SetAutoUpdate(false);
+    Update->CheckForUpdate();
+    EXPECT_EQ(Log.back(), "message: Download cancelled.") << Dump();
+    EXPECT_EQ(Server.Count("/setup.exe"), 0);
+}
+
+TEST_F(UpdateCheck, CancelStandingAtTheComparisonAsksNothing) {
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "2.0.0.0", Server.Url("/setup.exe"))));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->OnMessage = [this](TObject*, std::string m) {
+        Log.push_back("message: " + m);
+        if (m.rfind("Current Version", 0) == 0)
+            Update->Cancel();
+    };
+    Update->CheckForUpdate();
+    EXPECT_FALSE(Has("progress: Update Available|100")) << Dump();
+    EXPECT_EQ(CountPrefix("available:"), 0);
+    EXPECT_EQ(Log.back(), "message: Download cancelled.");
+    EXPECT_EQ(Server.Count("/setup.exe"), 0);
+}
+
+TEST_F(UpdateCheck, InstallerNameFromTheServerMustBePlain) {
+    const std::string url = Server.Url("/get?f=..\\..\\evil.exe");
+    Server.Set("/autoupdate.ini", TTestReply::Ok(Describe("sundown", "1.0.2.0", url)));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+    EXPECT_EQ(CountPrefix("available:"), 0) << Dump();
+    EXPECT_TRUE(Has("failed: Failed to download update \"" + url + "\""));
+    EXPECT_EQ(Server.Requests().size(), 1u); // the description only
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
+    const std::string installer = Temp + "setup.exe";
+    WriteFile(installer, "the previous installer");
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+    EXPECT_TRUE(Has("progress: Download failed.|100")) << Dump();
+    EXPECT_EQ(Log.back(),
+              "message: Failed to download update \"" + Server.Url("/setup.exe") + "\"");
+    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") + "\""));
+    EXPECT_TRUE(Has("begin"));
+    EXPECT_FALSE(Has("complete"));
+
+    // A 200 answer cut off midway is not a download: the old file stays as it was.
+    TTestReply cut = TTestReply::Ok(std::string(5000, 'x'));
+    cut.CutAfter = 2000;
+    Server.Set("/setup.exe", cut);
+    Log.clear();
+    Update->CheckForUpdate();
+    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") + "\""))
+        << Dump();
+    EXPECT_TRUE(Has("message: HTTP/1.1 200 OK"));
+    EXPECT_EQ(ReadFile(installer), "the previous installer");
+    EXPECT_EQ(TempFiles(), std::vector<std::string>{"setup.exe"}); // no partial download left
+    EXPECT_FALSE(Application().Terminated());
+}
+
+TEST_F(UpdateCheck, CancelDuringTheInstallerDownload) {
+    TTestReply slow = TTestReply::Ok(std::string(200000, 'x'));
+    slow.Piece = 2000;
+    slow.DelayMs = 10;
+    Server.Set("/setup.exe", slow);
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    bool installerStarted = false;
+    OnProgress = [&](const std::string& m, bool& cancel) {
+        if (m == "Download initializing...") {
+            cancel = true; // cleared when the download starts: no effect
+            installerStarted = true;
+        }
+        if (installerStarted && m.find("% (") != std::string::npos)
+            cancel = true;
+    };
+    const auto start = std::chrono::steady_clock::now();
+    Update->CheckForUpdate();
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(1));
+    const int cancelling = Find("progress: Cancelling...|100");
+    ASSERT_GE(cancelling, 0) << Dump();
+    EXPECT_EQ(Log[cancelling + 1], "message: Cancelling...");
+    const int failed = Find("progress: Download Failed.|100", cancelling);
+    ASSERT_GT(failed, cancelling);
+    EXPECT_EQ(Log[failed + 1], "progress: Download cancelled by user.|100");
+    EXPECT_EQ(Log[failed + 2], "message: Download cancelled by user.");
+    const std::vector<std::string> tail(Log.end() - 3, Log.end());
+    const std::vector<std::string> expected = {"progress: Download cancelled.|100",
+                                               "failed: Download cancelled.",
+                                               "message: Download cancelled."};
+    EXPECT_EQ(tail, expected);
+    EXPECT_FALSE(FileThere(Temp + "setup.exe"));
+    EXPECT_TRUE(TempFiles().empty());
+}
+
+TEST_F(UpdateCheck, CancelDuringTheDescriptionDownload) {
+    TTestReply slow = TTestReply::Ok(Describe("sundown", "1.0.2.0", "x") + std::string(50000, ';'));
+    slow.Piece = 1000;
+    slow.DelayMs = 10;
+    Server.Set("/autoupdate.ini", slow);
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    OnProgress = [](const std::string& m, bool& cancel) {
+        if (m.find("% (") != std::string::npos)
+            cancel = true;
+    };
+    Update->CheckForUpdate();
+    EXPECT_TRUE(Has("message: Download cancelled by user.")) << Dump();
+    EXPECT_EQ(Log.back(),
+              "message: Error downloading AutoUpdate information, please check internet "
+              "connection.");
+    EXPECT_EQ(CountPrefix("failed:"), 0);
+}
+
+TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
+    const std::string witness = GetProgramFolder() + "installer_witness.exe";
+    const std::string exe = ReadFile(witness);
+    ASSERT_FALSE(exe.empty()) << witness;
+    TTestReply installer = TTestReply::Ok(exe);
+    installer.Piece = 64 * 1024;
+    installer.DelayMs = 5;
+    Server.Set("/setup.exe", installer);
+    const std::string record = Temp + "started.txt";
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"),
+                                       "\"" + record + "\" /quiet")));
+    WriteFile(Temp + "setup.exe", "an older download");
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+
+    // The road, in order.
+    const std::vector<std::string> road = {
+        "message: Update Server: " + Server.Url("/autoupdate.ini"),
+        "message: Application: sundown",
+        "progress: Checking for updates , please wait...|0",
+        "message: Downloading: " + Server.Url("/autoupdate.ini") + " to " + Temp + "autoupdate.ini",
+        "message: Resolving hostname 127.0.0.1.",
+        "message: Connected.",
+        "progress: Starting Download...|0",
+        "progress: Complete|100",
+        "message: Disconnected.",
+        "message: HTTP/1.1 200 OK",
+        "progress: Download Complete.|100",
+        "message: Current Version: 1.0.1.5, New version: 1.0.2.0",
+        "progress: Update Available|100",
+        "available: sundown|1.0.2.0|1.0.1.5|not proposed",
+        "progress: Download initializing...|0",
+        "begin",
+        "message: Downloading: " + Server.Url("/setup.exe") + " to " + Temp + "setup.exe",
+        "progress: Starting Download...|0",
+        "progress: 100% (" + std::to_string(exe.size()) + " of " + std::to_string(exe.size()) +
+            " Bytes)|100",
+        "progress: Download Complete.|100",
+        "message: File " + Temp + "setup.exe has been removed.",
+        "progress: Download complete.|100",
+        "complete",
+    };
+    int at = 0;
+    for (const std::string& step : road) {
+        const int found = Find(step, at);
+        ASSERT_GE(found, at) << step << "\n" << Dump();
+        at = found + 1;
+    }
+    EXPECT_GE(CountPrefix("progress: ") - 12, 3); // several percentages on the way
+    EXPECT_EQ(Log.back(), "complete");
+    EXPECT_EQ(CountPrefix("failed:"), 0);
+
+    // The installer runs from the temporary folder with its parameters in the program's folder.
+    EXPECT_EQ(ReadFile(Temp + "setup.exe"), exe);
+    EXPECT_FALSE(FileThere(Temp + "autoupdate.ini"));
+    for (int i = 0; i < 200 && !FileThere(record); ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    const std::string recorded = ReadFile(record);
+    EXPECT_NE(recorded.find("args=\"" + record + "\" /quiet\n"), std::string::npos) << recorded;
+    std::string folder = GetProgramFolder();
+    folder.pop_back();
+    EXPECT_NE(recorded.find("cwd=" + folder + "\n"), std::string::npos) << recorded;
+
+    // And the program ends once the check is back in the message loop.
+    Application().ProcessMessages();
+    EXPECT_TRUE(Application().Terminated());
+    Application().DestroyForms(); // clears the flag for the tests that follow
+}
+
+TEST_F(UpdateCheck, InstallerThatDoesNotStartIsReported) {
+    Server.Set("/setup.sundown-unknown", TTestReply::Ok("not a program"));
+    Server.Set("/autoupdate.ini", TTestReply::Ok(Describe("sundown", "1.0.2.0",
+                                                          Server.Url("/setup.sundown-unknown"))));
+    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    Update->CheckForUpdate();
+    ASSERT_TRUE(Has("complete")) << Dump();
+    const std::string prefix =
+        "failed: Error executing file,  \"" + Temp + "setup.sundown-unknown\", Error Code: ";
+    ASSERT_EQ(CountPrefix(prefix), 1) << Dump();
+    const std::string line = Log[Find("complete") + 1];
+    const int code = std::stoi(line.substr(prefix.size()));
+    EXPECT_GE(code, 0);
+    EXPECT_LE(code, 32);
+    EXPECT_EQ(Log.back(), "message: " + line.substr(8));
+    Application().ProcessMessages();
+    EXPECT_FALSE(Application().Terminated());
+    EXPECT_TRUE(FileThere(Temp + "setup.sundown-unknown"));
+}
+
+TEST_F(UpdateCheck, ProxySettingsAreUsed) {
+    // The test server plays the proxy: the description's host never resolves by itself.
+    Server.Set("/autoupdate.ini", TTestReply::Ok("[sundown]\r\nMajorVersion=1\r\n"));
+    TProgramSettings settings;
+    RegisterAutoUpdateSettings(settings);
+    settings.SetValue("AutoUpdateURL", DefaultUpdateURL);
+    settings.SetValue("AutoUpdateApplication", "sundown");
+    settings.SetValue("AutoUpdateHTTPProxy", true);
+    settings.SetValue("AutoUpdateHTTPHost", "127.0.0.1");
+    settings.SetValue("AutoUpdateHTTPPort", static_cast<int>(Server.Port()));
+    settings.SetValue("AutoUpdateHTTPAuthentication", true);
+    settings.SetValue("AutoUpdateHTTPUsername", "me");
+    settings.SetValue("AutoUpdateHTTPPassword", "pw");
+    Update->SetProgramSettings(&settings);
+    Update->LoadSettings();
+    EXPECT_EQ(Update->UpdateURL(), DefaultUpdateURL);
+    Update->CheckForUpdate();
+    EXPECT_TRUE(Has("message: sundown already at latest version.")) << Dump();
+    const auto requests = Server.Requests();
+    ASSERT_EQ(requests.size(), 1u);
+    EXPECT_EQ(requests[0].rfind(std::string("GET ") + DefaultUpdateURL + " HTTP/1.1\r\n", 0), 0u);
+    EXPECT_NE(requests[0].find("Proxy-Authorization: Basic " + EncodeBase64("me:pw")),
+              std::string::npos);
+
+    // A SOCKS proxy is refused rather than gone around.
+    settings.SetValue("AutoUpdateSOCKSProxy", true);
+    settings.SetValue("AutoUpdateSOCKSVersion", 3);
+    Update->LoadSettings();
+    Log.clear();
+    Update->CheckForUpdate();
+    EXPECT_EQ(Log.back(),
+              "message: Error downloading AutoUpdate information, please check internet "
+              "connection.")
+        << Dump();
+    EXPECT_EQ(Server.Requests().size(), 1u);
+}
+
+TEST(UpdateComponent, ConstructionAndSettings) {
+    TOrbAutoUpdate u;
+    EXPECT_FALSE(u.Active());
+    EXPECT_TRUE(u.Enabled());
+    EXPECT_EQ(u.MonitorIntervalHours(), 0);
+    EXPECT_EQ(u.UpdateURL(), "http://update.sundown.invalid");
+    EXPECT_EQ(u.ApplicationName(), "sundown");
+    EXPECT_EQ(u.HTTPPort(), 0);
+    EXPECT_EQ(u.SocksVersion(), svNoSocks);
+    EXPECT_FALSE(u.AutoUpdate());
+
+    try {
+        u.LoadSettings();
+        FAIL() << "no exception";
+    } catch (const Exception& e) {
+        EXPECT_EQ(e.Message(), "Property ProgramSettings has not been assigned.");
+    }
+
+    TProgramSettings settings;
+    RegisterAutoUpdateSettings(settings);
+    settings.SetValue("AutoUpdateEnabled", false);
+    settings.SetValue("AutoUpdateApplication", "App");
+    settings.SetValue("AutoUpdateHTTPUsername", "user");
+    settings.SetValue("AutoUpdateSOCKSUsername", "socks user");
+    settings.SetValue("AutoUpdateHTTPPassword", "secret");
+    settings.SetValue("AutoUpdateSOCKSVersion", 7);
+    settings.SetValue("AutoUpdateInterval", 3);
+    settings.SetValue("AutoUpdateAutomatic", true);
+    settings.SetValue("AutoUpdateHTTPPort", 8080);
+    u.SetProgramSettings(&settings);
+    u.LoadSettings();
+    EXPECT_FALSE(u.Enabled());
+    EXPECT_EQ(u.ApplicationName(), "App");
+    EXPECT_EQ(u.HTTPUserName(), "user");
+    EXPECT_EQ(u.SocksUserName(), "socks user");
+    EXPECT_EQ(u.HTTPPassword(), "secret");
+    EXPECT_EQ(u.SocksVersion(), svNoSocks); // out of range
+    EXPECT_EQ(u.MonitorIntervalHours(), 3);
+    EXPECT_EQ(u.HTTPPort(), 8080);
+    EXPECT_EQ(u.SocksPort(), 0); // never loaded: an unassigned value reads 0
+    EXPECT_TRUE(u.AutoUpdate());
+    // Disabled: switching on starts nothing.
+    u.SetActive(true);
+    EXPECT_FALSE(u.Active());
+
+    // A key missing from the store: the keys before it are read, the rest kept.
+    TProgramSettings partial;
+    partial.Add("AutoUpdateEnabled", vtBoolean, true);
+    partial.Add("AutoUpdateApplication", vtString, "");
+    partial.SetValue("AutoUpdateEnabled", true);
+    partial.SetValue("AutoUpdateApplication", "Partial");
+    u.SetProgramSettings(&partial);
+    EXPECT_THROW(u.LoadSettings(), EProgramSettingError);
+    EXPECT_TRUE(u.Enabled());
+    EXPECT_EQ(u.ApplicationName(), "Partial");
+    EXPECT_TRUE(u.AutoUpdate()); // not reached
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
