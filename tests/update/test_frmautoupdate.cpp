@@ -1,0 +1,233 @@
+// The update window: its make-up, the switch that loads the settings and starts the component,
+// the Yes/No question, the error box, the status line and progress bar during a download, and
+// the Cancel button. Message boxes go through the application's seam; the checks run from the
+// component's own timer thread, against a server in the test process.
+#include "UpdateFixture.h"
+
+#include "gui/Application.h"
+#include "update/frmAutoUpdateU.h"
+
+namespace {
+
+struct TBox {
+    std::string Text;
+    std::string Caption;
+    UINT Flags;
+    bool WindowVisible;
+};
+
+class UpdateWindow : public UpdateFixture {
+protected:
+    void SetUp() override {
+        UpdateFixture::SetUp();
+        Settings.SetSettingsStore(ssINIFile);
+        Settings.SetINIFileName(Temp + "settings.ini");
+        RegisterAutoUpdateSettings(Settings);
+        Settings.Load(); // no file: every value its default
+        Settings.SetValue("AutoUpdateURL", Server.Url("/autoupdate.ini"));
+        Form = std::make_unique<TfrmAutoUpdate>();
+        Application().SetMessageBoxFunction(
+            [this](const std::string& text, const std::string& caption, UINT flags) {
+                Boxes.push_back({text, caption, flags, Form && Form->Visible()});
+                return NextAnswer;
+            });
+    }
+    void TearDown() override {
+        Form.reset();
+        Application().SetMessageBoxFunction(nullptr);
+        UpdateFixture::TearDown();
+    }
+
+    bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
+        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
+        while (!done()) {
+            if (std::chrono::steady_clock::now() > end)
+                return false;
+            Application().ProcessMessages();
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return true;
+    }
+
+    TProgramSettings Settings;
+    std::unique_ptr<TfrmAutoUpdate> Form;
+    std::vector<TBox> Boxes;
+    int NextAnswer = IDNO;
+};
+
+TEST_F(UpdateWindow, MadeHiddenWithItsControls) {
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_EQ(Form->Caption(), "Autoupdate");
+    EXPECT_EQ(Form->ClientWidth(), 264);
+    EXPECT_EQ(Form->ClientHeight(), 128);
+    EXPECT_EQ(Form->BorderStyle(), bsNone);
+    EXPECT_TRUE(GetWindowLongA(Form->Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST);
+    EXPECT_EQ(Form->lblStatus.Caption(), "Please Wait...");
+    EXPECT_EQ(Form->imgMain.PictureWidth(), 260);
+    EXPECT_EQ(Form->imgMain.PictureHeight(), 30);
+    EXPECT_EQ(Form->btnCancel.Caption(), "Cancel");
+    EXPECT_TRUE(Form->btnCancel.HasGlyph());
+    EXPECT_EQ(Form->btnCancel.GlyphWidth(), 16);
+    EXPECT_EQ(Form->ProgressBar.Min(), 0);
+    EXPECT_EQ(Form->ProgressBar.Max(), 100);
+    EXPECT_TRUE(Form->ProgressBar.Smooth());
+    EXPECT_EQ(Form->ProgressBar.Width(), 220);
+    EXPECT_EQ(Form->btnCancel.TabOrder(), 0);
+    EXPECT_EQ(Form->ProgressBar.TabOrder(), 1);
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+    ASSERT_NE(Form->Updater(), nullptr);
+    EXPECT_FALSE(Form->Updater()->Active());
+}
+
+TEST_F(UpdateWindow, SwitchNeedsTheSettings) {
+    for (bool value : {true, false}) {
+        try {
+            Form->SetAutoUpdateEnabled(value);
+            FAIL() << "no exception";
+        } catch (const Exception& e) {
+            EXPECT_EQ(e.Message(),
+                      "TfrmAutoUpdate: Property \"ProgramSettings\" has not been assigned.");
+        }
+    }
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+    EXPECT_EQ(Form->Updater()->ProgramSettings(), nullptr);
+}
+
+TEST_F(UpdateWindow, SwitchLoadsOnceAndStartsOneThread) {
+    Settings.SetValue("AutoUpdateApplication", "first");
+    Form->SetProgramSettings(&Settings);
+    Form->SetAutoUpdateEnabled(true);
+    EXPECT_TRUE(Form->AutoUpdateEnabled());
+    EXPECT_EQ(Form->Updater()->ApplicationName(), "first");
+    EXPECT_EQ(Form->Updater()->ProgramSettings(), &Settings);
+    TTimerThread* thread = Form->Updater()->TimerThread();
+    EXPECT_EQ(thread->IntervalHours(), 12);
+    Settings.SetValue("AutoUpdateApplication", "second");
+    Form->SetAutoUpdateEnabled(true); // already on: not loaded again
+    EXPECT_EQ(Form->Updater()->ApplicationName(), "first");
+    EXPECT_EQ(Form->Updater()->TimerThread(), thread);
+
+    Form->SetAutoUpdateEnabled(false);
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+    EXPECT_EQ(Form->Updater()->ProgramSettings(), nullptr);
+    Form->SetAutoUpdateEnabled(false);
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+}
+
+TEST_F(UpdateWindow, StoredDisabledLoadsButStartsNothing) {
+    Settings.SetValue("AutoUpdateEnabled", false);
+    Settings.SetValue("AutoUpdateApplication", "first");
+    Form->SetProgramSettings(&Settings);
+    Form->SetAutoUpdateEnabled(true);
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+    EXPECT_EQ(Form->Updater()->ApplicationName(), "first");
+    Settings.SetValue("AutoUpdateApplication", "second");
+    Form->SetAutoUpdateEnabled(true); // loads again
+    EXPECT_EQ(Form->Updater()->ApplicationName(), "second");
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+
+    // Keys never registered: the store's error reaches the caller; nothing starts.
+    TProgramSettings empty;
+    Form->SetProgramSettings(&empty);
+    EXPECT_THROW(Form->SetAutoUpdateEnabled(true), EProgramSettingError);
+    EXPECT_FALSE(Form->AutoUpdateEnabled());
+}
+
+TEST_F(UpdateWindow, AnsweringNoShowsDownloadCancelled) {
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    Settings.SetValue("AutoUpdateAutomatic", true); // still asked
+    std::vector<std::string> lines;
+    Form->OnUpdateMessage = [&](TObject* sender, std::string m) {
+        EXPECT_EQ(sender, Form->Updater());
+        lines.push_back(m);
+    };
+    Form->SetProgramSettings(&Settings);
+    Form->SetAutoUpdateEnabled(true); // the first check comes at once, on this thread
+    ASSERT_TRUE(PumpUntil([&] { return Boxes.size() == 2; }));
+    EXPECT_EQ(Boxes[0].Text,
+              "Version 1.0.2.0 of \"sundown\" is available, would you like to update now?");
+    EXPECT_EQ(Boxes[0].Caption, "Information");
+    EXPECT_EQ(Boxes[0].Flags & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
+    EXPECT_EQ(Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONINFORMATION));
+    EXPECT_EQ(Boxes[1].Text, "Download cancelled.");
+    EXPECT_EQ(Boxes[1].Caption, "Error");
+    EXPECT_EQ(Boxes[1].Flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
+    EXPECT_EQ(Boxes[1].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+    EXPECT_FALSE(Boxes[1].WindowVisible);
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_EQ(Form->lblStatus.Caption(), "Download cancelled.");
+    EXPECT_EQ(Form->ProgressBar.Position(), 100);
+    EXPECT_EQ(lines.back(), "Download cancelled.");
+    EXPECT_EQ(Server.Count("/setup.exe"), 0);
+    PumpUntil([] { return false; }, 100);
+    EXPECT_EQ(Boxes.size(), 2u); // nothing more until the interval has passed
+}
+
+TEST_F(UpdateWindow, DownloadShowsProgressAndCancelStopsIt) {
+    TTestReply slow = TTestReply::Ok(std::string(300000, 'x'));
+    slow.Piece = 3000;
+    slow.DelayMs = 10;
+    Server.Set("/setup.exe", slow);
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    NextAnswer = IDYES;
+    bool visibleDuringDownload = false;
+    std::string statusAtCancel;
+    int positionAtCancel = -1;
+    std::vector<int> positions;
+    Form->OnUpdateMessage = [&](TObject*, std::string m) {
+        if (m.rfind("Downloading: " + Server.Url("/setup.exe"), 0) == 0) {
+            visibleDuringDownload = Form->Visible();
+            // Pressed while the transfer runs: handled inside the progress reports.
+            PostMessageA(Form->btnCancel.Handle(), BM_CLICK, 0, 0);
+        }
+        if (m == "Cancelling...") {
+            statusAtCancel = Form->lblStatus.Caption();
+            positionAtCancel = Form->ProgressBar.Position();
+        }
+    };
+    Form->SetProgramSettings(&Settings);
+    const auto start = std::chrono::steady_clock::now();
+    Form->SetAutoUpdateEnabled(true);
+    ASSERT_TRUE(PumpUntil([&] { return Boxes.size() == 2; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
+    EXPECT_TRUE(visibleDuringDownload);
+    EXPECT_EQ(statusAtCancel, "Cancelling...");
+    EXPECT_EQ(positionAtCancel, 100);
+    EXPECT_EQ(Boxes[1].Text, "Download cancelled.");
+    EXPECT_FALSE(Boxes[1].WindowVisible);
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_FALSE(FileThere(Temp + "setup.exe"));
+    EXPECT_FALSE(Application().Terminated());
+}
+
+TEST_F(UpdateWindow, StatusFollowsEveryReport) {
+    // A description whose size is announced: the percentages reach the bar.
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok("[sundown]\r\nURL=x\r\n" + std::string(1000, ';')));
+    std::vector<std::pair<std::string, int>> seen;
+    Form->OnUpdateMessage = [&](TObject*, std::string m) {
+        seen.emplace_back(Form->lblStatus.Caption(), Form->ProgressBar.Position());
+        (void)m;
+    };
+    Form->SetProgramSettings(&Settings);
+    Form->SetAutoUpdateEnabled(true);
+    ASSERT_TRUE(
+        PumpUntil([&] { return Form->lblStatus.Caption() == "Already at latest version"; }));
+    EXPECT_EQ(Form->ProgressBar.Position(), 100);
+    EXPECT_TRUE(Boxes.empty()); // nothing to show when there is no newer version
+    EXPECT_FALSE(Form->Visible());
+    bool sawChecking = false;
+    for (const auto& [caption, position] : seen)
+        if (caption == "Checking for updates , please wait..." && position == 0)
+            sawChecking = true;
+    EXPECT_TRUE(sawChecking);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
