@@ -683,6 +683,42 @@ TEST(AboutWindow, AllTheFormsHandlersCanRunAgain) {
     EXPECT_EQ(f.ModalResult(), mrOk);
 }
 
+TEST(AboutWindow, ARealDragWithTheMouseMovesTheWindow) {
+    TfrmAbout& f = *frmAbout;
+    RECT before{}, after{};
+    auto input = [](DWORD flags, int x, int y) {
+        INPUT in{};
+        in.type = INPUT_MOUSE;
+        in.mi.dx = x * 65535 / (GetSystemMetrics(SM_CXSCREEN) - 1);
+        in.mi.dy = y * 65535 / (GetSystemMetrics(SM_CYSCREEN) - 1);
+        in.mi.dwFlags = flags | MOUSEEVENTF_ABSOLUTE | MOUSEEVENTF_MOVE;
+        SendInput(1, &in, sizeof in);
+    };
+    POINT start{100, 100};
+    EXPECT_EQ(RunModal({
+                  Check([&] {
+                      GetWindowRect(f.Handle(), &before);
+                      ClientToScreen(f.imgAbout.Handle(), &start);
+                      input(0, start.x, start.y);
+                      input(MOUSEEVENTF_LEFTDOWN, start.x, start.y);
+                      for (int i = 1; i <= 4; ++i)
+                          input(0, start.x + 10 * i, start.y + 8 * i);
+                      input(MOUSEEVENTF_LEFTUP, start.x + 40, start.y + 32);
+                  }),
+                  [&, tries = 0]() mutable {
+                      GetWindowRect(f.Handle(), &after);
+                      return after.left != before.left || ++tries > 60;
+                  },
+                  PressOK(),
+              }),
+              mrOk);
+    EXPECT_EQ(after.left - before.left, 40);
+    EXPECT_EQ(after.top - before.top, 32);
+    // Put it back where the other tests expect it.
+    SetWindowPos(f.Handle(), nullptr, before.left, before.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     Application().SetTitle("Sundown");
