@@ -68,7 +68,7 @@ sundown_stop_display() {
 # Points Wine at prefix $1 (made once, reused) and warms its wineserver and services with their
 # output on /dev/null, so nothing started later holds a caller's pipe open.
 sundown_start_wine() {
-    export WINEPREFIX=$1
+    export WINEPREFIX=$(realpath -m "$1")
     export WINEDEBUG=-all
     export WINEDLLOVERRIDES="mscoree,mshtml="
     export WINEARCH=win64

@@ -4,6 +4,7 @@
 #include <memory>
 #include <type_traits>
 
+#include "about/frmAboutU.h"
 #include "gui/Application.h"
 #include "scheduler/frmExitConfimU.h"
 #include "scheduler/frmOptionsU.h"
@@ -31,6 +32,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Application().CreateForm(frmSundown);
     Application().CreateForm(frmExitConfirm);
     Application().CreateForm(frmOptions);
+    Application().CreateForm(frmAbout);
     Application().Run();
     Application().DestroyForms();
     return 0;

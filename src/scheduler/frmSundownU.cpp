@@ -4,6 +4,7 @@
 #include <climits>
 
 #include "../resources/resource.h"
+#include "about/frmAboutU.h"
 #include "gui/Application.h"
 #include "scheduler/commonU.h"
 #include "scheduler/frmExitConfimU.h"
@@ -74,6 +75,7 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
         {ActionOptions, "Options", "", 1, &TfrmSundown::ActionOptionsExecute},
         {ActionExit, "E&xit", "", 2, &TfrmSundown::ActionExitExecute},
         {ActionShowApplication, "Open", "", 3, &TfrmSundown::ActionShowApplicationExecute},
+        {ActionAbout, "About", "", 0, &TfrmSundown::ActionAboutExecute},
         {ActionHideApplication, "Hide", "", -1, &TfrmSundown::ActionHideApplicationExecute},
         {ActionLogoff, "Logoff", "Tasks", 5, &TfrmSundown::ActionLogoffExecute},
         {ActionRestart, "Restart", "Tasks", 6, &TfrmSundown::ActionRestartExecute},
@@ -139,6 +141,7 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     Restart1.SetAction(&ActionRestart);
     Shutdown1.SetAction(&ActionShutdown);
     Options1.SetAction(&ActionOptions);
+    About1.SetAction(&ActionAbout);
     N1.SetCaption("-");
     Exit1.SetAction(&ActionExit);
 
@@ -164,6 +167,10 @@ void TfrmSundown::FormCreate(TObject*) {
     FSettings = std::make_unique<TProgramSettings>();
     FSettings->SetSettingsStore(ssINIFile);
     FSettings->SetINIFileName(GetAppDataFolder() + "settings.ini");
+
+    // The update window stays switched off; it only borrows the settings object.
+    FAutoUpdateForm = std::make_unique<TfrmAutoUpdate>(this);
+    FAutoUpdateForm->SetProgramSettings(FSettings.get());
 }
 
 void TfrmSundown::FormActivate(TObject*) {
@@ -241,6 +248,15 @@ void TfrmSundown::ActionOptionsExecute(TObject*) {
         ApplyAlarm();
         UpdateTrayIcon();
     }
+}
+
+void TfrmSundown::ActionAboutExecute(TObject*) {
+    // The tray menu works while the About window is open: a second request only raises it.
+    if (frmAbout->Visible()) {
+        frmAbout->BringToFront();
+        return;
+    }
+    frmAbout->ShowModal();
 }
 
 void TfrmSundown::WMEndSession(TMessage& Message) {

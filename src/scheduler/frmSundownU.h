@@ -28,6 +28,7 @@
 #include "gui/Panel.h"
 #include "settings/OrbProgramSettings.h"
 #include "system/OrbSystemInfo.h"
+#include "update/frmAutoUpdateU.h"
 #include "widgets/JvClock.h"
 #include "widgets/JvMonthCalendar2.h"
 #include "widgets/JvNavPaneToolPanel.h"
@@ -59,6 +60,7 @@ public:
     TAction ActionOptions{&ActionManager};
     TAction ActionExit{&ActionManager};
     TAction ActionShowApplication{&ActionManager};
+    TAction ActionAbout{&ActionManager};
     TAction ActionHideApplication{&ActionManager};
     TAction ActionLogoff{&ActionManager};
     TAction ActionRestart{&ActionManager};
@@ -83,6 +85,7 @@ public:
     TMenuItem Restart1{&asks1};
     TMenuItem Shutdown1{&asks1};
     TMenuItem Options1{&PopupActionBarTrayIcon.Items()};
+    TMenuItem About1{&PopupActionBarTrayIcon.Items()};
     TMenuItem N1{&PopupActionBarTrayIcon.Items()};
     TMenuItem Exit1{&PopupActionBarTrayIcon.Items()};
     TJvTrayIcon TrayIcon;
@@ -103,6 +106,7 @@ public:
     void ActionShowApplicationExecute(TObject* Sender);
     void ActionHideApplicationExecute(TObject* Sender);
     void ActionOptionsExecute(TObject* Sender);
+    void ActionAboutExecute(TObject* Sender);
 
     void WMEndSession(TMessage& Message);
     void WMInstanceCommand(TMessage& Message);
@@ -121,6 +125,8 @@ public:
 
     // The settings object (empty of keys until the first activation).
     TProgramSettings* Settings() const { return FSettings.get(); }
+    // The update window, created with this window and lent the settings object; switched off.
+    TfrmAutoUpdate* AutoUpdateForm() const { return FAutoUpdateForm.get(); }
     bool Activated() const { return FActivated; }
     // True while a warning road (balloon and countdown) is under way.
     bool WarningRunning() const { return FWarningRunning; }
@@ -132,6 +138,7 @@ private:
     bool FCanClose = false;
     bool FWarningRunning = false;
     std::unique_ptr<TProgramSettings> FSettings;
+    std::unique_ptr<TfrmAutoUpdate> FAutoUpdateForm;
 };
 
 extern TfrmSundown* frmSundown;

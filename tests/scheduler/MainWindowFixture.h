@@ -1,5 +1,5 @@
 #pragma once
-// The program's three windows created as the program creates them, in process, with their
+// The program's four windows created as the program creates them, in process, with their
 // platform edges recorded: the tray icon's shell calls, ExitWindowsEx, message boxes, and the
 // clock's time (a fixed time of day unless a test sets another). The settings file lies in a
 // temporary folder; the application title is unique, so the settings folder made under the
@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "about/frmAboutU.h"
 #include "gui/Application.h"
 #include "gui/ScratchPlaces.h"
 #include "gui/Timer.h"
@@ -109,6 +110,7 @@ protected:
         Application().CreateForm(frmSundown);
         Application().CreateForm(frmExitConfirm);
         Application().CreateForm(frmOptions);
+        Application().CreateForm(frmAbout);
         AppDataFolder = GetAppDataFolder();
         IniFile = Folder.File("settings.ini");
         frmSundown->Settings()->SetINIFileName(IniFile);
@@ -129,6 +131,7 @@ protected:
         frmSundown = nullptr;
         frmExitConfirm = nullptr;
         frmOptions = nullptr;
+        frmAbout = nullptr;
         Application().SetMessageBoxFunction(nullptr);
         if (!AppDataFolder.empty())
             scratch::RemoveTree(AppDataFolder.substr(0, AppDataFolder.size() - 1));

@@ -238,15 +238,16 @@ TEST_F(MainWindowTest, TrayMenuItemsOrderAndDefault) {
     Start();
     MenuHandle menu = frmSundown->PopupActionBarTrayIcon.BuildMenu();
     const std::vector<TMenuEntry> top = MenuEntries(menu.get());
-    ASSERT_EQ(top.size(), 6u);
+    ASSERT_EQ(top.size(), 7u);
     EXPECT_EQ(top[0].Caption, "Open");
     EXPECT_TRUE(top[0].State & MFS_DEFAULT) << "Open is the default item";
     EXPECT_TRUE(top[1].Type & MFT_SEPARATOR);
     EXPECT_EQ(top[2].Caption, "Tasks");
     ASSERT_NE(top[2].SubMenu, nullptr);
     EXPECT_EQ(top[3].Caption, "Options");
-    EXPECT_TRUE(top[4].Type & MFT_SEPARATOR);
-    EXPECT_EQ(top[5].Caption, "E&xit");
+    EXPECT_EQ(top[4].Caption, "About");
+    EXPECT_TRUE(top[5].Type & MFT_SEPARATOR);
+    EXPECT_EQ(top[6].Caption, "E&xit");
     EXPECT_EQ(GetMenuDefaultItem(menu.get(), TRUE, 0), 0u);
     for (size_t i = 1; i < top.size(); ++i) {
         EXPECT_FALSE(top[i].State & MFS_DEFAULT) << i;
@@ -264,6 +265,7 @@ TEST_F(MainWindowTest, TrayMenuItemsOrderAndDefault) {
     EXPECT_EQ(frmSundown->Open1.ImageIndex(), 3);
     EXPECT_EQ(frmSundown->Options1.ImageIndex(), 1);
     EXPECT_EQ(frmSundown->Exit1.ImageIndex(), 2);
+    EXPECT_EQ(frmSundown->About1.ImageIndex(), 0);
     EXPECT_EQ(frmSundown->Logoff1.ImageIndex(), 5);
     EXPECT_EQ(frmSundown->Restart1.ImageIndex(), 6);
     EXPECT_EQ(frmSundown->Shutdown1.ImageIndex(), 6);
@@ -399,6 +401,34 @@ TEST_F(MainWindowTest, OptionsButtonAndCancelChangeNothing) {
     EXPECT_EQ(ReadIni(), "[Settings]\r\nEnabled=0\r\n");
     EXPECT_FALSE(frmSundown->Clock.AlarmEnabled());
     EXPECT_EQ(frmSundown->TrayIcon.IconIndex(), 1);
+}
+
+TEST_F(MainWindowTest, AboutRunsTheAboutWindowModallyAndASecondRequestOnlyRaisesIt) {
+    Start();
+    int seen = 0;
+    WhenShown(frmAbout, [&] {
+        ++seen;
+        // The tray menu still works during the modal run: About again must not throw.
+        frmSundown->About1.Click();
+        EXPECT_TRUE(frmAbout->Visible());
+        frmAbout->OKBtn.Click();
+    });
+    frmSundown->About1.Click();
+    EXPECT_EQ(seen, 1);
+    EXPECT_FALSE(frmAbout->Visible());
+    EXPECT_TRUE(Boxes.empty()) << Boxes.front().Text;
+    EXPECT_FALSE(scratch::FileExists(IniFile)) << "About writes nothing";
+}
+
+TEST_F(MainWindowTest, TheUpdateWindowBorrowsTheSettingsAndStaysSwitchedOff) {
+    TfrmAutoUpdate* update = frmSundown->AutoUpdateForm();
+    ASSERT_NE(update, nullptr) << "created with the main window";
+    EXPECT_EQ(update->ProgramSettings(), frmSundown->Settings());
+    EXPECT_FALSE(update->AutoUpdateEnabled());
+    Start();
+    EXPECT_FALSE(update->AutoUpdateEnabled()) << "nothing switches the component on";
+    EXPECT_FALSE(update->Visible());
+    EXPECT_EQ(frmSundown->Settings()->Count(), 24);
 }
 
 int main(int argc, char** argv) {
