@@ -12,6 +12,8 @@
 #include <string>
 #include <vector>
 
+#include "MessagePump.h"
+#include "SettingsFileKeys.h"
 #include "about/frmAboutU.h"
 #include "gui/Application.h"
 #include "gui/ScratchPlaces.h"
@@ -23,60 +25,7 @@
 
 namespace fixture {
 
-// The 24 keys in the order the program registers and writes them.
-inline const std::vector<std::string>& KeyOrder() {
-    static const std::vector<std::string> keys = {
-        "AutoUpdateEnabled",
-        "AutoUpdateApplication",
-        "AutoUpdateURL",
-        "AutoUpdateHTTPProxy",
-        "AutoUpdateHTTPHost",
-        "AutoUpdateHTTPPort",
-        "AutoUpdateHTTPAuthentication",
-        "AutoUpdateHTTPUsername",
-        "AutoUpdateHTTPPassword",
-        "AutoUpdateSOCKSProxy",
-        "AutoUpdateSOCKSHost",
-        "AutoUpdateSOCKSPort",
-        "AutoUpdateSOCKSAuthentication",
-        "AutoUpdateSOCKSUsername",
-        "AutoUpdateSOCKSPassword",
-        "AutoUpdateSOCKSVersion",
-        "AutoUpdateAutomatic",
-        "AutoUpdateInterval",
-        "FirstRun",
-        "Enabled",
-        "Hour",
-        "Minute",
-        "Warning",
-        "ExitWindowsType",
-    };
-    return keys;
-}
-
-// The key names of one section of an INI text, in file order.
-inline std::vector<std::string> KeysOfSection(const std::string& text, const std::string& section) {
-    std::vector<std::string> keys;
-    bool inside = false;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line[0] == '[') {
-            inside = line == "[" + section + "]";
-            continue;
-        }
-        const size_t eq = line.find('=');
-        if (inside && eq != std::string::npos)
-            keys.push_back(line.substr(0, eq));
-    }
-    return keys;
-}
+using pump::WaitFor;
 
 inline SYSTEMTIME TimeOfDay(int hour, int minute, int second, int day = 4) {
     SYSTEMTIME t{};
@@ -135,18 +84,6 @@ protected:
         Application().SetMessageBoxFunction(nullptr);
         if (!AppDataFolder.empty())
             scratch::RemoveTree(AppDataFolder.substr(0, AppDataFolder.size() - 1));
-    }
-
-    // Handles messages until cond holds or ms have passed.
-    static bool WaitFor(const std::function<bool()>& cond, int ms = 5000) {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        while (!cond()) {
-            if (static_cast<int>(end - GetTickCount()) <= 0)
-                return false;
-            Application().ProcessMessages();
-            Sleep(5);
-        }
-        return true;
     }
 
     // Shows the main window as the application's run does and waits for the first activation

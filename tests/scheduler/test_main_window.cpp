@@ -5,6 +5,7 @@
 using fixture::KeyOrder;
 using fixture::KeysOfSection;
 using fixture::MainWindowTest;
+using fixture::WaitFor;
 
 namespace {
 

@@ -12,58 +12,14 @@
 #include <string>
 #include <vector>
 
+#include "SettingsFileKeys.h"
 #include "gui/Application.h"
 #include "gui/ScratchPlaces.h"
 #include "system/OrbCommon.h"
 
 namespace {
 
-const std::vector<std::string> KeyOrder = {
-    "AutoUpdateEnabled",
-    "AutoUpdateApplication",
-    "AutoUpdateURL",
-    "AutoUpdateHTTPProxy",
-    "AutoUpdateHTTPHost",
-    "AutoUpdateHTTPPort",
-    "AutoUpdateHTTPAuthentication",
-    "AutoUpdateHTTPUsername",
-    "AutoUpdateHTTPPassword",
-    "AutoUpdateSOCKSProxy",
-    "AutoUpdateSOCKSHost",
-    "AutoUpdateSOCKSPort",
-    "AutoUpdateSOCKSAuthentication",
-    "AutoUpdateSOCKSUsername",
-    "AutoUpdateSOCKSPassword",
-    "AutoUpdateSOCKSVersion",
-    "AutoUpdateAutomatic",
-    "AutoUpdateInterval",
-    "FirstRun",
-    "Enabled",
-    "Hour",
-    "Minute",
-    "Warning",
-    "ExitWindowsType",
-};
-
-std::vector<std::string> KeysOfSection(const std::string& text, const std::string& section) {
-    std::vector<std::string> keys;
-    bool inside = false;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t end = text.find('\n', pos);
-        if (end == std::string::npos)
-            end = text.size();
-        std::string line = text.substr(pos, end - pos);
-        pos = end + 1;
-        if (!line.empty() && line.back() == '\r')
-            line.pop_back();
-        if (!line.empty() && line[0] == '[')
-            inside = line == "[" + section + "]";
-        else if (inside && line.find('=') != std::string::npos)
-            keys.push_back(line.substr(0, line.find('=')));
-    }
-    return keys;
-}
+using fixture::KeysOfSection;
 
 std::string BinFolder() {
     char path[MAX_PATH] = {};
@@ -211,7 +167,7 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
     EXPECT_EQ(Command("3"), 0);
     EXPECT_EQ(first->WaitExit(10000), 0);
     const std::string ini = scratch::ReadFileBytes(IniFile);
-    EXPECT_EQ(KeysOfSection(ini, "Settings"), KeyOrder) << ini;
+    EXPECT_EQ(KeysOfSection(ini, "Settings"), fixture::KeyOrder()) << ini;
     EXPECT_NE(ini.find("Enabled=0"), std::string::npos);
     EXPECT_NE(ini.find("; written by hand"), std::string::npos);
     EXPECT_NE(ini.find("[.Defaults]\r\nEnabled=0"), std::string::npos);
@@ -273,7 +229,7 @@ TEST_F(SundownE2E, OptionsConfirmedFromCommandFourWriteTheFileAtOnce) {
     // Written at once, while the program runs on.
     EXPECT_TRUE(first->Running());
     const std::string ini = scratch::ReadFileBytes(IniFile);
-    EXPECT_EQ(KeysOfSection(ini, "Settings"), KeyOrder) << ini;
+    EXPECT_EQ(KeysOfSection(ini, "Settings"), fixture::KeyOrder()) << ini;
     EXPECT_NE(ini.find("ExitWindowsType=1"), std::string::npos) << ini;
     EXPECT_NE(ini.find("[Notes]\r\nkept=yes"), std::string::npos);
 

@@ -10,6 +10,7 @@ using fixture::KeyOrder;
 using fixture::KeysOfSection;
 using fixture::MainWindowTest;
 using fixture::TimeOfDay;
+using fixture::WaitFor;
 
 namespace {
 

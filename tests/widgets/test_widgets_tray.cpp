@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "MessagePump.h"
 #include "gui/Action.h"
 #include "gui/Application.h"
 #include "gui/Form.h"
@@ -13,6 +14,8 @@
 #include "widgets/JvTrayIcon.h"
 
 namespace {
+
+using pump::WaitFor;
 
 struct TCall {
     DWORD Message;
@@ -34,17 +37,6 @@ protected:
     void TearDown() override {
         Tray.reset();
         Application().DestroyForms();
-    }
-    // Waits up to ms for cond while handling messages.
-    static bool WaitFor(const std::function<bool()>& cond, int ms) {
-        const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-        while (!cond()) {
-            if (static_cast<int>(end - GetTickCount()) <= 0)
-                return false;
-            Application().ProcessMessages();
-            Sleep(5);
-        }
-        return true;
     }
     TImageList Icons{32, 32};
     std::unique_ptr<TJvTrayIcon> Tray;
