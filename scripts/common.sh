@@ -107,3 +107,21 @@ sundown_start_throwaway_wine() {
     wineserver -p >/dev/null 2>&1 </dev/null &
     timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
+
+# For a test script that ends a Wine session: a work folder ($work, named after $1) holding a
+# throwaway prefix ($prefix) on a display of its own. When the script exits, the prefix's
+# wineserver is killed, the folder deleted and the display stopped.
+sundown_start_throwaway_session() {
+    work=$(mktemp -d "${TMPDIR:-/tmp}/sundown-$1.XXXXXX")
+    prefix=$work/prefix
+    trap sundown_end_throwaway_session EXIT
+    sundown_start_display >/dev/null
+    sundown_start_throwaway_wine "$prefix"
+}
+
+sundown_end_throwaway_session() {
+    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
+    WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
+    rm -rf "$work"
+    sundown_stop_display
+}

@@ -10,17 +10,7 @@ sundown=$1
 witness=$2
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/sundown-session.XXXXXX")
-prefix=$work/prefix
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
-    rm -rf "$work"
-    sundown_stop_display
-}
-trap cleanup EXIT
-sundown_start_display >/dev/null
-sundown_start_throwaway_wine "$prefix"
+sundown_start_throwaway_session session
 
 appdata=$(timeout 60 wine cmd /c echo %APPDATA% 2>/dev/null </dev/null | tr -d '\r')
 folder=$(winepath -u "$appdata" 2>/dev/null)/Sundown

@@ -7,20 +7,8 @@ set -euo pipefail
 probe=$1
 source "$(dirname "${BASH_SOURCE[0]}")/../../scripts/common.sh"
 
-work=$(mktemp -d "${TMPDIR:-/tmp}/sundown-exitwindows.XXXXXX")
-prefix=$work/prefix
-
-cleanup() {
-    WINEPREFIX=$prefix wineserver -k >/dev/null 2>&1 || true
-    WINEPREFIX=$prefix wineserver -w >/dev/null 2>&1 || true
-    rm -rf "$work"
-    sundown_stop_display
-}
-trap cleanup EXIT
-sundown_start_display >/dev/null
-
 start=$(date +%s)
-sundown_start_throwaway_wine "$prefix"
+sundown_start_throwaway_session exitwindows
 
 failed=0
 for flags in 0 9; do
