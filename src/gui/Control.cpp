@@ -106,6 +106,31 @@ void TControl::CreateSystemHandle(const char* className, DWORD style, DWORD exSt
     ApplyFont();
 }
 
+void TControl::RecreateSystemHandle(const char* className, DWORD style, DWORD exStyle,
+                                    const std::function<void()>& prepare) {
+    HWND old = FHandle;
+    const std::string text = Caption();
+    const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
+    const bool visible = Visible();
+    const bool enabled = Enabled();
+    const bool focused = Focused();
+    HWND previous = GetWindow(old, GW_HWNDPREV);
+    DestroyHandle();
+    CreateSystemHandle(className, style & ~WS_VISIBLE, exStyle, bounds.left, bounds.top,
+                       bounds.right - bounds.left, bounds.bottom - bounds.top);
+    // Back to its place among the siblings, which is its place in the Tab order.
+    SetWindowPos(FHandle, previous ? previous : HWND_TOP, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
+    SetWindowTextA(FHandle, text.c_str());
+    if (prepare)
+        prepare();
+    EnableWindow(FHandle, enabled);
+    if (visible)
+        ShowWindow(FHandle, SW_SHOWNA);
+    if (focused)
+        ::SetFocus(FHandle);
+}
+
 LRESULT CALLBACK TControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
         auto* self =

@@ -114,6 +114,11 @@ protected:
     // through WndProc.
     void CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
                             int width, int height);
+    // Makes the system window anew, for styles the system reads only when it is made: the new
+    // window takes over the old one's bounds, text, place in the Tab order and enabled, visible
+    // and focused states. prepare runs once the new window holds the text, before it is shown.
+    void RecreateSystemHandle(const char* className, DWORD style, DWORD exStyle,
+                              const std::function<void()>& prepare);
     // Destroys the window now (forms before they are freed).
     void DestroyHandle();
 

@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "gui/EditKeys.h"
+
 namespace {
 
 const std::string LineBreak = "\r\n";
@@ -20,18 +22,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
         start = end + LineBreak.size();
     }
     return lines;
-}
-
-int BevelWidth(TBevelKind kind) {
-    switch (kind) {
-    case bkTile:
-    case bkSoft:
-        return 2;
-    case bkFlat:
-        return 1;
-    default:
-        return 0;
-    }
 }
 
 // The window's device context, covering the frame as well.
@@ -112,7 +102,7 @@ DWORD TMemo::WindowExStyle() const {
 }
 
 int TMemo::FrameWidth() const {
-    return BevelWidth(FBevelKind) + (FBorderStyle == bsNone ? 0 : 2);
+    return BevelKindWidth(FBevelKind) + (FBorderStyle == bsNone ? 0 : 2);
 }
 
 void TMemo::FrameChanged() {
@@ -122,26 +112,8 @@ void TMemo::FrameChanged() {
 
 // The system's edit box reads its alignment and wrapping only when it is made.
 void TMemo::RecreateHandle() {
-    HWND old = Handle();
-    const std::string text = Caption();
-    const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
-    const bool visible = Visible();
-    const bool enabled = Enabled();
-    const bool focused = Focused();
-    HWND previous = GetWindow(old, GW_HWNDPREV);
-    DestroyHandle();
-    CreateSystemHandle("EDIT", WindowStyle() & ~WS_VISIBLE, WindowExStyle(), bounds.left,
-                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
-    // Back to its place among the siblings, which is its place in the Tab order.
-    SetWindowPos(Handle(), previous ? previous : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetWindowTextA(Handle(), text.c_str());
-    EnableWindow(Handle(), enabled);
-    if (visible)
-        ShowWindow(Handle(), SW_SHOWNA);
-    if (focused)
-        ::SetFocus(Handle());
+    RecreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(),
+                         [this] { Perform(EM_SETLIMITTEXT, 0, 0); });
 }
 
 void TMemo::SetAlignment(TAlignment value) {
@@ -178,17 +150,7 @@ void TMemo::PaintFrame() {
     if (!windowDC.dc())
         return;
     RECT r{0, 0, Width(), Height()};
-    switch (FBevelKind) {
-    case bkTile:
-    case bkSoft:
-        DrawEdge(windowDC.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-        break;
-    case bkFlat:
-        DrawEdge(windowDC.dc(), &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
-        break;
-    default:
-        break;
-    }
+    DrawBevelKind(windowDC.dc(), r, FBevelKind);
     if (FBorderStyle != bsNone)
         DrawEdge(windowDC.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
 }
@@ -208,15 +170,8 @@ LRESULT TMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_NCPAINT:
         PaintFrame();
         return 0;
-    case WM_GETDLGCODE: {
-        // Not the edit box's own answer: that takes every key, Tab and Esc included, and its
-        // Esc would close the parent panel.
-        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        const auto* m = reinterpret_cast<const MSG*>(lParam);
-        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN && !FReadOnly)
-            code |= DLGC_WANTMESSAGE;
-        return code;
-    }
+    case WM_GETDLGCODE:
+        return MultiLineEditDialogCode(lParam, FReadOnly);
     default:
         break;
     }

@@ -2,7 +2,17 @@
 
 namespace {
 
-int KindWidth(TBevelKind kind) {
+void DrawBevel(HDC dc, RECT& r, TBevelCut cut) {
+    if (cut == bvNone)
+        return;
+    if (cut != bvSpace)
+        DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    InflateRect(&r, -1, -1);
+}
+
+} // namespace
+
+int BevelKindWidth(TBevelKind kind) {
     switch (kind) {
     case bkTile:
     case bkSoft:
@@ -14,15 +24,19 @@ int KindWidth(TBevelKind kind) {
     }
 }
 
-void DrawBevel(HDC dc, RECT& r, TBevelCut cut) {
-    if (cut == bvNone)
-        return;
-    if (cut != bvSpace)
-        DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    InflateRect(&r, -1, -1);
+void DrawBevelKind(HDC dc, RECT& r, TBevelKind kind) {
+    switch (kind) {
+    case bkTile:
+    case bkSoft:
+        DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        break;
+    case bkFlat:
+        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
+        break;
+    default:
+        break;
+    }
 }
-
-} // namespace
 
 TPanel::TPanel(TControl* parent) : TPanel(parent, "TPanel") {}
 
@@ -37,7 +51,7 @@ void TPanel::Changed() {
 }
 
 void TPanel::AdjustClientRect(RECT& rect) const {
-    int inset = KindWidth(FBevelKind) + FBorderWidth;
+    int inset = BevelKindWidth(FBevelKind) + FBorderWidth;
     if (FBevelOuter != bvNone)
         ++inset;
     if (FBevelInner != bvNone)
@@ -47,17 +61,7 @@ void TPanel::AdjustClientRect(RECT& rect) const {
 
 void TPanel::Paint(HDC dc, const RECT& clientRect) {
     RECT r = clientRect;
-    switch (FBevelKind) {
-    case bkTile:
-    case bkSoft:
-        DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
-        break;
-    case bkFlat:
-        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
-        break;
-    default:
-        break;
-    }
+    DrawBevelKind(dc, r, FBevelKind);
     DrawBevel(dc, r, FBevelOuter);
     InflateRect(&r, -FBorderWidth, -FBorderWidth);
     DrawBevel(dc, r, FBevelInner);

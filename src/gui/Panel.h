@@ -13,6 +13,10 @@ enum TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 // bkTile: a sunken two-pixel frame drawn around the panel, outside its own bevels.
 enum TBevelKind : uint8_t { bkNone, bkTile, bkSoft, bkFlat };
 
+// The width of a bevel kind's frame, and the frame drawn inside r, which it then leaves out.
+int BevelKindWidth(TBevelKind kind);
+void DrawBevelKind(HDC dc, RECT& r, TBevelKind kind);
+
 class TPanel : public TControl {
 public:
     explicit TPanel(TControl* parent);

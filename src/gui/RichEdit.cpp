@@ -2,6 +2,7 @@
 
 #include <richedit.h>
 
+#include "gui/EditKeys.h"
 #include "gui/Exception.h"
 
 namespace {
@@ -167,26 +168,8 @@ void TRichEdit::ApplyAlignment() {
 
 // The rich edit reads its scroll bars and wrapping style only when it is made.
 void TRichEdit::RecreateHandle() {
-    HWND old = Handle();
-    const std::string text = Text();
-    const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
-    const bool visible = Visible();
-    const bool enabled = Enabled();
-    const bool focused = Focused();
-    HWND previous = GetWindow(old, GW_HWNDPREV);
-    DestroyHandle();
-    CreateSystemHandle(RichEditClass, WindowStyle() & ~WS_VISIBLE, WS_EX_CLIENTEDGE, bounds.left,
-                       bounds.top, bounds.right - bounds.left, bounds.bottom - bounds.top);
-    // Back to its place among the siblings, which is its place in the Tab order.
-    SetWindowPos(Handle(), previous ? previous : HWND_TOP, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
-    SetWindowTextA(Handle(), text.c_str());
-    ApplySettings();
-    EnableWindow(Handle(), enabled);
-    if (visible)
-        ShowWindow(Handle(), SW_SHOWNA);
-    if (focused)
-        ::SetFocus(Handle());
+    RecreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE,
+                         [this] { ApplySettings(); });
 }
 
 void TRichEdit::SetText(const std::string& value) {
@@ -287,14 +270,7 @@ void TRichEdit::SetMaxLength(int value) {
 }
 
 LRESULT TRichEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_GETDLGCODE) {
-        // Tab and Esc stay with the form's dialog keys; Enter goes into the text unless the
-        // control is read-only, when it presses the form's default button.
-        LRESULT code = DLGC_WANTARROWS | DLGC_WANTCHARS;
-        const auto* m = reinterpret_cast<const MSG*>(lParam);
-        if (m && m->message == WM_KEYDOWN && m->wParam == VK_RETURN && !FReadOnly)
-            code |= DLGC_WANTMESSAGE;
-        return code;
-    }
+    if (msg == WM_GETDLGCODE)
+        return MultiLineEditDialogCode(lParam, FReadOnly);
     return TControl::WndProc(msg, wParam, lParam);
 }

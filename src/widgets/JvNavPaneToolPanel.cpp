@@ -1,18 +1,8 @@
 #include "widgets/JvNavPaneToolPanel.h"
 
-namespace {
+#include "gui/Gradient.h"
 
-void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
-    const int h = r.bottom - r.top;
-    for (int y = 0; y < h; ++y) {
-        const auto mix = [&](int a, int b) { return a + (b - a) * y / (h > 1 ? h - 1 : 1); };
-        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(mix(GetRValue(top), GetRValue(bottom)),
-                                                     mix(GetGValue(top), GetGValue(bottom)),
-                                                     mix(GetBValue(top), GetBValue(bottom)))));
-        RECT line{r.left, r.top + y, r.right, r.top + y + 1};
-        FillRect(dc, &line, brush.get());
-    }
-}
+namespace {
 
 void Line(HDC dc, int x1, int y1, int x2, int y2) {
     MoveToEx(dc, x1, y1, nullptr);

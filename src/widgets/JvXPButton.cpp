@@ -1,18 +1,8 @@
 #include "widgets/JvXPButton.h"
 
-namespace {
+#include "gui/Gradient.h"
 
-void Gradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
-    const int h = r.bottom - r.top;
-    for (int y = 0; y < h; ++y) {
-        const auto mix = [&](int a, int b) { return a + (b - a) * y / (h > 1 ? h - 1 : 1); };
-        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(mix(GetRValue(top), GetRValue(bottom)),
-                                                     mix(GetGValue(top), GetGValue(bottom)),
-                                                     mix(GetBValue(top), GetBValue(bottom)))));
-        RECT line{r.left, r.top + y, r.right, r.top + y + 1};
-        FillRect(dc, &line, brush.get());
-    }
-}
+namespace {
 
 void Frame(HDC dc, const RECT& r, COLORREF color, int round) {
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
@@ -116,11 +106,11 @@ void TJvXPButton::Paint(HDC dc, const RECT& clientRect) {
     RECT face = r;
     InflateRect(&face, -1, -1);
     if (!enabled)
-        Gradient(dc, face, RGB(245, 244, 234), RGB(245, 244, 234));
+        FillGradient(dc, face, RGB(245, 244, 234), RGB(245, 244, 234));
     else if (down)
-        Gradient(dc, face, RGB(226, 226, 218), RGB(242, 241, 238));
+        FillGradient(dc, face, RGB(226, 226, 218), RGB(242, 241, 238));
     else
-        Gradient(dc, face, RGB(255, 255, 255), RGB(214, 208, 197));
+        FillGradient(dc, face, RGB(255, 255, 255), RGB(214, 208, 197));
     if (enabled && (FHot || Focused()) && !down) {
         RECT rim = r;
         InflateRect(&rim, -1, -1);
