@@ -1,11 +1,13 @@
 #pragma once
-// Shared by the system-information tests: registry values put back afterwards, a registry key
-// that refuses to open, and a window that notices whether a call handled its messages.
+// Shared by the system tests: registry values and the application title put back afterwards, a
+// registry key that refuses to open, and a window that notices whether a call handled its
+// messages.
 #include <windows.h>
 
 #include <string>
 #include <vector>
 
+#include "gui/Application.h"
 #include "gui/Registry.h"
 
 namespace sysinfo_test {
@@ -51,6 +53,11 @@ public:
         Set(REG_SZ, Value.c_str(), static_cast<DWORD>(Value.size() + 1));
     }
     void SetDword(DWORD Value) const { Set(REG_DWORD, &Value, sizeof Value); }
+    // The value as it was when the guard came.
+    bool Present() const { return FExisted; }
+    std::string Text() const {
+        return FExisted ? std::string(FData.begin(), FData.end()).c_str() : std::string();
+    }
     void Delete() const {
         HKEY key = nullptr;
         if (RegOpenKeyExA(FRoot, FPath.c_str(), 0, KEY_SET_VALUE, &key) == ERROR_SUCCESS) {
@@ -66,6 +73,20 @@ private:
     DWORD FType = 0;
     std::vector<BYTE> FData;
     bool FExisted = false;
+};
+
+// Keeps the application title and gives it back afterwards.
+class TitleGuard {
+public:
+    explicit TitleGuard(const std::string& title) : FSaved(Application().Title()) {
+        Application().SetTitle(title);
+    }
+    ~TitleGuard() { Application().SetTitle(FSaved); }
+    TitleGuard(const TitleGuard&) = delete;
+    TitleGuard& operator=(const TitleGuard&) = delete;
+
+private:
+    std::string FSaved;
 };
 
 // Creates a key path where it is missing and, when the guard goes, deletes the topmost key that

@@ -5,12 +5,15 @@
 #include "gui/Application.h"
 #include "gui/Registry.h"
 #include "settings/OrbProgramSettings.h"
+#include "SystemInfoTestSupport.h"
 
 #include <string>
 #include <utility>
 #include <vector>
 
 namespace {
+
+using sysinfo_test::TitleGuard;
 
 const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 
@@ -96,17 +99,6 @@ public:
 private:
     bool FExisted;
     std::vector<RegValue> FValues;
-};
-
-class TitleGuard {
-public:
-    explicit TitleGuard(const std::string& title) : FSaved(Application().Title()) {
-        Application().SetTitle(title);
-    }
-    ~TitleGuard() { Application().SetTitle(FSaved); }
-
-private:
-    std::string FSaved;
 };
 
 std::string UniqueTitle() {

@@ -6,6 +6,7 @@
 #include "gui/InOutError.h"
 #include "gui/Registry.h"
 #include "system/OrbCommon.h"
+#include "SystemInfoTestSupport.h"
 
 #include <shellapi.h>
 
@@ -16,6 +17,9 @@
 #include <vector>
 
 namespace {
+
+using sysinfo_test::TitleGuard;
+using sysinfo_test::ValueGuard;
 
 const char* const ShellFolders =
     "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders";
@@ -74,60 +78,6 @@ private:
         static int counter = 0;
         return counter;
     }
-};
-
-// Keeps the application title and gives it back afterwards.
-class TitleGuard {
-public:
-    explicit TitleGuard(const std::string& title) : FSaved(Application().Title()) {
-        Application().SetTitle(title);
-    }
-    ~TitleGuard() { Application().SetTitle(FSaved); }
-
-private:
-    std::string FSaved;
-};
-
-// One registry value as it was (or its absence); written back on destruction.
-class SavedValue {
-public:
-    SavedValue(HKEY root, std::string key, std::string name)
-        : FRoot(root), FKey(std::move(key)), FName(std::move(name)) {
-        HKEY k = nullptr;
-        if (RegOpenKeyExA(FRoot, FKey.c_str(), 0, KEY_QUERY_VALUE, &k) != ERROR_SUCCESS)
-            return;
-        DWORD size = 0;
-        if (RegQueryValueExA(k, FName.c_str(), nullptr, &FType, nullptr, &size) == ERROR_SUCCESS) {
-            FData.resize(size);
-            FPresent = RegQueryValueExA(k, FName.c_str(), nullptr, &FType, FData.data(), &size) ==
-                       ERROR_SUCCESS;
-        }
-        RegCloseKey(k);
-    }
-    ~SavedValue() {
-        HKEY k = nullptr;
-        if (RegCreateKeyExA(FRoot, FKey.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &k,
-                            nullptr) != ERROR_SUCCESS)
-            return;
-        if (FPresent)
-            RegSetValueExA(k, FName.c_str(), 0, FType, FData.data(),
-                           static_cast<DWORD>(FData.size()));
-        else
-            RegDeleteValueA(k, FName.c_str());
-        RegCloseKey(k);
-    }
-    bool Present() const { return FPresent; }
-    std::string Text() const {
-        return FPresent ? std::string(FData.begin(), FData.end()).c_str() : std::string();
-    }
-
-private:
-    HKEY FRoot;
-    std::string FKey;
-    std::string FName;
-    DWORD FType = 0;
-    std::vector<BYTE> FData;
-    bool FPresent = false;
 };
 
 void SetAppData(DWORD type, const void* data, DWORD size) {
@@ -214,7 +164,7 @@ TEST(CheckDirectory, ShortRelativeNameIsNotReportedAsCreated) {
 
 TEST(GetAppDataFolder, AppendsTheTitleAndCreatesTheFolder) {
     TempFolder temp;
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
 
     SetAppData(temp.Path);
@@ -228,7 +178,7 @@ TEST(GetAppDataFolder, AppendsTheTitleAndCreatesTheFolder) {
 }
 
 TEST(GetAppDataFolder, WineUsersFolderGetsTheTitle) {
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     ASSERT_TRUE(saved.Present());
     TitleGuard title(UniqueTitle());
     const std::string folder = GetAppDataFolder();
@@ -239,7 +189,7 @@ TEST(GetAppDataFolder, WineUsersFolderGetsTheTitle) {
 
 TEST(GetAppDataFolder, EmptyTitleGivesTheAppDataFolderItself) {
     TempFolder temp;
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title("");
     SetAppData(temp.Path);
     EXPECT_EQ(GetAppDataFolder(), temp.Path + "\\");
@@ -247,7 +197,7 @@ TEST(GetAppDataFolder, EmptyTitleGivesTheAppDataFolderItself) {
 
 TEST(GetAppDataFolder, MissingValueGivesAFolderAtTheDriveRoot) {
     TempFolder temp;
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
     HKEY k = nullptr;
     ASSERT_EQ(RegOpenKeyExA(HKEY_CURRENT_USER, ShellFolders, 0, KEY_SET_VALUE, &k), ERROR_SUCCESS);
@@ -269,7 +219,7 @@ TEST(GetAppDataFolder, MissingValueGivesAFolderAtTheDriveRoot) {
 }
 
 TEST(GetAppDataFolder, ValueOfAnotherTypeRaises) {
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
     const DWORD number = 7;
     SetAppData(REG_DWORD, &number, sizeof(number));
@@ -283,7 +233,7 @@ TEST(GetAppDataFolder, ValueOfAnotherTypeRaises) {
 
 TEST(GetAppDataFolder, UnopenableKeyGivesEmptyAndCreatesNothing) {
     TempFolder temp;
-    SavedValue saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
+    ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
     SetAppData(temp.Path);
     // A key that refuses full access, which Wine's registry never does by itself.
