@@ -11,6 +11,7 @@
 
 #include <mmsystem.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
 #include <functional>
@@ -49,8 +50,9 @@ void PlayVersion(ApiGuard& g, const Version& v) {
         info.dwMajorVersion = v.Major;
         info.dwMinorVersion = v.Minor;
         info.dwBuildNumber = v.Build;
+        // A text of the field's full size is played without its terminating NUL.
         memset(info.szCSDVersion, 0, sizeof info.szCSDVersion);
-        strncpy(info.szCSDVersion, v.Csd, sizeof info.szCSDVersion);
+        memcpy(info.szCSDVersion, v.Csd, std::min(strlen(v.Csd), sizeof info.szCSDVersion));
         return TRUE;
     };
     g.Install();
