@@ -23,6 +23,11 @@ struct MenuDeleter {
 };
 using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
 
+struct ModuleDeleter {
+    void operator()(HMODULE h) const { FreeLibrary(h); }
+};
+using ModuleHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
+
 // A memory device context for flicker-free painting: draw into dc, then it is copied to the
 // target when the object goes.
 class TBufferedPaint {
