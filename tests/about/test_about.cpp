@@ -263,7 +263,7 @@ TEST(AboutWindow, LayoutCaptionsAndTheVersionFromTheResource) {
     EXPECT_EQ(f.imgAbout.PictureHeight(), 350);
     BITMAP picture{};
     GetObjectA(f.imgAbout.Bitmap(), sizeof picture, &picture);
-    EXPECT_EQ(picture.bmBitsPixel, 32);
+    EXPECT_EQ(picture.bmBitsPixel, 24);
     EXPECT_EQ(bounds(f.lblVersionDetails), (B{244, 84, 108, 14}));
     EXPECT_EQ(f.lblVersionDetails.Alignment(), taRightJustify);
     EXPECT_TRUE(f.lblVersionDetails.Transparent());
