@@ -2,6 +2,9 @@
 
 #include <windows.h>
 
+#include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <vector>
 
 #include "gui/Convert.h"
@@ -51,6 +54,43 @@ std::string ProfileString(const std::string& file, const std::string& section,
     }
 }
 
+// The names of the keys the section holds, as the platform lists them.
+std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section) {
+    DWORD size = 4096;
+    for (;;) {
+        std::vector<char> buffer(size);
+        const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(), size,
+                                                 file.c_str());
+        // A list cut short comes back as size - 2: read again with room to spare.
+        if (n + 2 < size || size >= (1u << 24)) {
+            std::vector<std::string> keys;
+            for (const char* p = buffer.data(); p < buffer.data() + n && *p; p += strlen(p) + 1)
+                keys.emplace_back(p);
+            return keys;
+        }
+        size *= 4;
+    }
+}
+
+// Whether the platform matches the name as it is compared here: plain ASCII without outer blanks
+// (the platform drops those, and folds other letters its own way), and not a comment's (the key
+// list leaves comments out).
+bool IsPlainName(const std::string& name) {
+    if (name.empty() || name.front() == ';' || IsProfileBlank(name.front()) ||
+        IsProfileBlank(name.back()) || isspace(static_cast<unsigned char>(name.front())) ||
+        isspace(static_cast<unsigned char>(name.back())))
+        return false;
+    return std::none_of(name.begin(), name.end(),
+                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+}
+
+bool SameName(const std::string& a, const std::string& b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return tolower(static_cast<unsigned char>(x)) ==
+                      tolower(static_cast<unsigned char>(y));
+           });
+}
+
 std::wstring Wide(const std::string& text) {
     const int n =
         MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
@@ -81,7 +121,20 @@ TIniFile::~TIniFile() {
     WritePrivateProfileStringA(nullptr, nullptr, nullptr, FFileName.c_str());
 }
 
+bool TIniFile::MayHold(const std::string& Section, const std::string& Ident) const {
+    if (!IsPlainName(Ident))
+        return true;
+    auto it = FKeys.find(Section);
+    if (it == FKeys.end())
+        it = FKeys.emplace(Section, ProfileKeys(FFileName, Section)).first;
+    return std::any_of(it->second.begin(), it->second.end(),
+                       [&](const std::string& key) { return SameName(key, Ident); });
+}
+
 bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
+    if (!MayHold(Section, Ident)) {
+        return false;
+    }
     const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
     if (a != MissingA) {
         return true;
@@ -91,6 +144,9 @@ bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident)
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) const {
+    if (!MayHold(Section, Ident)) {
+        return Default;
+    }
     // The platform would cut trailing blanks off Default; it is returned here untouched.
     const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
     if (a != MissingA) {
@@ -144,6 +200,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
                                        FFileName.c_str(), Ident.c_str()));
     }
     const std::string text = NeedsQuotes(Value) ? "\"" + Value + "\"" : Value;
+    FKeys.clear();
     if (!WriteProfileString(FFileName, Section, Ident, text)) {
         throw EIniFileException(Format("Unable to write to %s", FFileName.c_str()));
     }

@@ -1,7 +1,12 @@
 #pragma once
 // An INI file read and written through the Windows private-profile functions. Made on a file name
-// without touching the file; every call goes to the platform, nothing is cached here.
+// without touching the file. Values always come from the platform; only the names of the keys a
+// section holds are kept, from the first read of that section until the next write through this
+// object, so that a key the section lacks gives its default without a read. Keep the object short
+// lived where another writer may change the file meanwhile.
+#include <map>
 #include <string>
+#include <vector>
 
 #include "gui/Exception.h"
 #include "gui/Variant.h"
@@ -55,5 +60,9 @@ public:
     void WriteDateTime(const std::string& Section, const std::string& Ident, TDateTime Value);
 
 private:
+    // Whether the section may hold the key: false only when its key list rules the key out.
+    bool MayHold(const std::string& Section, const std::string& Ident) const;
+
     std::string FFileName;
+    mutable std::map<std::string, std::vector<std::string>> FKeys;
 };

@@ -1,5 +1,6 @@
 // The INI file over the real private-profile functions.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include "gui/Convert.h"
 #include "gui/DateTime.h"
@@ -19,6 +20,15 @@ std::string ReadBack(const std::string& file, const std::string& value) {
     }
     TIniFile ini(file);
     return ini.ReadString("S", "K", "<missing>");
+}
+
+// The entry as the platform reads it, with the given fallback.
+std::string PlatformRead(const std::string& file, const char* section, const char* key,
+                         const char* fallback) {
+    char buffer[256];
+    const DWORD n =
+        GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, file.c_str());
+    return std::string(buffer, n);
 }
 
 } // namespace
@@ -58,6 +68,48 @@ TEST(IniFile, PresentEntriesAreTold) {
     EXPECT_EQ(ini.ReadString("S", "Empty", "fb"), "");
     EXPECT_EQ(ini.ReadString("S", "One", "fb"), "\x01");
     EXPECT_EQ(ini.ReadString("S", "Two", "fb"), "\x02");
+}
+
+TEST(IniFile, KeysTheSectionLacksAreToldAsTheyAreWritten) {
+    scratch::TTempFolder dir;
+    const std::string file = dir.File("a.ini");
+    WriteFileBytes(file, "[S]\r\nA=1\r\n");
+    TIniFile ini(file);
+    EXPECT_FALSE(ini.ValueExists("S", "B"));
+    EXPECT_EQ(ini.ReadInteger("S", "B", 7), 7);
+    EXPECT_EQ(ini.ReadString("T", "A", "fb"), "fb");
+    // A write through the object is seen by the next read of the same object.
+    ini.WriteInteger("S", "B", 2);
+    ini.WriteString("T", "A", "new");
+    EXPECT_TRUE(ini.ValueExists("S", "B"));
+    EXPECT_EQ(ini.ReadInteger("S", "B", 7), 2);
+    EXPECT_EQ(ini.ReadString("T", "A", "fb"), "new");
+    EXPECT_EQ(ini.ReadInteger("S", "A", 7), 1);
+}
+
+TEST(IniFile, KeysAreMatchedAsThePlatformMatchesThem) {
+    scratch::TTempFolder dir;
+    const std::string file = dir.File("a.ini");
+    std::string text = "[S]\r\n  Padded  =p\r\nNoValue\r\n;Comment=c\r\nMixedCase=m\r\n";
+    // More keys than one read of the key list holds.
+    for (int i = 0; i < 600; ++i)
+        text += "Filler" + IntToStr(i) + "=x\r\n";
+    text += "Last=l\r\n";
+    WriteFileBytes(file, text);
+    TIniFile ini(file);
+    EXPECT_EQ(ini.ReadString("S", "Padded", "fb"), "p");
+    EXPECT_EQ(ini.ReadString("S", " Padded ", "fb"), "p");
+    EXPECT_EQ(ini.ReadString("s", "mixedcase", "fb"), "m");
+    EXPECT_TRUE(ini.ValueExists("S", "MIXEDCASE"));
+    EXPECT_EQ(ini.ReadString("S", "Last", "fb"), "l");
+    EXPECT_EQ(ini.ReadString("S", "", "fb"), "fb");
+    // Lines the key list leaves out read as the platform reads them.
+    for (const char* key : {"NoValue", ";Comment", ";comment"}) {
+        EXPECT_EQ(ini.ReadString("S", key, "fb"), PlatformRead(file, "S", key, "fb")) << key;
+        EXPECT_EQ(ini.ValueExists("S", key),
+                  PlatformRead(file, "S", key, "\x01") == PlatformRead(file, "S", key, "\x02"))
+            << key;
+    }
 }
 
 TEST(IniFile, WritesFlushOnRelease) {
