@@ -214,7 +214,7 @@ bool Variant::AsBoolean() const {
     CastError(*this, "Boolean");
 }
 
-double Variant::AsDouble() const {
+double Variant::AsNumber(bool (*parse)(const std::string&, double&), const char* typeName) const {
     switch (FKind) {
     case TVarKind::vkEmpty:
         return 0.0;
@@ -228,7 +228,7 @@ double Variant::AsDouble() const {
         return FDouble;
     case TVarKind::vkString: {
         double d = 0;
-        if (TryStrToFloat(FString, d)) {
+        if (parse(FString, d)) {
             return d;
         }
         break;
@@ -236,7 +236,12 @@ double Variant::AsDouble() const {
     case TVarKind::vkNull:
         break;
     }
-    CastError(*this, "Double");
+    CastError(*this, typeName);
+}
+
+double Variant::AsDouble() const {
+    return AsNumber([](const std::string& text, double& d) { return TryStrToFloat(text, d); },
+                    "Double");
 }
 
 int64_t Variant::AsCurrency() const {
@@ -271,28 +276,9 @@ int64_t Variant::AsCurrency() const {
 }
 
 TDateTime Variant::AsDateTime() const {
-    switch (FKind) {
-    case TVarKind::vkEmpty:
-        return 0.0;
-    case TVarKind::vkBoolean:
-    case TVarKind::vkInteger:
-        return static_cast<double>(FInt);
-    case TVarKind::vkCurrency:
-        return static_cast<double>(FInt) / 10000.0;
-    case TVarKind::vkDouble:
-    case TVarKind::vkDate:
-        return FDouble;
-    case TVarKind::vkString: {
-        TDateTime d = 0;
-        if (TryStrToDateTime(FString, d) || TryStrToTime(FString, d)) {
-            return d;
-        }
-        break;
-    }
-    case TVarKind::vkNull:
-        break;
-    }
-    CastError(*this, "Date");
+    return AsNumber([](const std::string& text,
+                       double& d) { return TryStrToDateTime(text, d) || TryStrToTime(text, d); },
+                    "Date");
 }
 
 bool operator==(const Variant& a, const Variant& b) {

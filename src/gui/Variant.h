@@ -62,6 +62,10 @@ public:
     friend bool operator==(const Variant& a, const Variant& b);
 
 private:
+    // The value as a double for the numeric kinds; text through parse; typeName names the
+    // target in the cast error.
+    double AsNumber(bool (*parse)(const std::string&, double&), const char* typeName) const;
+
     TVarKind FKind = TVarKind::vkEmpty;
     int64_t FInt = 0;     // Boolean, integer, currency
     double FDouble = 0.0; // double, date-time
