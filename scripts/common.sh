@@ -37,25 +37,30 @@ sundown_build() {
     fi
 }
 
-# Starts Xvfb on a free display when $1 is "always" or there is no display.
+# Starts Xvfb on a free display when $1 is "always" or there is no display. Xvfb picks the number
+# itself and names it only once it holds that display, so runs started together never share one.
 sundown_start_display() {
     XVFB_PID=""
     if [ "${1:-}" != always ] && [ -n "${DISPLAY:-}" ]; then
         return 0
     fi
-    local n
-    for n in $(seq 90 140); do
-        if [ ! -e /tmp/.X11-unix/X$n ] && [ ! -e /tmp/.X$n-lock ]; then
-            Xvfb ":$n" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 </dev/null &
-            XVFB_PID=$!
+    local numfile n i
+    numfile=$(mktemp)
+    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 </dev/null &
+    XVFB_PID=$!
+    for i in $(seq 100); do
+        n=$(head -n 1 "$numfile")
+        if [[ $n =~ ^[0-9]+$ ]]; then
+            rm -f "$numfile"
             export DISPLAY=":$n"
-            local i
-            for i in $(seq 50); do
-                [ -e /tmp/.X11-unix/X$n ] && return 0
-                sleep 0.1
-            done
+            return 0
         fi
+        kill -0 "$XVFB_PID" 2>/dev/null || break
+        sleep 0.1
     done
+    rm -f "$numfile"
+    kill "$XVFB_PID" 2>/dev/null
+    XVFB_PID=""
     echo "Could not start Xvfb" >&2
     return 1
 }
