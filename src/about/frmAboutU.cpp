@@ -4,7 +4,7 @@
 
 #include "../resources/resource.h"
 #include "gui/Application.h"
-#include "gui/FormatDateTime.h"
+#include "base/FormatDateTime.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 #include "widgets/JvProgressDialog.h"

@@ -1,11 +1,11 @@
-#include "gui/Convert.h"
+#include "base/Convert.h"
 
 #include <charconv>
 #include <cmath>
 #include <ctime>
 #include <vector>
 
-#include "gui/DateTime.h"
+#include "base/DateTime.h"
 
 namespace {
 

@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/FormatSettings.h"
-#include "gui/Variant.h"
+#include "base/FormatSettings.h"
+#include "base/Variant.h"
 
 // Optional leading blanks, an optional sign, then decimal digits, or hexadecimal digits after
 // "$", "0x", "0X", "x" or "X" (at most eight significant, taken as a 32-bit pattern). Anything

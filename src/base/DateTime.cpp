@@ -1,4 +1,4 @@
-#include "gui/DateTime.h"
+#include "base/DateTime.h"
 
 #include <cmath>
 #include <cstdlib>

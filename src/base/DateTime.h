@@ -3,7 +3,7 @@
 // A negative value counts days before that date, its fraction still being the time of day.
 #include <cstdint>
 
-#include "gui/Variant.h"
+#include "base/Variant.h"
 
 // False when the parts are out of range (years 1 to 9999).
 bool TryEncodeDate(int Year, int Month, int Day, TDateTime& Result);

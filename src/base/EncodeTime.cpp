@@ -1,9 +1,9 @@
-#include "gui/EncodeTime.h"
+#include "base/EncodeTime.h"
 
 #include <cmath>
 #include <cstdlib>
 
-#include "gui/DateTime.h"
+#include "base/DateTime.h"
 
 namespace {
 constexpr int64_t MSecsPerDay = 86400000;

@@ -5,8 +5,8 @@
 //   uint16_t h, m, s, ms; DecodeTime(t, h, m, s, ms);
 #include <cstdint>
 
-#include "gui/ConvertError.h"
-#include "gui/Variant.h"
+#include "base/ConvertError.h"
+#include "base/Variant.h"
 
 // Raises EConvertError "Invalid argument to time encode" unless Hour < 24, Min < 60, Sec < 60
 // and MSec < 1000. Callers holding wider numbers narrow them to 16 bits first, as the parameters

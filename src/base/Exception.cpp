@@ -1,4 +1,4 @@
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 #include <cstdio>
 

@@ -1,4 +1,4 @@
-#include "gui/FileStream.h"
+#include "base/FileStream.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/Classes.h"
-#include "gui/Exception.h"
+#include "base/Object.h"
+#include "base/Exception.h"
 
 class EStreamError : public Exception {
 public:

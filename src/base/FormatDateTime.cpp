@@ -1,4 +1,4 @@
-#include "gui/FormatDateTime.h"
+#include "base/FormatDateTime.h"
 
 #include <windows.h>
 
@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <cstring>
 
-#include "gui/DateTime.h"
+#include "base/DateTime.h"
 
 namespace {
 

@@ -12,8 +12,8 @@
 // copied as it is, and so is any other character.
 #include <string>
 
-#include "gui/FormatSettings.h"
-#include "gui/Variant.h"
+#include "base/FormatSettings.h"
+#include "base/Variant.h"
 
 std::string FormatDateTime(const std::string& Format, TDateTime Value,
                            const TFormatSettings& Fmt = FormatSettings());

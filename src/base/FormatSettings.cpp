@@ -1,4 +1,4 @@
-#include "gui/FormatSettings.h"
+#include "base/FormatSettings.h"
 
 #include <windows.h>
 

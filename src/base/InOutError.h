@@ -1,6 +1,6 @@
 #pragma once
 // A file or folder operation that failed, with the platform's error code.
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 class EInOutError : public Exception {
 public:

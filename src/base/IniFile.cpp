@@ -1,4 +1,4 @@
-#include "gui/IniFile.h"
+#include "base/IniFile.h"
 
 #include <windows.h>
 
@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "gui/Convert.h"
+#include "base/Convert.h"
 
 namespace {
 

@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Exception.h"
-#include "gui/Variant.h"
+#include "base/Exception.h"
+#include "base/Variant.h"
 
 // A write that the platform refused, or a value the file format cannot carry.
 class EIniFileException : public Exception {

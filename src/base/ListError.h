@@ -1,6 +1,6 @@
 #pragma once
 // An index outside a list's items.
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 class EListError : public Exception {
 public:

@@ -1,4 +1,4 @@
-#include "gui/Registry.h"
+#include "base/Registry.h"
 
 #include <cstring>
 #include <vector>

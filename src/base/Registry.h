@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Exception.h"
-#include "gui/Variant.h"
+#include "base/Exception.h"
+#include "base/Variant.h"
 
 // A value of the wrong kind or size, or a read or write the platform refused.
 class ERegistryException : public Exception {

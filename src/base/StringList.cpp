@@ -1,6 +1,6 @@
-#include "gui/StringList.h"
+#include "base/StringList.h"
 
-#include "gui/ListError.h"
+#include "base/ListError.h"
 
 namespace {
 

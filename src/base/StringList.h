@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "gui/Classes.h"
+#include "base/Object.h"
 
 class TStringList {
 public:

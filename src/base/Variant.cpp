@@ -1,9 +1,9 @@
-#include "gui/Variant.h"
+#include "base/Variant.h"
 
 #include <cmath>
 #include <limits>
 
-#include "gui/Convert.h"
+#include "base/Convert.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <string>
 
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 // Days since 30 December 1899; the fraction is the time of day.
 using TDateTime = double;

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "gui/Classes.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "gui/Form.h"
 
 namespace {

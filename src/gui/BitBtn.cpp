@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-#include "gui/Handles.h"
+#include "base/Handles.h"
 
 TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {
     CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 75,

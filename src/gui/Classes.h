@@ -1,5 +1,5 @@
 #pragma once
-// Basic types shared by every class of the GUI layer: the root object, the modal results, mouse
+// Basic types shared by every class of the GUI layer: the modal results, mouse
 // and shift states, and the event signatures.
 //
 //   OnClick = [this](TObject* Sender) { ... };                  // a TNotifyEvent
@@ -11,14 +11,7 @@
 #include <cstdint>
 #include <functional>
 
-// Root of the GUI objects; the Sender of every event.
-class TObject {
-public:
-    TObject() = default;
-    TObject(const TObject&) = delete;
-    TObject& operator=(const TObject&) = delete;
-    virtual ~TObject() = default;
-};
+#include "base/Object.h"
 
 // Results of a modal run (ShowModal, MessageDlg).
 enum : int {

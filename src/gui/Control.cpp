@@ -5,8 +5,9 @@
 #include <algorithm>
 
 #include "gui/Application.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "gui/Form.h"
+#include "gui/BufferedPaint.h"
 
 namespace {
 

@@ -28,7 +28,7 @@
 #include "gui/Classes.h"
 #include "gui/Color.h"
 #include "gui/Font.h"
-#include "gui/Handles.h"
+#include "base/Handles.h"
 
 enum TAlign : uint8_t { alNone, alTop, alBottom, alLeft, alRight, alClient };
 enum TAlignment : uint8_t { taLeftJustify, taRightJustify, taCenter };

@@ -2,8 +2,8 @@
 
 #include <commctrl.h>
 
-#include "gui/ConvertError.h"
-#include "gui/DateTime.h"
+#include "base/ConvertError.h"
+#include "base/DateTime.h"
 
 TDateTimePicker::TDateTimePicker(TControl* parent, TDateTimeKind kind)
     : TControl(parent), FKind(kind) {

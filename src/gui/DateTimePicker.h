@@ -10,7 +10,7 @@
 // DateTime is date and time together as a TDateTime; a time-of-day picker keeps the date it was
 // given (30 December 1899 for a bare time).
 #include "gui/Control.h"
-#include "gui/Variant.h"
+#include "base/Variant.h"
 
 enum TDateTimeKind : uint8_t { dtkDate, dtkTime };
 

@@ -3,7 +3,7 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "gui/Button.h"
 
 namespace {

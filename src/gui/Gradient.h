@@ -3,7 +3,7 @@
 // colour in the last.
 #include <windows.h>
 
-#include "gui/Handles.h"
+#include "base/Handles.h"
 
 inline void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
     const int h = r.bottom - r.top;

@@ -1,6 +1,6 @@
 #include "gui/ImageList.h"
 
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 TImageList::TImageList(int width, int height)
     : FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4)), FWidth(width),

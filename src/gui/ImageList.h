@@ -12,7 +12,7 @@
 #include <commctrl.h>
 
 #include "gui/Classes.h"
-#include "gui/Handles.h"
+#include "base/Handles.h"
 
 class TImageList : public TObject {
 public:

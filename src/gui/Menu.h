@@ -16,7 +16,7 @@
 
 #include "gui/Action.h"
 #include "gui/Classes.h"
-#include "gui/Handles.h"
+#include "base/Handles.h"
 #include "gui/UtilWindow.h"
 
 class TImageList;

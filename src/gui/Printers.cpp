@@ -1,6 +1,6 @@
 #include "gui/Printers.h"
 
-#include "gui/Handles.h"
+#include "base/Handles.h"
 
 #include <windows.h>
 #include <winspool.h>

@@ -1,6 +1,6 @@
 #pragma once
 // The process's printer object: the names of the installed printers.
-#include "gui/StringList.h"
+#include "base/StringList.h"
 
 class TPrinter {
 public:

@@ -3,7 +3,7 @@
 #include <richedit.h>
 
 #include "gui/EditKeys.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 namespace {
 

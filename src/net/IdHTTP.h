@@ -19,7 +19,7 @@
 #include <memory>
 #include <string>
 
-#include "gui/FileStream.h"
+#include "base/FileStream.h"
 #include "net/IdIOHandlerStack.h"
 
 enum TWorkMode : uint8_t { wmRead, wmWrite };

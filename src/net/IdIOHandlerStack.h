@@ -16,8 +16,8 @@
 #include <functional>
 #include <string>
 
-#include "gui/Classes.h"
-#include "gui/Exception.h"
+#include "base/Object.h"
+#include "base/Exception.h"
 
 // The SOCKS protocol versions a proxy may speak.
 enum TSocksVersion : uint8_t { svNoSocks, svSocks4, svSocks4A, svSocks5 };

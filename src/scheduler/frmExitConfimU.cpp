@@ -1,7 +1,7 @@
 #include "scheduler/frmExitConfimU.h"
 
 #include "../resources/resource.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "scheduler/commonU.h"
 
 TfrmExitConfirm* frmExitConfirm = nullptr;

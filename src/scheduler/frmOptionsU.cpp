@@ -1,6 +1,6 @@
 #include "scheduler/frmOptionsU.h"
 
-#include "gui/EncodeTime.h"
+#include "base/EncodeTime.h"
 
 TfrmOptions* frmOptions = nullptr;
 

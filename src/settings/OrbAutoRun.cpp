@@ -3,7 +3,7 @@
 #include "settings/OrbProgramSettings.h"
 
 #include "gui/Application.h"
-#include "gui/Registry.h"
+#include "base/Registry.h"
 
 namespace {
 

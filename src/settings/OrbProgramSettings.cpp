@@ -1,9 +1,9 @@
 #include "settings/OrbProgramSettings.h"
 
 #include "gui/Application.h"
-#include "gui/IniFile.h"
-#include "gui/ListError.h"
-#include "gui/Registry.h"
+#include "base/IniFile.h"
+#include "base/ListError.h"
+#include "base/Registry.h"
 
 namespace {
 

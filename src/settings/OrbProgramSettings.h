@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "gui/Exception.h"
-#include "gui/Variant.h"
+#include "base/Exception.h"
+#include "base/Variant.h"
 
 enum TValueType : uint8_t {
     vtUnknown,

@@ -2,8 +2,8 @@
 
 #include "gui/Application.h"
 #include "gui/Form.h"
-#include "gui/InOutError.h"
-#include "gui/Registry.h"
+#include "base/InOutError.h"
+#include "base/Registry.h"
 
 #include <shellapi.h>
 

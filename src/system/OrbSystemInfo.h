@@ -8,8 +8,8 @@
 #include <string>
 
 #include "gui/Classes.h"
-#include "gui/FormatSettings.h"
-#include "gui/StringList.h"
+#include "base/FormatSettings.h"
+#include "base/StringList.h"
 
 // winuser.h defines ExitWindows as a macro; the name is ours here.
 #undef ExitWindows

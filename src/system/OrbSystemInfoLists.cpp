@@ -8,7 +8,7 @@
 
 #include "gui/Application.h"
 #include "gui/Printers.h"
-#include "gui/Registry.h"
+#include "base/Registry.h"
 
 namespace {
 

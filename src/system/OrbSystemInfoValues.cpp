@@ -11,8 +11,8 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/Exception.h"
-#include "gui/Registry.h"
+#include "base/Exception.h"
+#include "base/Registry.h"
 
 namespace {
 

@@ -5,10 +5,10 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/DateTime.h"
-#include "gui/Exception.h"
-#include "gui/FileStream.h"
-#include "gui/IniFile.h"
+#include "base/DateTime.h"
+#include "base/Exception.h"
+#include "base/FileStream.h"
+#include "base/IniFile.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 

@@ -24,7 +24,7 @@
 
 #include "gui/Classes.h"
 #include "gui/UtilWindow.h"
-#include "gui/Variant.h"
+#include "base/Variant.h"
 #include "net/IdHTTP.h"
 #include "settings/OrbProgramSettings.h"
 #include "system/OrbVersionInfo.h"

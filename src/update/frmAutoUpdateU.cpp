@@ -3,7 +3,7 @@
 #include "../resources/resource.h"
 #include "gui/Application.h"
 #include "gui/Dialogs.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 
 TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(AOwner) {
     SetBorderStyle(bsNone);

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "gui/ConvertError.h"
-#include "gui/FormatSettings.h"
+#include "base/ConvertError.h"
+#include "base/FormatSettings.h"
 
 namespace {
 

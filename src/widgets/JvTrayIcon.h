@@ -27,7 +27,7 @@
 #include <string>
 
 #include "gui/Classes.h"
-#include "gui/Handles.h"
+#include "base/Handles.h"
 #include "gui/UtilWindow.h"
 
 class TImageList;

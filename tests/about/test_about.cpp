@@ -16,7 +16,7 @@
 
 #include "about/frmAboutU.h"
 #include "gui/Application.h"
-#include "gui/FormatDateTime.h"
+#include "base/FormatDateTime.h"
 #include "gui/Timer.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"

@@ -5,9 +5,9 @@
 
 #include <cmath>
 
-#include "gui/Convert.h"
-#include "gui/DateTime.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Convert.h"
+#include "base/DateTime.h"
+#include "base/ScratchPlaces.h"
 
 namespace {
 

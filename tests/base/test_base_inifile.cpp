@@ -2,10 +2,10 @@
 #include <gtest/gtest.h>
 #include <windows.h>
 
-#include "gui/Convert.h"
-#include "gui/DateTime.h"
-#include "gui/IniFile.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Convert.h"
+#include "base/DateTime.h"
+#include "base/IniFile.h"
+#include "base/ScratchPlaces.h"
 
 using scratch::FileExists;
 using scratch::ReadFileBytes;

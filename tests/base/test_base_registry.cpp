@@ -1,8 +1,8 @@
 // The registry accessor over the real registry, and its open seam.
 #include <gtest/gtest.h>
 
-#include "gui/Registry.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Registry.h"
+#include "base/ScratchPlaces.h"
 
 namespace {
 

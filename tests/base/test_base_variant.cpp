@@ -3,8 +3,8 @@
 
 #include <cmath>
 
-#include "gui/Convert.h"
-#include "gui/Variant.h"
+#include "base/Convert.h"
+#include "base/Variant.h"
 
 namespace {
 

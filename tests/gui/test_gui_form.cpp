@@ -4,7 +4,7 @@
 #include "gui/Application.h"
 #include "gui/Button.h"
 #include "gui/Dialogs.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "gui/Form.h"
 #include "gui/Label.h"
 #include "gui/Panel.h"

@@ -12,9 +12,9 @@
 
 #include "gui/Application.h"
 #include "gui/Bevel.h"
-#include "gui/DateTime.h"
+#include "base/DateTime.h"
 #include "gui/Form.h"
-#include "gui/FormatDateTime.h"
+#include "base/FormatDateTime.h"
 #include "gui/Image.h"
 #include "gui/Label.h"
 #include "gui/PageControl.h"

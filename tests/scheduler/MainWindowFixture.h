@@ -16,7 +16,7 @@
 #include "SettingsFileKeys.h"
 #include "about/frmAboutU.h"
 #include "gui/Application.h"
-#include "gui/ScratchPlaces.h"
+#include "base/ScratchPlaces.h"
 #include "gui/Timer.h"
 #include "scheduler/frmExitConfimU.h"
 #include "scheduler/frmOptionsU.h"

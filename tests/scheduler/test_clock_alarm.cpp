@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gui/Application.h"
-#include "gui/ConvertError.h"
-#include "gui/FormatSettings.h"
+#include "base/ConvertError.h"
+#include "base/FormatSettings.h"
 #include "gui/Form.h"
 #include "widgets/JvClock.h"
 

@@ -14,9 +14,9 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/ConvertError.h"
-#include "gui/EncodeTime.h"
-#include "gui/ScratchPlaces.h"
+#include "base/ConvertError.h"
+#include "base/EncodeTime.h"
+#include "base/ScratchPlaces.h"
 #include "gui/Timer.h"
 #include "scheduler/frmOptionsU.h"
 #include "settings/OrbProgramSettings.h"

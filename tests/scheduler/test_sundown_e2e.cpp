@@ -14,7 +14,7 @@
 
 #include "SettingsFileKeys.h"
 #include "gui/Application.h"
-#include "gui/ScratchPlaces.h"
+#include "base/ScratchPlaces.h"
 #include "system/OrbCommon.h"
 
 namespace {

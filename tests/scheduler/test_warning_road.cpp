@@ -4,7 +4,7 @@
 #include <climits>
 
 #include "MainWindowFixture.h"
-#include "gui/FormatSettings.h"
+#include "base/FormatSettings.h"
 
 using fixture::KeyOrder;
 using fixture::KeysOfSection;

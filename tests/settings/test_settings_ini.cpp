@@ -2,9 +2,9 @@
 // foreign lines, line breaks, blanks and quotes, failures.
 #include <gtest/gtest.h>
 
-#include "gui/Convert.h"
-#include "gui/IniFile.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Convert.h"
+#include "base/IniFile.h"
+#include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
 

@@ -1,8 +1,8 @@
 // The registry store over the real registry; a refused key through the open seam.
 #include <gtest/gtest.h>
 
-#include "gui/Registry.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Registry.h"
+#include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
 

@@ -4,9 +4,9 @@
 #include <cmath>
 #include <cstring>
 
-#include "gui/Convert.h"
-#include "gui/DateTime.h"
-#include "gui/ScratchPlaces.h"
+#include "base/Convert.h"
+#include "base/DateTime.h"
+#include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 
 namespace {

@@ -3,7 +3,7 @@
 
 #include <windows.h>
 
-#include "gui/ListError.h"
+#include "base/ListError.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
 

@@ -8,7 +8,7 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/Registry.h"
+#include "base/Registry.h"
 
 namespace sysinfo_test {
 

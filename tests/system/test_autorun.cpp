@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gui/Application.h"
-#include "gui/Registry.h"
+#include "base/Registry.h"
 #include "settings/OrbProgramSettings.h"
 #include "SystemInfoTestSupport.h"
 

@@ -3,8 +3,8 @@
 #include <gtest/gtest.h>
 
 #include "gui/Application.h"
-#include "gui/InOutError.h"
-#include "gui/Registry.h"
+#include "base/InOutError.h"
+#include "base/Registry.h"
 #include "system/OrbCommon.h"
 #include "SystemInfoTestSupport.h"
 

@@ -5,8 +5,8 @@
 
 #include "SystemInfoTestSupport.h"
 #include "gui/Application.h"
-#include "gui/Exception.h"
-#include "gui/Registry.h"
+#include "base/Exception.h"
+#include "base/Registry.h"
 #include "system/OrbSystemInfo.h"
 
 #include <mmsystem.h>

@@ -4,9 +4,9 @@
 
 #include "SystemInfoTestSupport.h"
 #include "gui/Application.h"
-#include "gui/ListError.h"
-#include "gui/Registry.h"
-#include "gui/StringList.h"
+#include "base/ListError.h"
+#include "base/Registry.h"
+#include "base/StringList.h"
 #include "system/OrbSystemInfo.h"
 
 #include <winspool.h>

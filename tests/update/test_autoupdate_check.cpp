@@ -4,7 +4,7 @@
 #include "UpdateFixture.h"
 
 #include "gui/Application.h"
-#include "gui/IniFile.h"
+#include "base/IniFile.h"
 
 namespace {
 

@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "gui/Application.h"
-#include "gui/Exception.h"
+#include "base/Exception.h"
 #include "update/OrbAutoUpdate.h"
 
 namespace {
