@@ -18,10 +18,14 @@ sundown_install_packages() {
     $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq "${missing[@]}" </dev/null
 }
 
-# Configures and builds. $1: preset (mingw-debug or mingw-release). SUNDOWN_BUILD_DIR, when set,
-# builds in that folder instead of the preset's own (lets several checkouts share a machine).
+# Configures and builds. $1: preset (mingw-debug or mingw-release); further arguments name the
+# targets to build (default: all). SUNDOWN_BUILD_DIR, when set, builds in that folder instead of
+# the preset's own (lets several checkouts share a machine).
 sundown_build() {
     local preset=$1
+    shift
+    local targets=()
+    [ $# -gt 0 ] && targets=(--target "$@")
     cd "$SUNDOWN_ROOT"
     if [ -n "${SUNDOWN_BUILD_DIR:-}" ]; then
         BUILD_DIR=$SUNDOWN_BUILD_DIR
@@ -29,11 +33,11 @@ sundown_build() {
         [ "$preset" = mingw-release ] && type=Release
         cmake -S . -B "$BUILD_DIR" -DCMAKE_TOOLCHAIN_FILE="$SUNDOWN_ROOT/cmake/mingw-w64-x86_64.cmake" \
             -DCMAKE_BUILD_TYPE=$type >/dev/null
-        cmake --build "$BUILD_DIR" -j "$(nproc)"
+        cmake --build "$BUILD_DIR" -j "$(nproc)" "${targets[@]}"
     else
         BUILD_DIR=$SUNDOWN_ROOT/build/$preset
         cmake --preset "$preset" >/dev/null
-        cmake --build --preset "$preset" -j "$(nproc)"
+        cmake --build --preset "$preset" -j "$(nproc)" "${targets[@]}"
     fi
 }
 

@@ -15,7 +15,8 @@ mingw-release | mingw-debug) ;;
 esac
 
 sundown_install_packages
-sundown_build "$preset"
+# The program and the command helper named in the README; the tests build with scripts/test.sh.
+sundown_build "$preset" Sundown sundown_command
 
 cleanup() {
     sundown_stop_wine
