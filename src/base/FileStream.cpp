@@ -19,16 +19,12 @@ std::string SystemErrorText(DWORD code) {
 } // namespace
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode) : FFileName(FileName) {
-    FHandle = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (FHandle == INVALID_HANDLE_VALUE)
+    HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                              CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
         throw EFCreateError(Format("Cannot create file \"%s\". %s", FileName.c_str(),
                                    SystemErrorText(GetLastError()).c_str()));
-}
-
-TFileStream::~TFileStream() {
-    if (FHandle != INVALID_HANDLE_VALUE)
-        CloseHandle(FHandle);
+    FHandle.reset(file);
 }
 
 void TFileStream::WriteBuffer(const void* Buffer, size_t Count) {
@@ -36,7 +32,7 @@ void TFileStream::WriteBuffer(const void* Buffer, size_t Count) {
     while (Count > 0) {
         const DWORD part = Count > 0x10000000 ? 0x10000000 : static_cast<DWORD>(Count);
         DWORD written = 0;
-        if (!WriteFile(FHandle, p, part, &written, nullptr) || written == 0)
+        if (!WriteFile(FHandle.get(), p, part, &written, nullptr) || written == 0)
             throw EWriteError("Stream write error");
         p += written;
         Count -= written;

@@ -10,6 +10,7 @@
 
 #include "base/Object.h"
 #include "base/Exception.h"
+#include "base/Handles.h"
 
 class EStreamError : public Exception {
 public:
@@ -41,7 +42,6 @@ public:
     // fmCreate: the file is created anew (an existing one is emptied); EFCreateError when it
     // cannot be.
     TFileStream(const std::string& FileName, TFileMode Mode);
-    ~TFileStream() override;
 
     const std::string& FileName() const { return FFileName; }
     void WriteBuffer(const void* Buffer, size_t Count) override;
@@ -49,6 +49,6 @@ public:
 
 private:
     std::string FFileName;
-    HANDLE FHandle = INVALID_HANDLE_VALUE;
+    KernelHandle FHandle;
     int64_t FSize = 0;
 };

@@ -15,10 +15,9 @@ void TBevel::Paint(HDC dc, const RECT& clientRect) {
     const RECT& r = clientRect;
     auto line = [dc](int x1, int y1, int x2, int y2, COLORREF color) {
         GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
-        HGDIOBJ old = SelectObject(dc, pen.get());
+        TSelectObject selected(dc, pen.get());
         MoveToEx(dc, x1, y1, nullptr);
         LineTo(dc, x2, y2);
-        SelectObject(dc, old);
     };
     switch (FShape) {
     case bsBox: {

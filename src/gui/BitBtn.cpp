@@ -3,15 +3,11 @@
 #include <commctrl.h>
 
 #include "base/Handles.h"
+#include "gui/ImageList.h"
 
 TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {
     CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 75,
                        25);
-}
-
-TBitBtn::~TBitBtn() {
-    if (FGlyph)
-        ImageList_Destroy(FGlyph);
 }
 
 bool TBitBtn::LoadGlyphFromResource(int resourceId) {
@@ -23,18 +19,10 @@ bool TBitBtn::LoadGlyphFromResource(int resourceId) {
         return false;
     const int width = info.bmWidth;
     const int height = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
-    HDC dc = CreateCompatibleDC(nullptr);
-    HGDIOBJ old = SelectObject(dc, bitmap.get());
-    const COLORREF key = GetPixel(dc, 0, height - 1);
-    SelectObject(dc, old);
-    DeleteDC(dc);
-    HIMAGELIST list = ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 1, 0);
+    ImageListHandle list = MaskedImage(bitmap.get(), width, height);
     if (!list)
         return false;
-    ImageList_AddMasked(list, bitmap.get(), key);
-    if (FGlyph)
-        ImageList_Destroy(FGlyph);
-    FGlyph = list;
+    FGlyph = std::move(list);
     FGlyphWidth = width;
     FGlyphHeight = height;
     Invalidate();
@@ -57,7 +45,7 @@ bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
     DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
 
     const std::string text = Caption();
-    HGDIOBJ oldFont = SelectObject(dc, Font().Handle());
+    TSelectObject font(dc, Font().Handle());
     RECT measure{0, 0, 0, 0};
     DrawTextA(dc, text.c_str(), -1, &measure, DT_SINGLELINE | DT_CALCRECT);
     const int textWidth = measure.right;
@@ -69,12 +57,11 @@ bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
     if (FGlyph) {
         const int y = r.top + (r.bottom - r.top - FGlyphHeight) / 2 + shift;
         if (disabled) {
-            HICON icon = ImageList_GetIcon(FGlyph, 0, ILD_NORMAL);
-            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon), 0, x, y, FGlyphWidth,
-                       FGlyphHeight, DST_ICON | DSS_DISABLED);
-            DestroyIcon(icon);
+            IconHandle icon(ImageList_GetIcon(FGlyph.get(), 0, ILD_NORMAL));
+            DrawStateA(dc, nullptr, nullptr, reinterpret_cast<LPARAM>(icon.get()), 0, x, y,
+                       FGlyphWidth, FGlyphHeight, DST_ICON | DSS_DISABLED);
         } else {
-            ImageList_Draw(FGlyph, 0, dc, x, y, ILD_TRANSPARENT);
+            ImageList_Draw(FGlyph.get(), 0, dc, x, y, ILD_TRANSPARENT);
         }
         x += FGlyphWidth + spacing;
     }
@@ -83,7 +70,6 @@ bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE);
-    SelectObject(dc, oldFont);
     if (focused) {
         RECT f = item->rcItem;
         InflateRect(&f, -4, -4);

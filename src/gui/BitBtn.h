@@ -12,7 +12,6 @@
 class TBitBtn : public TCustomButton {
 public:
     explicit TBitBtn(TControl* parent);
-    ~TBitBtn() override;
 
     // A bitmap resource of the program; false when there is none of that id.
     bool LoadGlyphFromResource(int resourceId);
@@ -25,7 +24,7 @@ protected:
     bool CNDrawItem(DRAWITEMSTRUCT* item) override;
 
 private:
-    HIMAGELIST FGlyph = nullptr;
+    ImageListHandle FGlyph;
     int FGlyphWidth = 0;
     int FGlyphHeight = 0;
 };

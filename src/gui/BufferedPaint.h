@@ -10,25 +10,24 @@ public:
     TBufferedPaint(HDC target, const RECT& rect)
         : FTarget(target), FRect(rect), FDC(CreateCompatibleDC(target)),
           FBitmap(CreateCompatibleBitmap(target, Width(), Height())),
-          FOld(SelectObject(FDC, FBitmap.get())) {
-        SetWindowOrgEx(FDC, rect.left, rect.top, nullptr);
+          FSelected(FDC.get(), FBitmap.get()) {
+        SetWindowOrgEx(FDC.get(), rect.left, rect.top, nullptr);
     }
+    // The copy comes first; then the bitmap is deselected, deleted, and the context deleted.
     ~TBufferedPaint() {
-        SetWindowOrgEx(FDC, 0, 0, nullptr);
-        BitBlt(FTarget, FRect.left, FRect.top, Width(), Height(), FDC, 0, 0, SRCCOPY);
-        SelectObject(FDC, FOld);
-        DeleteDC(FDC);
+        SetWindowOrgEx(FDC.get(), 0, 0, nullptr);
+        BitBlt(FTarget, FRect.left, FRect.top, Width(), Height(), FDC.get(), 0, 0, SRCCOPY);
     }
     TBufferedPaint(const TBufferedPaint&) = delete;
     TBufferedPaint& operator=(const TBufferedPaint&) = delete;
-    HDC dc() const { return FDC; }
+    HDC dc() const { return FDC.get(); }
 
 private:
     int Width() const { return FRect.right > FRect.left ? FRect.right - FRect.left : 1; }
     int Height() const { return FRect.bottom > FRect.top ? FRect.bottom - FRect.top : 1; }
     HDC FTarget;
     RECT FRect;
-    HDC FDC;
+    MemoryDC FDC;
     GdiObject<HBITMAP> FBitmap;
-    HGDIOBJ FOld;
+    TSelectObject FSelected;
 };

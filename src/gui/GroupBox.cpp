@@ -6,12 +6,10 @@ TGroupBox::TGroupBox(TControl* parent) : TControl(parent) {
 }
 
 int TGroupBox::CaptionHeight() const {
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    TClientDC dc(Handle());
+    TSelectObject font(dc.dc(), Font().Handle());
     TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
-    SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
+    GetTextMetricsA(dc.dc(), &tm);
     return tm.tmHeight;
 }
 
@@ -26,7 +24,7 @@ void TGroupBox::TextChanged() {
 }
 
 void TGroupBox::Paint(HDC dc, const RECT& clientRect) {
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    TSelectObject font(dc, Font().Handle());
     const std::string caption = Caption();
     SIZE extent{};
     GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
@@ -46,5 +44,4 @@ void TGroupBox::Paint(HDC dc, const RECT& clientRect) {
         text.left += 1;
         DrawTextA(dc, caption.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     }
-    SelectObject(dc, old);
 }

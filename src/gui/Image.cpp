@@ -2,13 +2,10 @@
 
 #include <commctrl.h>
 
+#include "gui/ImageList.h"
+
 TImage::TImage(TControl* parent) : TControl(parent) {
     CreateHandle("TImage", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 105, 105);
-}
-
-TImage::~TImage() {
-    if (FMasked)
-        ImageList_Destroy(FMasked);
 }
 
 bool TImage::LoadFromResource(int resourceId) {
@@ -44,23 +41,10 @@ void TImage::SetAutoSize(bool value) {
 }
 
 void TImage::PictureChanged() {
-    if (FMasked) {
-        ImageList_Destroy(FMasked);
-        FMasked = nullptr;
-    }
+    FMasked.reset();
     if (FBitmap && FTransparent && FPictureWidth > 0 && FPictureHeight > 0) {
-        // The colour of the bottom-left pixel is the transparent one.
-        HDC dc = CreateCompatibleDC(nullptr);
-        HGDIOBJ old = SelectObject(dc, FBitmap.get());
-        const COLORREF key = GetPixel(dc, 0, FPictureHeight - 1);
-        SelectObject(dc, old);
-        DeleteDC(dc);
-        FMasked = ImageList_Create(FPictureWidth, FPictureHeight, ILC_COLOR24 | ILC_MASK, 1, 0);
-        // Masking blackens the masked pixels of the bitmap it is given: give it a copy.
-        GdiObject<HBITMAP> copy(static_cast<HBITMAP>(
-            CopyImage(FBitmap.get(), IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-        if (FMasked && copy)
-            ImageList_AddMasked(FMasked, copy.get(), key);
+        // Without it the picture is drawn opaque rather than not at all.
+        FMasked = MaskedImage(FBitmap.get(), FPictureWidth, FPictureHeight);
     }
     if (FAutoSize && FPictureWidth > 0)
         SetBounds(Left(), Top(), FPictureWidth, FPictureHeight);
@@ -79,17 +63,15 @@ void TImage::Paint(HDC dc, const RECT& clientRect) {
         y = (clientRect.bottom - h) / 2;
     }
     if (FMasked && !FStretch) {
-        ImageList_Draw(FMasked, 0, dc, x, y, ILD_TRANSPARENT);
+        ImageList_Draw(FMasked.get(), 0, dc, x, y, ILD_TRANSPARENT);
         return;
     }
-    HDC src = CreateCompatibleDC(dc);
-    HGDIOBJ old = SelectObject(src, FBitmap.get());
+    MemoryDC src(CreateCompatibleDC(dc));
+    TSelectObject picture(src.get(), FBitmap.get());
     if (FStretch) {
         SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, x, y, w, h, src, 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
+        StretchBlt(dc, x, y, w, h, src.get(), 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
     } else {
-        BitBlt(dc, x, y, w, h, src, 0, 0, SRCCOPY);
+        BitBlt(dc, x, y, w, h, src.get(), 0, 0, SRCCOPY);
     }
-    SelectObject(src, old);
-    DeleteDC(src);
 }

@@ -13,7 +13,6 @@
 class TImage : public TControl {
 public:
     explicit TImage(TControl* parent);
-    ~TImage() override;
 
     // Loads a bitmap resource of the program; false when there is none of that id.
     bool LoadFromResource(int resourceId);
@@ -39,7 +38,7 @@ protected:
 private:
     void PictureChanged();
     GdiObject<HBITMAP> FBitmap;
-    HIMAGELIST FMasked = nullptr; // the picture with its transparent colour masked out
+    ImageListHandle FMasked; // the picture with its transparent colour masked out
     int FPictureWidth = 0;
     int FPictureHeight = 0;
     bool FCenter = false;

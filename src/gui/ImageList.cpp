@@ -2,6 +2,30 @@
 
 #include "base/Exception.h"
 
+namespace {
+
+// The index of the image added, or -1.
+int AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF maskColor) {
+    // Masking blackens the masked pixels of the bitmap it is given: give it a copy.
+    GdiObject<HBITMAP> copy(
+        static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
+    return copy ? ImageList_AddMasked(list, copy.get(), maskColor) : -1;
+}
+
+} // namespace
+
+ImageListHandle MaskedImage(HBITMAP bitmap, int width, int height) {
+    COLORREF key = CLR_INVALID;
+    if (MemoryDC dc{CreateCompatibleDC(nullptr)}) {
+        TSelectObject selected(dc.get(), bitmap);
+        key = GetPixel(dc.get(), 0, height - 1);
+    }
+    ImageListHandle list(ImageList_Create(width, height, ILC_COLOR24 | ILC_MASK, 1, 0));
+    if (key == CLR_INVALID || !list || AddMasked(list.get(), bitmap, key) < 0)
+        return ImageListHandle();
+    return list;
+}
+
 TImageList::TImageList(int width, int height)
     : FHandle(ImageList_Create(width, height, ILC_COLOR32 | ILC_MASK, 4, 4)), FWidth(width),
       FHeight(height) {
@@ -9,12 +33,8 @@ TImageList::TImageList(int width, int height)
         throw Exception(Format("Error creating an image list of %dx%d", width, height));
 }
 
-TImageList::~TImageList() {
-    ImageList_Destroy(FHandle);
-}
-
 int TImageList::AddIcon(HICON icon) {
-    return icon ? ImageList_AddIcon(FHandle, icon) : -1;
+    return icon ? ImageList_AddIcon(FHandle.get(), icon) : -1;
 }
 
 int TImageList::AddResourceIcon(int resourceId) {
@@ -31,11 +51,8 @@ int TImageList::AddBitmap(HBITMAP bitmap, COLORREF maskColor) {
     if (!bitmap)
         return -1;
     if (maskColor == CLR_NONE)
-        return ImageList_Add(FHandle, bitmap, nullptr);
-    // Masking blackens the masked pixels of the bitmap it is given: give it a copy.
-    GdiObject<HBITMAP> copy(
-        static_cast<HBITMAP>(CopyImage(bitmap, IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
-    return copy ? ImageList_AddMasked(FHandle, copy.get(), maskColor) : -1;
+        return ImageList_Add(FHandle.get(), bitmap, nullptr);
+    return AddMasked(FHandle.get(), bitmap, maskColor);
 }
 
 int TImageList::AddResourceBitmap(int resourceId, COLORREF maskColor) {
@@ -48,18 +65,18 @@ int TImageList::AddResourceBitmap(int resourceId, COLORREF maskColor) {
 IconHandle TImageList::GetIcon(int index) const {
     if (index < 0 || index >= Count())
         return IconHandle();
-    return IconHandle(ImageList_GetIcon(FHandle, index, ILD_TRANSPARENT));
+    return IconHandle(ImageList_GetIcon(FHandle.get(), index, ILD_TRANSPARENT));
 }
 
 void TImageList::Draw(HDC dc, int x, int y, int index, bool enabled) const {
     if (index < 0 || index >= Count())
         return;
     if (enabled) {
-        ImageList_Draw(FHandle, index, dc, x, y, ILD_TRANSPARENT);
+        ImageList_Draw(FHandle.get(), index, dc, x, y, ILD_TRANSPARENT);
     } else {
         IMAGELISTDRAWPARAMS p{};
         p.cbSize = sizeof(p);
-        p.himl = FHandle;
+        p.himl = FHandle.get();
         p.i = index;
         p.hdcDst = dc;
         p.x = x;

@@ -14,15 +14,18 @@
 #include "gui/Classes.h"
 #include "base/Handles.h"
 
+// A list of the one image of bitmap (width x height), whose bottom-left pixel gives the colour
+// drawn transparent; bitmap itself is left as it is. Null when it cannot be made.
+ImageListHandle MaskedImage(HBITMAP bitmap, int width, int height);
+
 class TImageList : public TObject {
 public:
     TImageList(int width = 16, int height = 16);
-    ~TImageList() override;
 
-    HIMAGELIST Handle() const { return FHandle; }
+    HIMAGELIST Handle() const { return FHandle.get(); }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    int Count() const { return ImageList_GetImageCount(FHandle); }
+    int Count() const { return ImageList_GetImageCount(FHandle.get()); }
 
     // Each returns the index of the first image added, or -1 when nothing could be added.
     int AddIcon(HICON icon);
@@ -32,14 +35,14 @@ public:
     // (CLR_NONE: opaque).
     int AddResourceBitmap(int resourceId, COLORREF maskColor = CLR_NONE);
     int AddBitmap(HBITMAP bitmap, COLORREF maskColor = CLR_NONE);
-    void Clear() { ImageList_RemoveAll(FHandle); }
+    void Clear() { ImageList_RemoveAll(FHandle.get()); }
 
     // A new icon made from image index (null when out of range).
     IconHandle GetIcon(int index) const;
     void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
 
 private:
-    HIMAGELIST FHandle;
+    ImageListHandle FHandle;
     int FWidth;
     int FHeight;
 };

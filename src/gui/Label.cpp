@@ -44,15 +44,15 @@ void TLabel::SetWordWrap(bool value) {
 void TLabel::AdjustSize() {
     if (!Handle())
         return;
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
     std::string text = Caption();
     if (text.empty())
         text = " ";
     RECT r{0, 0, FWordWrap ? Width() : 0, 0};
-    DrawTextA(dc, text.c_str(), -1, &r, TextFormat() | DT_CALCRECT);
-    SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
+    {
+        TClientDC dc(Handle());
+        TSelectObject font(dc.dc(), Font().Handle());
+        DrawTextA(dc.dc(), text.c_str(), -1, &r, TextFormat() | DT_CALCRECT);
+    }
     // Two pixels for the last glyph's ink past its advance width (substituted fonts under Wine
     // draw a closing "." there), which the label's own window would otherwise clip.
     SetBounds(Left(), Top(), FWordWrap ? Width() : r.right + 2, r.bottom);
@@ -90,10 +90,9 @@ void TLabel::Paint(HDC dc, const RECT& clientRect) {
     if (FTransparent)
         PaintBeneath(dc);
     RECT r = clientRect;
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    TSelectObject font(dc, Font().Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
     const std::string text = Caption();
     DrawTextA(dc, text.c_str(), -1, &r, TextFormat());
-    SelectObject(dc, old);
 }

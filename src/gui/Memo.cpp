@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/Handles.h"
 #include "gui/EditKeys.h"
 
 namespace {
@@ -23,23 +24,6 @@ std::vector<std::string> SplitLines(const std::string& text) {
     }
     return lines;
 }
-
-// The window's device context, covering the frame as well.
-class TWindowDC {
-public:
-    explicit TWindowDC(HWND hwnd) : FWindow(hwnd), FDC(GetWindowDC(hwnd)) {}
-    ~TWindowDC() {
-        if (FDC)
-            ReleaseDC(FWindow, FDC);
-    }
-    TWindowDC(const TWindowDC&) = delete;
-    TWindowDC& operator=(const TWindowDC&) = delete;
-    HDC dc() const { return FDC; }
-
-private:
-    HWND FWindow;
-    HDC FDC;
-};
 
 } // namespace
 

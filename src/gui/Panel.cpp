@@ -67,10 +67,9 @@ void TPanel::Paint(HDC dc, const RECT& clientRect) {
     DrawBevel(dc, r, FBevelInner);
     const std::string caption = Caption();
     if (!caption.empty()) {
-        HGDIOBJ old = SelectObject(dc, Font().Handle());
+        TSelectObject font(dc, Font().Handle());
         SetBkMode(dc, TRANSPARENT);
         SetTextColor(dc, ColorToRGB(Font().Color()));
         DrawTextA(dc, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-        SelectObject(dc, old);
     }
 }

@@ -12,6 +12,7 @@
 
 #include "gui/Application.h"
 #include "base/Exception.h"
+#include "base/Handles.h"
 #include "base/Registry.h"
 
 namespace {
@@ -28,14 +29,11 @@ const TSystemInfoApi& Api() {
 // The number of devices that a winmm count function reports. winmm is not among the program's
 // import libraries, so it is loaded for the count.
 UINT CountMediaDevices(const char* Function) {
-    HMODULE winmm = LoadLibraryA("winmm.dll");
+    ModuleHandle winmm(LoadLibraryA("winmm.dll"));
     if (!winmm)
         return 0;
-    UINT count = 0;
-    if (FARPROC proc = GetProcAddress(winmm, Function))
-        count = reinterpret_cast<UINT(WINAPI*)()>(reinterpret_cast<void*>(proc))();
-    FreeLibrary(winmm);
-    return count;
+    FARPROC proc = GetProcAddress(winmm.get(), Function);
+    return proc ? reinterpret_cast<UINT(WINAPI*)()>(reinterpret_cast<void*>(proc))() : 0;
 }
 
 // The system's text for an error code, without the trailing full stop and line break.

@@ -8,6 +8,7 @@
 #include "base/DateTime.h"
 #include "base/Exception.h"
 #include "base/FileStream.h"
+#include "base/Handles.h"
 #include "base/IniFile.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
@@ -96,10 +97,6 @@ private:
     TTimerThread* FThread;
 };
 
-struct THandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-
 } // namespace
 
 // --- Settings
@@ -156,7 +153,7 @@ struct TTimerThread::TShared {
     int IntervalHours = 0;
     TTimerClock Clock;
     HWND Window = nullptr;
-    std::unique_ptr<void, THandleCloser> Done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle Done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
 
     TDateTime Now() const { return Clock.Now ? Clock.Now() : LocalNow(); }
 };

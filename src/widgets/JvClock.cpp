@@ -150,14 +150,13 @@ void TJvClock::Paint(HDC dc, const RECT& clientRect) {
     timeFont.SetHeight(-std::max<int>(11, (timeRect.bottom - timeRect.top) * 3 / 4));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Font().Color()));
-    HGDIOBJ old = SelectObject(dc, timeFont.Handle());
+    TSelectObject font(dc, timeFont.Handle());
     const std::string timeText = TimeText();
     DrawTextA(dc, timeText.c_str(), -1, &timeRect,
               DT_CENTER | DT_SINGLELINE | (FShowDate ? DT_BOTTOM : DT_VCENTER));
     if (FShowDate) {
-        SelectObject(dc, Font().Handle());
+        TSelectObject dateFont(dc, Font().Handle());
         const std::string dateText = DateText();
         DrawTextA(dc, dateText.c_str(), -1, &dateRect, DT_CENTER | DT_SINGLELINE | DT_TOP);
     }
-    SelectObject(dc, old);
 }

@@ -111,14 +111,13 @@ LRESULT TJvNavPaneToolPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TJvNavPaneToolPanel::Paint(HDC dc, const RECT& clientRect) {
     // Frame around the whole panel.
     GdiObject<HPEN> framePen(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow)));
-    HGDIOBJ oldPen = SelectObject(dc, framePen.get());
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
-    Rectangle(dc, clientRect.left, clientRect.top, clientRect.right, clientRect.bottom);
-    SelectObject(dc, oldBrush);
-    if (!FShowHeader) {
-        SelectObject(dc, oldPen);
-        return;
+    TSelectObject pen(dc, framePen.get());
+    {
+        TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
+        Rectangle(dc, clientRect.left, clientRect.top, clientRect.right, clientRect.bottom);
     }
+    if (!FShowHeader)
+        return;
     RECT header{clientRect.left, clientRect.top, clientRect.right, clientRect.top + FHeaderHeight};
     RECT fill = header;
     InflateRect(&fill, -1, -1);
@@ -142,26 +141,25 @@ void TJvNavPaneToolPanel::Paint(HDC dc, const RECT& clientRect) {
     RECT text{x, header.top, header.right - 24, header.bottom};
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(FHeaderFont.Color()));
-    HGDIOBJ oldFont = SelectObject(dc, FHeaderFont.Handle());
-    const std::string caption = Caption();
-    DrawTextA(dc, caption.c_str(), -1, &text,
-              DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
-    SelectObject(dc, oldFont);
+    {
+        TSelectObject font(dc, FHeaderFont.Handle());
+        const std::string caption = Caption();
+        DrawTextA(dc, caption.c_str(), -1, &text,
+                  DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
+    }
 
     if (FCloseButton) {
         RECT b = CloseButtonRect();
         if (FCloseHot || FClosePressed) {
             FillGradient(dc, b, FClosePressed ? RGB(200, 200, 190) : RGB(255, 255, 255),
                          FClosePressed ? RGB(230, 230, 224) : RGB(225, 222, 214));
-            SelectObject(dc, GetStockObject(NULL_BRUSH));
+            TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
             Rectangle(dc, b.left, b.top, b.right, b.bottom);
         }
         GdiObject<HPEN> cross(CreatePen(PS_SOLID, 2, ColorToRGB(clBtnText)));
-        SelectObject(dc, cross.get());
+        TSelectObject crossPen(dc, cross.get());
         InflateRect(&b, -4, -4);
         Line(dc, b.left, b.top, b.right, b.bottom);
         Line(dc, b.right, b.top, b.left, b.bottom);
-        SelectObject(dc, framePen.get());
     }
-    SelectObject(dc, oldPen);
 }

@@ -32,8 +32,9 @@ void TJvScrollText::Measure() {
     FBlockExtent = 0;
     if (!Handle())
         return;
-    HDC dc = GetDC(Handle());
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    TClientDC client(Handle());
+    HDC dc = client.dc();
+    TSelectObject font(dc, Font().Handle());
     TEXTMETRICA tm{};
     GetTextMetricsA(dc, &tm);
     int widest = 0;
@@ -47,8 +48,6 @@ void TJvScrollText::Measure() {
         FLineHeights.push_back(std::max<int>(r.bottom - r.top, tm.tmHeight));
         widest = std::max<int>(widest, line.empty() ? 0 : r.right - r.left);
     }
-    SelectObject(dc, old);
-    ReleaseDC(Handle(), dc);
     if (Vertical()) {
         for (int h : FLineHeights)
             FBlockExtent += h;
@@ -156,7 +155,7 @@ LRESULT TJvScrollText::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 void TJvScrollText::Paint(HDC dc, const RECT& clientRect) {
     GdiObject<HBRUSH> background(CreateSolidBrush(ColorToRGB(FBackgroundColor)));
     FillRect(dc, &clientRect, background.get());
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
+    TSelectObject font(dc, Font().Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Font().Color()));
     int y = Vertical() ? FPosition : 0;
@@ -169,5 +168,4 @@ void TJvScrollText::Paint(HDC dc, const RECT& clientRect) {
         }
         y += h;
     }
-    SelectObject(dc, old);
 }

@@ -6,11 +6,9 @@ namespace {
 
 void Frame(HDC dc, const RECT& r, COLORREF color, int round) {
     GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
-    HGDIOBJ oldPen = SelectObject(dc, pen.get());
-    HGDIOBJ oldBrush = SelectObject(dc, GetStockObject(NULL_BRUSH));
+    TSelectObject selectedPen(dc, pen.get());
+    TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
     RoundRect(dc, r.left, r.top, r.right, r.bottom, round, round);
-    SelectObject(dc, oldBrush);
-    SelectObject(dc, oldPen);
 }
 
 } // namespace
@@ -128,9 +126,10 @@ void TJvXPButton::Paint(HDC dc, const RECT& clientRect) {
         OffsetRect(&text, 1, 1);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, enabled ? ColorToRGB(Font().Color()) : RGB(161, 161, 146));
-    HGDIOBJ old = SelectObject(dc, Font().Handle());
-    DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
-    SelectObject(dc, old);
+    {
+        TSelectObject font(dc, Font().Handle());
+        DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+    }
     if (Focused() && enabled) {
         RECT focus = r;
         InflateRect(&focus, -4, -4);
