@@ -4,6 +4,7 @@
 
 #include "../resources/resource.h"
 #include "gui/Application.h"
+#include "gui/DragMove.h"
 #include "base/FormatDateTime.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
@@ -179,9 +180,7 @@ void TfrmAbout::OKBtnClick(TObject*) {
 void TfrmAbout::imgAboutMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
     if (Button != mbLeft)
         return;
-    // The caption's hit code: the system moves the borderless window with the mouse.
-    ReleaseCapture();
-    SendMessageA(Handle(), WM_SYSCOMMAND, SC_MOVE | HTCAPTION, 0);
+    DragMove(Handle());
 }
 
 void TfrmAbout::PageControlMainChange(TObject*) {

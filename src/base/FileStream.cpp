@@ -1,29 +1,13 @@
 #include "base/FileStream.h"
 
-namespace {
-
-std::string SystemErrorText(DWORD code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM |
-                                       FORMAT_MESSAGE_IGNORE_INSERTS,
-                                   nullptr, code, 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = n && text ? std::string(text, n) : "System error " + std::to_string(code);
-    if (text)
-        LocalFree(text);
-    while (!result.empty() && (result.back() == '\n' || result.back() == '\r' ||
-                               result.back() == ' ' || result.back() == '.'))
-        result.pop_back();
-    return result;
-}
-
-} // namespace
+#include "base/SystemError.h"
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode) : FFileName(FileName) {
     HANDLE file = CreateFileA(FileName.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
                               CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
     if (file == INVALID_HANDLE_VALUE)
         throw EFCreateError(Format("Cannot create file \"%s\". %s", FileName.c_str(),
-                                   SystemErrorText(GetLastError()).c_str()));
+                                   SysErrorMessage(GetLastError()).c_str()));
     FHandle.reset(file);
 }
 

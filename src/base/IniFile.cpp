@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "base/Convert.h"
+#include "base/WideText.h"
 
 namespace {
 
@@ -91,14 +92,6 @@ bool SameName(const std::string& a, const std::string& b) {
            });
 }
 
-std::wstring Wide(const std::string& text) {
-    const int n =
-        MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), wide.data(), n);
-    return wide;
-}
-
 bool WriteProfileString(const std::string& file, const std::string& section,
                         const std::string& ident, const std::string& text) {
     // The ANSI function converts through a 16-bit counted string and cuts longer text short;
@@ -107,8 +100,8 @@ bool WriteProfileString(const std::string& file, const std::string& section,
         return WritePrivateProfileStringA(section.c_str(), ident.c_str(), text.c_str(),
                                           file.c_str());
     }
-    return WritePrivateProfileStringW(Wide(section).c_str(), Wide(ident).c_str(),
-                                      Wide(text).c_str(), Wide(file).c_str());
+    return WritePrivateProfileStringW(Widen(section).c_str(), Widen(ident).c_str(),
+                                      Widen(text).c_str(), Widen(file).c_str());
 }
 
 // Two different fallbacks tell a missing entry from one that holds either of them.

@@ -5,28 +5,13 @@
 
 #include <memory>
 
+#include "base/SystemError.h"
+
 namespace {
 
-std::string SocketErrorText(int code) {
-    char* text = nullptr;
-    const DWORD n = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, static_cast<DWORD>(code), 0, reinterpret_cast<char*>(&text), 0, nullptr);
-    std::string result = n && text ? std::string(text, n) : std::string();
-    if (text)
-        LocalFree(text);
-    while (!result.empty() &&
-           (result.back() == '\n' || result.back() == '\r' || result.back() == ' '))
-        result.pop_back();
-    return result;
-}
-
 [[noreturn]] void RaiseSocketError(int code) {
-    std::string message = Format("Socket Error # %d", code);
-    const std::string text = SocketErrorText(code);
-    if (!text.empty())
-        message += " " + text;
-    throw EIdSocketError(code, message);
+    throw EIdSocketError(code, Format("Socket Error # %d %s", code,
+                                      SysErrorMessage(static_cast<DWORD>(code)).c_str()));
 }
 
 struct AddrInfoDeleter {

@@ -6,6 +6,7 @@
 #include "../resources/resource.h"
 #include "about/frmAboutU.h"
 #include "gui/Application.h"
+#include "gui/DragMove.h"
 #include "scheduler/commonU.h"
 #include "scheduler/frmExitConfimU.h"
 #include "scheduler/frmOptionsU.h"
@@ -15,9 +16,6 @@
 TfrmSundown* frmSundown = nullptr;
 
 namespace {
-
-// The move command as if the caption were dragged.
-const WPARAM SC_DRAGMOVE = 0xF012;
 
 bool TaskbarAtBottom(const RECT& taskbar, SIZE screen) {
     return !IsRectEmpty(&taskbar) && taskbar.top > 0 && taskbar.top < screen.cy &&
@@ -218,8 +216,7 @@ void TfrmSundown::FormDestroy(TObject*) {
 void TfrmSundown::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int, int) {
     if (Button != mbLeft)
         return;
-    ReleaseCapture();
-    Perform(WM_SYSCOMMAND, SC_DRAGMOVE, 0);
+    DragMove(Handle());
 }
 
 void TfrmSundown::ActionExitExecute(TObject*) {

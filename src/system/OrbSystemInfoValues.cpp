@@ -14,6 +14,7 @@
 #include "base/Exception.h"
 #include "base/Handles.h"
 #include "base/Registry.h"
+#include "base/SystemError.h"
 
 namespace {
 
@@ -34,19 +35,6 @@ UINT CountMediaDevices(const char* Function) {
         return 0;
     FARPROC proc = GetProcAddress(winmm.get(), Function);
     return proc ? reinterpret_cast<UINT(WINAPI*)()>(reinterpret_cast<void*>(proc))() : 0;
-}
-
-// The system's text for an error code, without the trailing full stop and line break.
-std::string SysErrorMessage(DWORD Code) {
-    char buffer[512] = {};
-    DWORD n = FormatMessageA(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
-                             Code, 0, buffer, sizeof buffer, nullptr);
-    std::string text(buffer, n < sizeof buffer ? n : 0);
-    while (!text.empty() && (static_cast<unsigned char>(text.back()) <= ' ' || text.back() == '.'))
-        text.pop_back();
-    if (text.empty())
-        text = Format("System Error.  Code: %lu", Code);
-    return text;
 }
 
 std::string WithBackslash(std::string Path) {

@@ -10,6 +10,7 @@
 #include "base/FileStream.h"
 #include "base/Handles.h"
 #include "base/IniFile.h"
+#include "base/WideText.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 
@@ -20,26 +21,6 @@ const UINT WM_TIMERTHREAD_SYNC = WM_APP + 0x51;
 
 std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
-}
-
-std::wstring Widen(const std::string& s) {
-    if (s.empty())
-        return {};
-    const int n = MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), nullptr, 0);
-    std::wstring w(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_ACP, 0, s.data(), static_cast<int>(s.size()), w.data(), n);
-    return w;
-}
-
-std::string Narrow(const std::wstring& w) {
-    if (w.empty())
-        return {};
-    const int n = WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), nullptr, 0,
-                                      nullptr, nullptr);
-    std::string s(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_ACP, 0, w.data(), static_cast<int>(w.size()), s.data(), n, nullptr,
-                        nullptr);
-    return s;
 }
 
 bool FileExists(const std::string& name) {

@@ -1,38 +1,12 @@
 #include "widgets/JvProgressDialog.h"
 
-#include <commctrl.h>
-
 #include <algorithm>
 
 #include "gui/Application.h"
 #include "gui/Button.h"
 #include "gui/Form.h"
 #include "gui/Label.h"
-
-namespace {
-
-// The system's progress bar.
-class TProgressBar : public TControl {
-public:
-    explicit TProgressBar(TControl* parent) : TControl(parent) {
-        static const bool init = [] {
-            INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
-            return InitCommonControlsEx(&icc) != FALSE;
-        }();
-        (void)init;
-        CreateSystemHandle(PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 150,
-                           16);
-    }
-    void SetSmooth(bool value) {
-        LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~static_cast<LONG>(PBS_SMOOTH);
-        SetWindowLongA(Handle(), GWL_STYLE, value ? style | PBS_SMOOTH : style);
-        Invalidate();
-    }
-    void SetRange(int min, int max) { Perform(PBM_SETRANGE32, min, max); }
-    void SetPosition(int value) { Perform(PBM_SETPOS, static_cast<WPARAM>(value), 0); }
-};
-
-} // namespace
+#include "gui/ProgressBar.h"
 
 class TProgressDialogForm : public TForm {
 public:
