@@ -29,8 +29,17 @@ constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
 constexpr TColor clActiveCaption = SystemColor(COLOR_ACTIVECAPTION);
 constexpr TColor clInactiveCaption = SystemColor(COLOR_INACTIVECAPTION);
 
+inline bool IsSystemColor(TColor color) {
+    return color & 0x80000000u;
+}
+
 inline COLORREF ColorToRGB(TColor color) {
-    if (color & 0x80000000u)
+    if (IsSystemColor(color))
         return GetSysColor(static_cast<int>(color & 0xFF));
     return static_cast<COLORREF>(color);
+}
+
+// The system's own brush of a system colour (never to be deleted); null for other colours.
+inline HBRUSH SystemColorBrush(TColor color) {
+    return IsSystemColor(color) ? GetSysColorBrush(static_cast<int>(color & 0xFF)) : nullptr;
 }

@@ -308,10 +308,16 @@ HBRUSH TControl::CtlColor(HDC dc) {
     return ColorBrush();
 }
 
+// A system colour has the system's brush; another colour gets a brush of its own, kept until the
+// colour changes.
 HBRUSH TControl::ColorBrush() {
-    if (!FBrush || FBrushColor != ColorToRGB(FColor)) {
-        FBrushColor = ColorToRGB(FColor);
-        FBrush.reset(CreateSolidBrush(FBrushColor));
+    if (HBRUSH brush = SystemColorBrush(FColor)) {
+        FBrush.reset();
+        return brush;
+    }
+    if (!FBrush || FBrushColor != FColor) {
+        FBrushColor = FColor;
+        FBrush.reset(CreateSolidBrush(ColorToRGB(FColor)));
     }
     return FBrush.get();
 }

@@ -1,18 +1,20 @@
 #pragma once
-// A vertical colour gradient, drawn one line at a time: top colour in the first line, bottom
-// colour in the last.
+// A vertical colour gradient, from the top colour at the rectangle's top edge to the bottom colour
+// at its bottom edge, in one call.
 #include <windows.h>
 
-#include "base/Handles.h"
-
 inline void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
-    const int h = r.bottom - r.top;
-    for (int y = 0; y < h; ++y) {
-        const auto mix = [&](int a, int b) { return a + (b - a) * y / (h > 1 ? h - 1 : 1); };
-        GdiObject<HBRUSH> brush(CreateSolidBrush(RGB(mix(GetRValue(top), GetRValue(bottom)),
-                                                     mix(GetGValue(top), GetGValue(bottom)),
-                                                     mix(GetBValue(top), GetBValue(bottom)))));
-        RECT line{r.left, r.top + y, r.right, r.top + y + 1};
-        FillRect(dc, &line, brush.get());
-    }
+    if (r.bottom <= r.top || r.right <= r.left)
+        return;
+    const auto vertex = [](LONG x, LONG y, COLORREF c) {
+        return TRIVERTEX{x,
+                         y,
+                         static_cast<COLOR16>(GetRValue(c) << 8),
+                         static_cast<COLOR16>(GetGValue(c) << 8),
+                         static_cast<COLOR16>(GetBValue(c) << 8),
+                         0};
+    };
+    TRIVERTEX corners[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
+    GRADIENT_RECT rect{0, 1};
+    GradientFill(dc, corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }

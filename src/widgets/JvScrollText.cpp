@@ -153,8 +153,9 @@ LRESULT TJvScrollText::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
 }
 
 void TJvScrollText::Paint(HDC dc, const RECT& clientRect) {
-    GdiObject<HBRUSH> background(CreateSolidBrush(ColorToRGB(FBackgroundColor)));
-    FillRect(dc, &clientRect, background.get());
+    // The DC's own brush: no brush is made per painting.
+    SetDCBrushColor(dc, ColorToRGB(FBackgroundColor));
+    FillRect(dc, &clientRect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
     TSelectObject font(dc, Font().Handle());
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, ColorToRGB(Font().Color()));
