@@ -36,10 +36,18 @@ void TRegistry::SetRootKey(HKEY Value) {
 }
 
 bool TRegistry::OpenKey(const std::string& Key, bool CanCreate) {
+    return Open(Key, CanCreate, FAccess);
+}
+
+bool TRegistry::OpenKeyReadOnly(const std::string& Key) {
+    return Open(Key, false, KEY_READ | (FAccess & KEY_WOW64_RES));
+}
+
+bool TRegistry::Open(const std::string& Key, bool CanCreate, REGSAM Access) {
     CloseKey();
     const std::string path = !Key.empty() && Key[0] == '\\' ? Key.substr(1) : Key;
     HKEY key = nullptr;
-    if (OpenKeyFunc()(FRootKey, path.c_str(), CanCreate, FAccess, &key) != ERROR_SUCCESS) {
+    if (OpenKeyFunc()(FRootKey, path.c_str(), CanCreate, Access, &key) != ERROR_SUCCESS) {
         return false;
     }
     FCurrentKey = key;

@@ -34,6 +34,9 @@ public:
     // itself). With CanCreate a missing key is created. Closes the key open before. False when
     // the key cannot be opened.
     bool OpenKey(const std::string& Key, bool CanCreate);
+    // Opens Key for reading only (KEY_READ, with the registry view flags of Access), as a reader
+    // must where full access is refused to the user. False when the key cannot be opened.
+    bool OpenKeyReadOnly(const std::string& Key);
     void CloseKey();
 
     // On the open key.
@@ -75,6 +78,7 @@ public:
     static TOpenKeyFunc SetOpenKeyFunc(TOpenKeyFunc Func);
 
 private:
+    bool Open(const std::string& Key, bool CanCreate, REGSAM Access);
     void ReadBinary(const std::string& Name, void* Buffer, DWORD Size) const;
     void WriteData(const std::string& Name, DWORD Type, const void* Data, DWORD Size);
 

@@ -40,10 +40,10 @@ bool ForceDirectories(std::string Dir) {
 } // namespace
 
 std::string GetAppDataFolder() {
-    TRegistry registry(KEY_ALL_ACCESS);
+    TRegistry registry;
     registry.SetRootKey(HKEY_CURRENT_USER);
-    if (!registry.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                          false))
+    if (!registry.OpenKeyReadOnly(
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders"))
         return std::string();
     std::string folder;
     if (registry.ValueExists("AppData"))

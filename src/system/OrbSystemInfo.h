@@ -133,19 +133,21 @@ public:
 };
 
 // "Name = Value" for each value of the user's Explorer "Shell Folders" key; empty when the key
-// cannot be opened. A value that is not text raises ERegistryException. Pumps.
+// cannot be opened; a value that is not text is left out. Pumps.
 TStringList GetShellFolders();
 // The printer object's list of installed printers, read once per process; the caller only reads
 // it. Pumps.
 const TStringList& GetPrinterList();
 // The root of each logical drive ("C:\"), in the system's order. Pumps.
 TStringList GetDriveList();
-// The "DeviceDesc" of each modem registered under HKLM "Enum\Root\Modem". Pumps.
+// The "DeviceDesc" of each modem registered under HKLM "Enum\Root\Modem"; a modem whose
+// description is not text is left out. Pumps.
 TStringList GetModemList();
 // The titles of the top-level windows, in Z order from the top, that are hidden (Hidden true) or
 // visible (Hidden false); windows without a title are left out. Each entry carries a
 // TWindowInfo with its window. Does not pump.
 TStringList GetWindowList(bool Hidden);
-// The display name of each uninstall entry that has both "DisplayName" and "UninstallString".
-// Pumps.
+// The display name of each uninstall entry that has both "DisplayName" and "UninstallString",
+// those of the 64-bit registry view first, then those of the 32-bit view; an entry whose display
+// name is not text is left out. Pumps.
 TStringList GetInstalledSoftware();

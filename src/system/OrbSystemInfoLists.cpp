@@ -35,6 +35,39 @@ const std::string* FindName(const std::vector<std::string>& Names, const char* W
     return nullptr;
 }
 
+// The text value Name of the open key into Text; false when it is not text (or cannot be read),
+// so that one bad entry written by another program costs only that entry, not the list.
+bool ReadText(const TRegistry& Reg, const std::string& Name, std::string& Text) {
+    try {
+        Text = Reg.ReadString(Name);
+        return true;
+    } catch (const ERegistryException&) {
+        return false;
+    }
+}
+
+// Adds the display names of the uninstall entries of one registry view (a KEY_WOW64_ flag).
+void AddInstalledSoftware(REGSAM View, TStringList& Result) {
+    TRegistry reg(KEY_READ | View);
+    reg.SetRootKey(HKEY_LOCAL_MACHINE);
+    std::vector<std::string> subkeys;
+    if (reg.OpenKeyReadOnly(UninstallKey))
+        subkeys = reg.GetKeyNames();
+    for (const std::string& subkey : subkeys) {
+        Application().ProcessMessages();
+        if (!reg.OpenKeyReadOnly(std::string(UninstallKey) + "\\" + subkey))
+            continue;
+        const std::vector<std::string> values = reg.GetValueNames();
+        const std::string* displayName = FindName(values, "DisplayName");
+        if (displayName && FindName(values, "UninstallString")) {
+            Application().ProcessMessages();
+            std::string text;
+            if (ReadText(reg, *displayName, text))
+                Result.Add(text);
+        }
+    }
+}
+
 } // namespace
 
 TStringList GetShellFolders() {
@@ -42,10 +75,12 @@ TStringList GetShellFolders() {
     TStringList result;
     TRegistry reg;
     reg.SetRootKey(HKEY_CURRENT_USER);
-    if (reg.OpenKey("Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
-                    false)) {
+    if (reg.OpenKeyReadOnly(
+            "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders")) {
+        std::string text;
         for (const std::string& name : reg.GetValueNames())
-            result.Add(name + " = " + reg.ReadString(name));
+            if (ReadText(reg, name, text))
+                result.Add(name + " = " + text);
     }
     return result;
 }
@@ -90,7 +125,7 @@ TStringList GetModemList() {
     try {
         TRegistry reg;
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (reg.OpenKey(ModemKey, false))
+        if (reg.OpenKeyReadOnly(ModemKey))
             names = reg.GetKeyNames();
     } catch (const std::exception&) {
         names.clear();
@@ -98,8 +133,10 @@ TStringList GetModemList() {
     for (const std::string& name : names) {
         TRegistry reg;
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (reg.OpenKey(std::string(ModemKey) + "\\" + name, false))
-            result.Add(reg.ReadString("DeviceDesc"));
+        std::string text;
+        if (reg.OpenKeyReadOnly(std::string(ModemKey) + "\\" + name) &&
+            ReadText(reg, "DeviceDesc", text))
+            result.Add(text);
     }
     return result;
 }
@@ -131,21 +168,9 @@ TStringList GetWindowList(bool Hidden) {
 TStringList GetInstalledSoftware() {
     Application().ProcessMessages();
     TStringList result;
-    TRegistry reg;
-    reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    std::vector<std::string> subkeys;
-    if (reg.OpenKey(UninstallKey, false))
-        subkeys = reg.GetKeyNames();
-    for (const std::string& subkey : subkeys) {
-        Application().ProcessMessages();
-        if (!reg.OpenKey(std::string(UninstallKey) + "\\" + subkey, false))
-            continue;
-        const std::vector<std::string> values = reg.GetValueNames();
-        const std::string* displayName = FindName(values, "DisplayName");
-        if (displayName && FindName(values, "UninstallString")) {
-            Application().ProcessMessages();
-            result.Add(reg.ReadString(*displayName));
-        }
-    }
+    // A 64-bit program sees only 64-bit software in its own view; 32-bit applications register
+    // in the 32-bit view.
+    AddInstalledSoftware(KEY_WOW64_64KEY, result);
+    AddInstalledSoftware(KEY_WOW64_32KEY, result);
     return result;
 }

@@ -72,7 +72,7 @@ std::string ReadProcessorValue(const std::string& Name) {
     Application().ProcessMessages();
     TRegistry reg;
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
-    if (!reg.OpenKey("\\HARDWARE\\DESCRIPTION\\SYSTEM\\CentralProcessor\\0", false))
+    if (!reg.OpenKeyReadOnly("\\HARDWARE\\DESCRIPTION\\SYSTEM\\CentralProcessor\\0"))
         return {};
     return reg.ReadString(Name);
 }
@@ -357,7 +357,7 @@ std::string GetIEVersion() {
     try {
         TRegistry reg;
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
-        if (!reg.OpenKey("Software\\Microsoft\\Internet Explorer", false))
+        if (!reg.OpenKeyReadOnly("Software\\Microsoft\\Internet Explorer"))
             return {};
         return reg.ReadString("Version");
     } catch (const std::exception&) {

@@ -1,6 +1,8 @@
 // The registry accessor over the real registry, and its open seam.
 #include <gtest/gtest.h>
 
+#include <vector>
+
 #include "base/Registry.h"
 #include "base/ScratchPlaces.h"
 
@@ -30,6 +32,16 @@ LONG RefuseAll(HKEY, const char*, bool, REGSAM, HKEY*) {
 // Opens the key with read rights only, as a key that refuses full access would be used.
 LONG OpenReadOnly(HKEY root, const char* path, bool, REGSAM, HKEY* result) {
     return RegOpenKeyExA(root, path, 0, KEY_READ, result);
+}
+
+// Records the access each open asks for, and opens with it.
+std::vector<REGSAM>& AskedAccess() {
+    static std::vector<REGSAM> asked;
+    return asked;
+}
+LONG RecordAccess(HKEY root, const char* path, bool, REGSAM access, HKEY* result) {
+    AskedAccess().push_back(access);
+    return RegOpenKeyExA(root, path, 0, access, result);
 }
 
 class TOpenKeyFuncScope {
@@ -170,4 +182,35 @@ TEST(Registry, RefusedKeysAndWrites) {
     ASSERT_TRUE(reg.OpenKey(place.Path(), true));
     reg.WriteString("X", "v");
     EXPECT_TRUE(reg.ValueExists("X"));
+}
+
+TEST(Registry, AReadOnlyOpenAsksForReadAccessInTheObjectsView) {
+    scratch::TTestKey place;
+    {
+        TRegistry writer;
+        ASSERT_TRUE(writer.OpenKey(place.Path(), true));
+        writer.WriteString("Name", "v");
+    }
+    const struct {
+        REGSAM Access;
+        REGSAM Asked;
+    } cases[] = {
+        {KEY_ALL_ACCESS, KEY_READ},
+        {KEY_WRITE, KEY_READ},
+        {KEY_ALL_ACCESS | KEY_WOW64_32KEY, KEY_READ | KEY_WOW64_32KEY},
+        {KEY_READ | KEY_WOW64_64KEY, KEY_READ | KEY_WOW64_64KEY},
+    };
+    for (const auto& c : cases) {
+        AskedAccess().clear();
+        TOpenKeyFuncScope record(RecordAccess);
+        TRegistry reg(c.Access);
+        ASSERT_TRUE(reg.OpenKeyReadOnly("\\" + place.Path())) << c.Access;
+        EXPECT_EQ(AskedAccess(), std::vector<REGSAM>{c.Asked}) << c.Access;
+        EXPECT_EQ(reg.Access(), c.Access) << "the object's own access stays";
+        EXPECT_EQ(reg.ReadString("Name"), "v");
+        EXPECT_EQ(RegistryMessage([&] { reg.WriteString("Name", "w"); }),
+                  "Failed to set data for 'Name'");
+        EXPECT_FALSE(reg.OpenKeyReadOnly(place.Path() + "\\Missing"));
+        EXPECT_EQ(reg.CurrentKey(), nullptr);
+    }
 }

@@ -130,12 +130,15 @@ private:
 };
 
 // While it lives, opening a key whose path ends in Suffix (case-insensitive) fails as Code
-// (ERROR_FILE_NOT_FOUND for a missing key, ERROR_ACCESS_DENIED for a refused one).
+// (ERROR_FILE_NOT_FOUND for a missing key, ERROR_ACCESS_DENIED for a refused one). With
+// ReadGranted the key opens when no more than read access (in either registry view) is asked,
+// as HKLM keys do for a standard user.
 class RefuseKey {
 public:
-    RefuseKey(std::string Suffix, LONG Code = ERROR_ACCESS_DENIED) {
+    RefuseKey(std::string Suffix, LONG Code = ERROR_ACCESS_DENIED, bool ReadGranted = false) {
         State().Suffix = std::move(Suffix);
         State().Code = Code;
+        State().ReadGranted = ReadGranted;
         State().Refused = 0;
         FPrevious = TRegistry::SetOpenKeyFunc(&Open);
     }
@@ -148,6 +151,7 @@ private:
     struct TState {
         std::string Suffix;
         LONG Code = ERROR_ACCESS_DENIED;
+        bool ReadGranted = false;
         int Refused = 0;
     };
     static TState& State() {
@@ -158,7 +162,8 @@ private:
         const std::string path = Path;
         const std::string& suffix = State().Suffix;
         if (path.size() >= suffix.size() &&
-            lstrcmpiA(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0) {
+            lstrcmpiA(path.c_str() + path.size() - suffix.size(), suffix.c_str()) == 0 &&
+            !(State().ReadGranted && (Access & ~(KEY_READ | KEY_WOW64_RES)) == 0)) {
             ++State().Refused;
             return State().Code;
         }

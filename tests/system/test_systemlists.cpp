@@ -11,6 +11,7 @@
 
 #include <winspool.h>
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -69,16 +70,6 @@ void SetString(HKEY root, const std::string& path, const std::string& name,
         << path;
     RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
                    static_cast<DWORD>(value.size() + 1));
-    RegCloseKey(key);
-}
-
-void SetDword(HKEY root, const std::string& path, const std::string& name, DWORD value) {
-    HKEY key = nullptr;
-    ASSERT_EQ(
-        RegCreateKeyExA(root, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
-        ERROR_SUCCESS);
-    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&value),
-                   sizeof value);
     RegCloseKey(key);
 }
 
@@ -248,18 +239,6 @@ TEST(ShellFolders, AKeyThatCannotBeOpenedGivesAnEmptyList) {
     }
 }
 
-TEST(ShellFolders, AValueThatIsNotTextRaises) {
-    KeyGuard key(HKEY_CURRENT_USER, ShellFoldersKey);
-    ValueGuard bad(HKEY_CURRENT_USER, ShellFoldersKey, Unique("Sundown Bad"));
-    bad.SetDword(1);
-    try {
-        GetShellFolders();
-        FAIL() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Invalid data type for '" + Unique("Sundown Bad") + "'");
-    }
-}
-
 // --- Printers.
 
 TEST(Printers, TheListIsReadOnceAndKeptForTheProcess) {
@@ -353,17 +332,6 @@ TEST(Modems, WithoutTheModemKeyTheListIsEmpty) {
         GTEST_SKIP() << "the prefix has modems of its own";
     }
     EXPECT_EQ(GetModemList().Count(), 0);
-}
-
-TEST(Modems, ADescriptionThatIsNotTextRaises) {
-    KeyGuard key(HKEY_LOCAL_MACHINE, ModemKey);
-    SetDword(HKEY_LOCAL_MACHINE, std::string(ModemKey) + "\\0000", "DeviceDesc", 7);
-    try {
-        GetModemList();
-        FAIL() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Invalid data type for 'DeviceDesc'");
-    }
 }
 
 // --- Windows.
@@ -490,13 +458,116 @@ TEST(InstalledSoftware, EntriesThatCannotBeOpenedAreSkipped) {
     RegDeleteTreeA(HKEY_LOCAL_MACHINE, (base + "2").c_str());
 }
 
-TEST(InstalledSoftware, ADisplayNameThatIsNotTextRaises) {
-    KeyGuard uninstall(HKEY_LOCAL_MACHINE, UninstallKey);
-    const std::string key = std::string(UninstallKey) + "\\" + Unique("SundownBad");
-    SetDword(HKEY_LOCAL_MACHINE, key, "DisplayName", 3);
-    SetString(HKEY_LOCAL_MACHINE, key, "UninstallString", "x");
-    EXPECT_THROW(GetInstalledSoftware(), ERegistryException);
-    RegDeleteTreeA(HKEY_LOCAL_MACHINE, key.c_str());
+TEST(InstalledSoftware, BothRegistryViewsAreListedThe64BitViewFirst) {
+    struct View {
+        REGSAM Flag;
+        std::string Name;
+    };
+    const std::vector<View> views = {{KEY_WOW64_32KEY, Unique("Sundown Thirty-two")},
+                                     {KEY_WOW64_64KEY, Unique("Sundown Sixty-four")}};
+    const std::string key = std::string(UninstallKey) + "\\" + Unique("SundownView");
+    for (const View& v : views) {
+        HKEY h = nullptr;
+        ASSERT_EQ(RegCreateKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), 0, nullptr, 0,
+                                  KEY_ALL_ACCESS | v.Flag, nullptr, &h, nullptr),
+                  ERROR_SUCCESS);
+        RegSetValueExA(h, "DisplayName", 0, REG_SZ, reinterpret_cast<const BYTE*>(v.Name.c_str()),
+                       static_cast<DWORD>(v.Name.size() + 1));
+        RegSetValueExA(h, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+        RegCloseKey(h);
+    }
+    EXPECT_EQ(EntriesStarting(GetInstalledSoftware(), "Sundown "),
+              (std::vector<std::string>{views[1].Name, views[0].Name}));
+    for (const View& v : views)
+        RegDeleteKeyExA(HKEY_LOCAL_MACHINE, key.c_str(), v.Flag, 0);
+    EXPECT_EQ(EntriesStarting(GetInstalledSoftware(), "Sundown ").size(), 0u);
+}
+
+// --- Hostile registry data.
+
+// A value that is not text costs only its own entry: the rest of the list stands.
+TEST(HostileRegistry, AValueThatIsNotTextLeavesOutOnlyItsEntry) {
+    struct Reader {
+        const char* Name;
+        HKEY Root;
+        std::string Key;       // the reader's key
+        std::string Bad, Good; // below Key: the entries of the wrong type and of text
+        std::string Value;     // the value read; empty: named after the entry
+        std::string Expected;  // the good entry as listed
+        TStringList (*List)();
+    };
+    const std::string tag = Unique("SundownHostile");
+    const std::vector<Reader> readers = {
+        {"shell folders", HKEY_CURRENT_USER, ShellFoldersKey, "", "", "",
+         "Sundown Hostile Good = Sundown Hostile Good", GetShellFolders},
+        {"modems", HKEY_LOCAL_MACHINE, ModemKey, "\\0000", "\\0001", "DeviceDesc",
+         "Sundown Hostile Good", GetModemList},
+        {"installed software", HKEY_LOCAL_MACHINE, UninstallKey, "\\" + tag + "Bad",
+         "\\" + tag + "Good", "DisplayName", "Sundown Hostile Good", GetInstalledSoftware},
+    };
+    const DWORD dword = 7;
+    const struct Bad {
+        DWORD Type;
+        const void* Data;
+        DWORD Size;
+    } bads[] = {{REG_BINARY, "\x01\x02\x03", 3},
+                {REG_DWORD, &dword, sizeof dword},
+                {REG_MULTI_SZ, "a\0b\0", 5}};
+    for (const Reader& r : readers) {
+        for (const Bad& bad : bads) {
+            SCOPED_TRACE(std::string(r.Name) + ", type " + std::to_string(bad.Type));
+            KeyGuard key(r.Root, r.Key), badKey(r.Root, r.Key + r.Bad),
+                goodKey(r.Root, r.Key + r.Good);
+            const std::string badName = r.Value.empty() ? "Sundown Hostile Bad" : r.Value;
+            const std::string goodName = r.Value.empty() ? "Sundown Hostile Good" : r.Value;
+            ValueGuard badValue(r.Root, r.Key + r.Bad, badName);
+            ValueGuard goodValue(r.Root, r.Key + r.Good, goodName);
+            badValue.Set(bad.Type, bad.Data, bad.Size);
+            goodValue.SetString("Sundown Hostile Good");
+            if (!r.Value.empty()) {
+                SetString(r.Root, r.Key + r.Bad, "UninstallString", "x");
+                SetString(r.Root, r.Key + r.Good, "UninstallString", "x");
+            }
+            std::vector<std::string> ours;
+            EXPECT_NO_THROW(ours = EntriesStarting(r.List(), "Sundown Hostile "));
+            EXPECT_EQ(ours, (std::vector<std::string>{r.Expected}));
+        }
+    }
+}
+
+// A user who may only read HKLM (a standard user, or an administrator under UAC) still gets
+// every fact: the readers ask for no more than read access.
+TEST(HostileRegistry, ReadersNeedNoMoreThanReadAccess) {
+    KeyGuard modems(HKEY_LOCAL_MACHINE, ModemKey);
+    SetString(HKEY_LOCAL_MACHINE, std::string(ModemKey) + "\\0000", "DeviceDesc",
+              "Sundown Hostile Modem");
+    const std::string uninstall = std::string(UninstallKey) + "\\" + Unique("SundownReadOnly");
+    SetString(HKEY_LOCAL_MACHINE, uninstall, "DisplayName", "Sundown Hostile App");
+    SetString(HKEY_LOCAL_MACHINE, uninstall, "UninstallString", "x");
+    ValueGuard ie(HKEY_LOCAL_MACHINE, "Software\\Microsoft\\Internet Explorer", "Version");
+    ie.SetString("8.0.7601");
+
+    struct Case {
+        const char* Name;
+        std::function<std::string()> Read;
+    };
+    auto joined = [](const TStringList& l) { return l.Text(); };
+    const std::vector<Case> cases = {
+        {"processor", [] { return GetCPUVendor() + "|" + GetCPUIdentifier(); }},
+        {"IE version", [] { return GetIEVersion(); }},
+        {"shell folders", [&] { return joined(GetShellFolders()); }},
+        {"modems", [&] { return joined(GetModemList()); }},
+        {"installed software", [&] { return joined(GetInstalledSoftware()); }},
+    };
+    for (const Case& c : cases) {
+        const std::string full = c.Read();
+        EXPECT_NE(full, "") << c.Name;
+        EXPECT_NE(full, "|") << c.Name;
+        RefuseKey readOnly("", ERROR_ACCESS_DENIED, true);
+        EXPECT_EQ(c.Read(), full) << c.Name;
+        EXPECT_EQ(RefuseKey::Refused(), 0) << c.Name << " asked for more than read access";
+    }
+    RegDeleteTreeA(HKEY_LOCAL_MACHINE, uninstall.c_str());
 }
 
 int main(int argc, char** argv) {
