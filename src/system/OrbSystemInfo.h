@@ -99,7 +99,7 @@ std::string GetCPUIdentifier();
 std::string GetCPUVendor();
 // The processor clock in MHz, measured with the time-stamp counter over half a second at raised
 // priority (process and thread priority are put back afterwards). Blocks for at least 510 ms.
-// Pumps before, during and after.
+// Pumps before the priority is raised and after it is put back, never while it is raised.
 double GetCPUSpeedMHz();
 // The measured clock as text: "733 MHz", "2.39 GHz" (at most two decimals, the regional decimal
 // separator).

@@ -277,13 +277,14 @@ std::string GetCPUVendor() {
 
 double GetCPUSpeedMHz() {
     constexpr DWORD IntervalMs = 500;
+    // The messages are handled before the priority is raised and after it is put back, never
+    // while it is raised: a handler (a modal loop above all) would run in the realtime class.
     Application().ProcessMessages();
     uint64_t cycles = 0;
     int64_t ticks = 0;
     {
         TRaisedPriority raised;
         Sleep(10);
-        Application().ProcessMessages();
         const int64_t ticksBefore = Api().QueryPerformanceCounter();
         const uint64_t before = Api().TimeStampCounter();
         Sleep(IntervalMs);
