@@ -5,6 +5,7 @@
 #include "gui/Classes.h"
 #include "base/Exception.h"
 #include "gui/Form.h"
+#include "gui/PageControl.h"
 
 namespace {
 
@@ -85,10 +86,11 @@ bool TApplication::ProcessMessage(MSG& msg) {
         FTerminated = true;
         return true;
     }
-    // Keys of a form go through the dialog manager: Tab, Enter, Esc.
+    // Keys of a form go through the dialog manager (Tab, Enter, Esc); Ctrl+Tab turns its pages.
     if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
         HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-        if (dynamic_cast<TForm*>(TControl::FromHandle(root)) && IsDialogMessageA(root, &msg))
+        if (dynamic_cast<TForm*>(TControl::FromHandle(root)) &&
+            (TPageControl::HandlePageKey(msg) || IsDialogMessageA(root, &msg)))
             return true;
     }
     TranslateMessage(&msg);

@@ -113,15 +113,94 @@ bool TPageControl::CNNotify(NMHDR* header, LRESULT& result) {
         return true;
     }
     case TCN_SELCHANGE:
-        FActivePage = Pages(static_cast<int>(Perform(TCM_GETCURSEL)));
-        ShowActivePage();
-        if (OnChange)
-            OnChange(this);
+        Changed();
         result = 0;
         return true;
     default:
         return false;
     }
+}
+
+void TPageControl::Changed() {
+    FActivePage = Pages(static_cast<int>(Perform(TCM_GETCURSEL)));
+    ShowActivePage();
+    if (OnChange)
+        OnChange(this);
+}
+
+void TPageControl::SelectByKey(int index) {
+    if (index < 0 || index >= PageCount() || index == ActivePageIndex())
+        return;
+    bool allow = true;
+    if (OnChanging)
+        OnChanging(this, allow);
+    if (!allow)
+        return;
+    Perform(TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Changed();
+}
+
+void TPageControl::SelectNextPage(bool goForward) {
+    const int count = PageCount();
+    if (count < 2)
+        return;
+    const int at = ActivePageIndex();
+    SelectByKey(goForward ? (at + 1) % count : (at + count - 1) % count);
+}
+
+LRESULT TPageControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+    // The system's button-style selectors only move their focus mark with the arrows; tabs
+    // select, and so do buttons here.
+    if (msg == WM_KEYDOWN && FStyle != tsTabs) {
+        switch (wParam) {
+        case VK_LEFT:
+        case VK_UP:
+            SelectByKey(ActivePageIndex() - 1);
+            return 0;
+        case VK_RIGHT:
+        case VK_DOWN:
+            SelectByKey(ActivePageIndex() + 1);
+            return 0;
+        default:
+            break;
+        }
+    }
+    return TControl::WndProc(msg, wParam, lParam);
+}
+
+namespace {
+
+// The first page control among control's descendants whose window shows and takes input.
+TPageControl* FirstShownPageControl(const TControl& control) {
+    for (TControl* child : control.Controls()) {
+        if (!IsWindowVisible(child->Handle()) || !IsWindowEnabled(child->Handle()))
+            continue;
+        if (auto* pages = dynamic_cast<TPageControl*>(child))
+            return pages;
+        if (TPageControl* pages = FirstShownPageControl(*child))
+            return pages;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+bool TPageControl::HandlePageKey(const MSG& msg) {
+    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 ||
+        GetKeyState(VK_MENU) < 0)
+        return false;
+    TPageControl* pages = nullptr;
+    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    for (HWND h = msg.hwnd; h && !pages; h = h == root ? nullptr : GetParent(h))
+        pages = dynamic_cast<TPageControl*>(TControl::FromHandle(h));
+    if (!pages) {
+        const TControl* form = TControl::FromHandle(root);
+        pages = form ? FirstShownPageControl(*form) : nullptr;
+    }
+    if (!pages)
+        return false;
+    pages->SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
+    return true;
 }
 
 void TPageControl::InsertPage(TTabSheet* page) {

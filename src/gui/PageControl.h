@@ -10,7 +10,9 @@
 //   PageControlMain.OnChange = [this](TObject* s) { PageControlMainChange(s); };
 //
 // OnChanging (which may refuse) and OnChange fire only when the user selects another page, with
-// the mouse or the keyboard; SetActivePage fires neither.
+// the mouse or the keyboard; SetActivePage fires neither. Keys: the arrows on the focused
+// selectors (tabs or buttons), and Ctrl+Tab / Ctrl+Shift+Tab anywhere in the form (see
+// HandlePageKey).
 #include <vector>
 
 #include "gui/Control.h"
@@ -45,10 +47,20 @@ public:
     // The selector of page index in client coordinates (empty when there is none).
     RECT TabRect(int index) const;
 
+    // Selects the next page (the previous one unless goForward), after the last the first, as the
+    // user does: OnChanging may refuse, then OnChange fires.
+    void SelectNextPage(bool goForward);
+    // Ctrl+Tab (forward) and Ctrl+Shift+Tab (back), taken from the message loop before the dialog
+    // manager, which would move the focus as for Tab: turns the pages of the page control that
+    // holds the focus, else of the first shown page control of the focused form. False when msg
+    // is not such a key or there is no page control to turn.
+    static bool HandlePageKey(const MSG& msg);
+
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;
 
 protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void AdjustClientRect(RECT& rect) const override;
     bool CNNotify(NMHDR* header, LRESULT& result) override;
 
@@ -58,6 +70,9 @@ private:
     void RemovePage(TTabSheet* page);
     void UpdateTab(TTabSheet* page);
     void ShowActivePage();
+    // The user's selection of page index by key: OnChanging, then the page and OnChange.
+    void SelectByKey(int index);
+    void Changed();
     DWORD StyleBits() const;
 
     std::vector<TTabSheet*> FPages;

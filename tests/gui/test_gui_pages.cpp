@@ -181,6 +181,37 @@ TEST_F(PagesTest, TheUsersSelectionFiresChangingThenChange) {
     EXPECT_EQ(pages.ActivePage(), &first);
 }
 
+TEST_F(PagesTest, ArrowsSelectInEveryStyleAndOnChangingMayRefuse) {
+    for (TTabStyle style : {tsTabs, tsButtons, tsFlatButtons}) {
+        SCOPED_TRACE(style);
+        TPageControl pages(Form);
+        pages.SetStyle(style);
+        TTabSheet first(&pages), second(&pages);
+        first.SetCaption("First");
+        second.SetCaption("Second");
+        std::vector<std::string> events;
+        bool allow = true;
+        pages.OnChanging = [&](TObject*, bool& AllowChange) {
+            events.push_back("changing");
+            AllowChange = allow;
+        };
+        pages.OnChange = [&](TObject*) {
+            events.push_back("change to " + std::to_string(pages.ActivePageIndex()));
+        };
+        pages.SetFocus();
+        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+        EXPECT_EQ(events, (std::vector<std::string>{"changing", "change to 1"}));
+        EXPECT_TRUE(second.Visible());
+        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+        EXPECT_EQ(events.size(), 2u) << "nothing after the last page";
+        events.clear();
+        allow = false;
+        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_LEFT, 1);
+        EXPECT_EQ(events, (std::vector<std::string>{"changing"}));
+        EXPECT_EQ(pages.ActivePage(), &second) << "a refused change keeps the page";
+    }
+}
+
 TEST_F(PagesTest, FlatButtonsWithImagesAndPagesFillTheAreaBelowThem) {
     TPageControl pages(Form);
     pages.SetBounds(0, 0, 300, 200);
