@@ -4,6 +4,7 @@
 
 #include "../resources/resource.h"
 #include "gui/Application.h"
+#include "base/Exception.h"
 #include "gui/DragMove.h"
 #include "base/FormatDateTime.h"
 #include "system/OrbCommon.h"
@@ -51,6 +52,16 @@ std::string CurrentDirectory() {
     const DWORD n = GetCurrentDirectoryA(size, folder.data());
     folder.resize(n < size ? n : 0);
     return folder;
+}
+
+// A temporary folder the system refuses (a TMP longer than a path) leaves its line empty rather
+// than ending the report there.
+std::string TempFolderOrEmpty() {
+    try {
+        return GetTempFolder();
+    } catch (const Exception&) {
+        return std::string();
+    }
 }
 
 } // namespace
@@ -265,7 +276,7 @@ void TfrmAbout::GatherSystemInformation() {
     body("Free Virtual Memory: " + GetFreeVirtualMemory() + "Mb");
     body("Windows Folder: " + GetWindowsFolder());
     body("System Folder: " + GetSystemFolder());
-    body("Temp Folder: " + GetTempFolder());
+    body("Temp Folder: " + TempFolderOrEmpty());
     body(std::string("Network: ") + (HasNetwork() ? "True" : "False"));
     body(std::string("Sound Card: ") + (HasSoundCard() ? "True" : "False"));
     body("");

@@ -10,6 +10,7 @@
 #include <richedit.h>
 
 #include <functional>
+#include <memory>
 #include <regex>
 #include <string>
 #include <vector>
@@ -21,6 +22,7 @@
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 #include "system/OrbVersionInfo.h"
+#include "system/SystemInfoTestSupport.h"
 
 namespace {
 
@@ -717,6 +719,187 @@ TEST(AboutWindow, ARealDragWithTheMouseMovesTheWindow) {
     // Put it back where the other tests expect it.
     SetWindowPos(f.Handle(), nullptr, before.left, before.top, 0, 0,
                  SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+namespace {
+
+// A key chord typed for real: the modifiers go down first and up last.
+void Type(std::vector<WORD> keys) {
+    std::vector<INPUT> in;
+    for (WORD k : keys) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = k;
+        in.push_back(i);
+    }
+    for (auto k = keys.rbegin(); k != keys.rend(); ++k) {
+        INPUT i{};
+        i.type = INPUT_KEYBOARD;
+        i.ki.wVk = *k;
+        i.ki.dwFlags = KEYEVENTF_KEYUP;
+        in.push_back(i);
+    }
+    SendInput(static_cast<UINT>(in.size()), in.data(), sizeof(INPUT));
+}
+
+TStep Press(std::vector<WORD> keys) {
+    return [keys] {
+        Type(keys);
+        return true;
+    };
+}
+
+// Writes a registry value in the chosen view and deletes the key it made when it goes.
+class HostileValue {
+public:
+    HostileValue(HKEY Root, std::string Path, const char* Name, DWORD Type, const void* Data,
+                 DWORD Size, REGSAM View = 0)
+        : FRoot(Root), FPath(std::move(Path)), FView(View) {
+        HKEY key = nullptr;
+        RegCreateKeyExA(FRoot, FPath.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS | FView, nullptr, &key,
+                        nullptr);
+        RegSetValueExA(key, Name, 0, Type, static_cast<const BYTE*>(Data), Size);
+        RegSetValueExA(key, "UninstallString", 0, REG_SZ, reinterpret_cast<const BYTE*>("x"), 2);
+        RegCloseKey(key);
+    }
+    ~HostileValue() { RegDeleteKeyExA(FRoot, FPath.c_str(), FView, 0); }
+    HostileValue(const HostileValue&) = delete;
+    HostileValue& operator=(const HostileValue&) = delete;
+
+private:
+    HKEY FRoot;
+    std::string FPath;
+    REGSAM FView;
+};
+
+} // namespace
+
+// Data another program left behind, or a system that refuses a folder, costs at most its own
+// line: the report always reaches its last block.
+TEST(AboutWindow, HostileSystemDataStillGivesTheWholeReport) {
+    TfrmAbout& f = *frmAbout;
+    const std::string uninstall = "SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall\\";
+    const char binary[] = {1, 2, 3};
+    const std::string longTmp = "C:\\" + std::string(300, 't');
+    struct Case {
+        const char* Name;
+        std::function<std::shared_ptr<void>()> Make; // the hostile data while the result lives
+        const char* Line;                            // a line the report then holds
+    };
+    using sysinfo_test::ValueGuard;
+    const std::vector<Case> cases = {
+        {"a shell folder of binary data",
+         [&] {
+             auto v = std::make_shared<ValueGuard>(
+                 HKEY_CURRENT_USER,
+                 "Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\Shell Folders",
+                 "Sundown Hostile");
+             v->Set(REG_BINARY, binary, sizeof binary);
+             return v;
+         },
+         "Drive Details"},
+        {"a modem description of binary data",
+         [&] {
+             auto key = std::make_shared<sysinfo_test::KeyGuard>(HKEY_LOCAL_MACHINE,
+                                                                 "Enum\\Root\\Modem\\0000");
+             ValueGuard(HKEY_LOCAL_MACHINE, "Enum\\Root\\Modem\\0000", "DeviceDesc")
+                 .Set(REG_BINARY, binary, sizeof binary);
+             return key;
+         },
+         "Active Processes"},
+        {"a display name of binary data",
+         [&] {
+             return std::make_shared<HostileValue>(HKEY_LOCAL_MACHINE, uninstall + "SundownHostile",
+                                                   "DisplayName", REG_BINARY, binary,
+                                                   sizeof binary);
+         },
+         "Installed Software"},
+        {"a TMP longer than a path",
+         [&] {
+             SetEnvironmentVariableA("TMP", longTmp.c_str());
+             return std::shared_ptr<void>(nullptr,
+                                          [](void*) { SetEnvironmentVariableA("TMP", nullptr); });
+         },
+         "Temp Folder: "},
+        {"32-bit software",
+         [&] {
+             const char name[] = "Sundown Hostile 32-bit";
+             return std::make_shared<HostileValue>(HKEY_LOCAL_MACHINE, uninstall + "SundownHostile",
+                                                   "DisplayName", REG_SZ, name, sizeof name,
+                                                   KEY_WOW64_32KEY);
+         },
+         "Sundown Hostile 32-bit"},
+    };
+    char tmpBefore[MAX_PATH] = {};
+    const bool hadTmp = GetEnvironmentVariableA("TMP", tmpBefore, MAX_PATH) > 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::shared_ptr<void> hostile = c.Make();
+        std::vector<std::string> boxes;
+        Application().SetMessageBoxFunction([&](const std::string& Text, const std::string&, UINT) {
+            boxes.push_back(Text);
+            return IDOK;
+        });
+        std::string text;
+        EXPECT_EQ(RunModal({
+                      Select(f.tabSystemInformation),
+                      WaitFor(f.tabSystemInformation),
+                      Check([&] { text = ReportText(); }),
+                      PressOK(),
+                  }),
+                  mrOk);
+        Application().SetMessageBoxFunction(nullptr);
+        if (hadTmp)
+            SetEnvironmentVariableA("TMP", tmpBefore);
+        EXPECT_EQ(boxes, std::vector<std::string>{}) << "no error ended the report";
+        const std::vector<std::string> lines = Paragraphs(text);
+        EXPECT_EQ(Count(lines, c.Line), 1) << c.Line;
+        EXPECT_EQ(Count(lines, "Installed Software"), 1);
+        ASSERT_GE(lines.size(), 3u);
+        EXPECT_EQ(lines[lines.size() - 3], "") << "the installed-software block is complete";
+        EXPECT_EQ(f.SystemInformation.SelStart(), 0) << "the build went to its end";
+    }
+}
+
+TEST(AboutWindow, TheKeyboardAloneTurnsThePagesAndBuildsTheReport) {
+    TfrmAbout& f = *frmAbout;
+    TProgressWatch watch;
+    auto builds = [&](int n) { return [&, n] { return watch.Builds() == n; }; };
+    EXPECT_EQ(RunModal({
+                  Press({VK_CONTROL, VK_TAB}),
+                  WaitFor(f.tabVersionHistory),
+                  Press({VK_CONTROL, VK_TAB}),
+                  WaitFor(f.tabSystemInformation),
+                  builds(1),
+                  Check([&] {
+                      EXPECT_EQ(Paragraphs(ReportText()).front(), "System Information");
+                      f.SystemInformation.SetFocus(); // from inside a page too
+                  }),
+                  Press({VK_CONTROL, VK_SHIFT, VK_TAB}),
+                  WaitFor(f.tabVersionHistory),
+                  Press({VK_CONTROL, VK_SHIFT, VK_TAB}),
+                  WaitFor(f.tabAbout),
+                  Press({VK_CONTROL, VK_SHIFT, VK_TAB}), // back past the first page: the last
+                  WaitFor(f.tabSystemInformation),
+                  builds(2),
+                  Check([&] { f.PageControlMain.SetFocus(); }),
+                  Press({VK_LEFT}),
+                  WaitFor(f.tabVersionHistory),
+                  Press({VK_UP}),
+                  WaitFor(f.tabAbout),
+                  Press({VK_LEFT}), // nothing before the first page
+                  Press({VK_RIGHT}),
+                  WaitFor(f.tabVersionHistory),
+                  Check([&] {
+                      EXPECT_EQ(watch.Builds(), 2) << "the arrow at the first page did nothing";
+                  }),
+                  Press({VK_DOWN}),
+                  WaitFor(f.tabSystemInformation),
+                  builds(3),
+                  Press({VK_RETURN}), // OK, the default button
+              }),
+              mrOk);
+    EXPECT_EQ(watch.Builds(), 3);
 }
 
 int main(int argc, char** argv) {
