@@ -1,18 +1,21 @@
 #!/usr/bin/env bash
-# Measures Sundown.exe against the least a tray program of its kind costs (bench/baseline), both
-# built in release, under Wine and Xvfb of the benchmark's own. Each program runs several times,
-# alternating: start-up until hidden in the tray, working set and private bytes once settled, CPU
-# used over an idle period, and the executable's size. Prints a table of medians with the ratio
-# Sundown/baseline; exits non-zero only when it could not measure.
+# Measures Sundown.exe against the least a tray program of its kind costs (bench/baseline) and
+# against the same program in Sundown's shape (common controls 6 loaded, its window shown at start
+# and hidden to the tray at its first activation), all built in release, under Wine and Xvfb of
+# the benchmark's own. The programs run in turn, several times: start-up until hidden in the tray,
+# working set and private bytes once settled, CPU used over an idle period, the executable's size
+# and, for Sundown, the first opening of its options and countdown windows. Prints a table of
+# medians with their spread (25th to 75th percentile) and the ratios of Sundown to each baseline;
+# exits non-zero only when it could not measure.
 #
 # Usage: bench/run.sh [--runs N] [--idle SECONDS] [--settle SECONDS] [--self-check]
-#   --self-check  measure the baseline in both columns (the Sundown column runs it with /flash,
-#                 showing its window and hiding it like Sundown, through the same hide detection)
+#   --self-check  measure the baseline in the Sundown column too (run with /flash, showing its
+#                 window and hiding it like Sundown, through the same hide detection)
 # SUNDOWN_BUILD_DIR chooses the build folder (default build/bench-release).
 set -euo pipefail
 source "$(dirname "${BASH_SOURCE[0]}")/../scripts/common.sh"
 
-runs=5
+runs=15
 idle=20
 settle=3
 self_check=0
@@ -36,7 +39,7 @@ cmake -S "$SUNDOWN_ROOT" -B "$SUNDOWN_BUILD_DIR" \
     -DCMAKE_BUILD_TYPE=Release -DSUNDOWN_TESTS=OFF >/dev/null
 if ! sundown_build mingw-release >"$SUNDOWN_BUILD_DIR/bench-build.log" 2>&1; then
     echo "Full build failed (see $SUNDOWN_BUILD_DIR/bench-build.log); building the measured programs only"
-    targets="BaselineTray BenchProbe"
+    targets="BaselineTray BaselineShape BenchProbe"
     [ $self_check -eq 0 ] && targets="$targets Sundown"
     # shellcheck disable=SC2086
     if ! cmake --build "$SUNDOWN_BUILD_DIR" --target $targets -j "$(nproc)" >>"$SUNDOWN_BUILD_DIR/bench-build.log" 2>&1; then
@@ -48,6 +51,7 @@ fi
 BUILD_DIR=$SUNDOWN_BUILD_DIR
 BIN=$BUILD_DIR/bin
 baseline_exe=$BIN/BaselineTray.exe
+shape_exe=$BIN/BaselineShape.exe
 probe_exe=$BIN/BenchProbe.exe
 if [ $self_check -eq 1 ]; then
     subject_exe=$baseline_exe
@@ -57,10 +61,10 @@ if [ $self_check -eq 1 ]; then
 else
     subject_exe=$BIN/Sundown.exe
     subject_class=TfrmSundown
-    subject_args=()
+    subject_args=(--open-windows)
     subject_name=Sundown.exe
 fi
-for f in "$baseline_exe" "$probe_exe" "$subject_exe"; do
+for f in "$baseline_exe" "$shape_exe" "$probe_exe" "$subject_exe"; do
     if [ ! -f "$f" ]; then
         echo "Missing $f: nothing to measure" >&2
         exit 1
@@ -87,7 +91,8 @@ sundown_start_wine "$BUILD_DIR/bench-wineprefix"
 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 
 # Sundown's default settings arm an alarm at 20:00 that ends the session: disarm it before every
-# run, in the folder Sundown itself uses (the shell folder "AppData" of the prefix's user).
+# run, in the folder Sundown itself uses (the shell folder "AppData" of the prefix's user). The
+# countdown that the probe opens from the tray menu lasts an hour; the probe cancels it at once.
 appdata_win=$(wine reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Explorer\Shell Folders' \
     /v AppData 2>/dev/null | tr -d '\r' | awk '/AppData/ { sub(/.*REG_SZ[ \t]+/, ""); print; exit }')
 if [ -z "$appdata_win" ]; then
@@ -97,7 +102,7 @@ fi
 settings_dir=$(winepath -u "$appdata_win" 2>/dev/null)/Sundown
 write_settings() {
     mkdir -p "$settings_dir"
-    printf '[Settings]\r\nEnabled=0\r\n' >"$settings_dir/settings.ini"
+    printf '[Settings]\r\nEnabled=0\r\nWarning=3600\r\n' >"$settings_dir/settings.ini"
 }
 
 # Linux-side figures: the Windows process of a program, found by its command line in this prefix.
@@ -136,26 +141,32 @@ wait_for_line() { # $1 file, $2 pattern, $3 timeout in seconds
 }
 value_of() { tr -d '\r' <"$1" | awk -F= -v k="$2" '$1 == k { print $2; exit }'; }
 
-# One measured run. $1: label (baseline|subject), $2: run number. Appends "label key value" lines
+# One measured run. $1: label (baseline|shape|subject), $2: run number. Appends "label key value" lines
 # to the results file; returns non-zero when the run gave no figures.
 results=$out_dir/results.txt
 : >"$results"
 measure() {
     local label=$1 n=$2 exe class mode win_exe
-    local args=()
+    local args=() probe_args=()
     if [ "$label" = baseline ]; then
         exe=$baseline_exe class=TfrmSundownBaseline mode=event
+    elif [ "$label" = shape ]; then
+        exe=$shape_exe class=TfrmSundownShape mode=hide
     else
         exe=$subject_exe class=$subject_class
         mode=hide
-        args=("${subject_args[@]}")
+        if [ "${subject_args[0]:-}" = --open-windows ]; then
+            probe_args=(--open-windows)
+        else
+            args=("${subject_args[@]}")
+        fi
     fi
     win_exe=$(winepath -w "$exe")
     write_settings
     local out=$out_dir/run-$label-$n.txt
     wine "$probe_exe" --exe "$win_exe" --class "$class" --ready "$mode" \
         --settle-ms $((settle * 1000)) --idle-ms $((idle * 1000)) --timeout-ms 60000 \
-        "${args[@]}" >"$out" 2>/dev/null </dev/null &
+        "${probe_args[@]}" "${args[@]}" >"$out" 2>/dev/null </dev/null &
     probe_pid=$!
     local ok=1 upid="" srv="" c0="" c1="" s0="" s1="" t0="" t1=""
     if wait_for_line "$out" '^phase=settled' $((settle + 90)); then
@@ -193,7 +204,7 @@ measure() {
         echo "$label idle_cpu_pct $(awk -v a="$c0" -v b="$c1" -v t0="$t0" -v t1="$t1" \
             'BEGIN { printf "%.4f", (b - a) * 100 / (t1 - t0) }')"
         local phase
-        for phase in window_created_ms window_shown_ms; do
+        for phase in window_created_ms window_shown_ms options_open_ms countdown_open_ms; do
             [ -n "$(value_of "$out" $phase)" ] && echo "$label $phase $(value_of "$out" $phase)"
         done
         [ -n "$s1" ] && echo "$label server_cpu_pct $(awk -v a="$s0" -v b="$s1" -v t0="$t0" -v t1="$t1" \
@@ -207,60 +218,82 @@ measure() {
 # Runs one measurement, once more if it gave no figures.
 measure_twice() { measure "$@" || measure "$@"; }
 
-echo "Measuring $subject_name against the baseline: $runs runs each, ${settle} s settle, ${idle} s idle"
+echo "Measuring $subject_name against the baselines: $runs runs each, ${settle} s settle, ${idle} s idle"
 failed=0
 for n in $(seq "$runs"); do
-    # Alternate which goes first, so a drift of the machine falls on both alike.
-    if [ $((n % 2)) -eq 1 ]; then
-        measure_twice baseline "$n" || failed=1
-        measure_twice subject "$n" || failed=1
-    else
-        measure_twice subject "$n" || failed=1
-        measure_twice baseline "$n" || failed=1
-    fi
+    # The programs take turns going first, so a drift of the machine falls on all alike.
+    case $((n % 3)) in
+    1) order="baseline subject shape" ;;
+    2) order="subject shape baseline" ;;
+    *) order="shape baseline subject" ;;
+    esac
+    for label in $order; do
+        measure_twice "$label" "$n" || failed=1
+    done
 done
 if [ $failed -ne 0 ]; then
     echo "Some runs gave no figures (see $log)" >&2
     exit 1
 fi
 
-median() { # $1 label, $2 key; prints nothing when there is no figure
+quantile() { # $1 label, $2 key, $3 fraction (0.5: the median); prints nothing without figures
     awk -v l="$1" -v k="$2" '$1 == l && $2 == k { print $3 }' "$results" | sort -g |
-        awk '{ v[NR] = $1 } END { if (NR == 0) exit; if (NR % 2) print v[(NR + 1) / 2];
-              else printf "%.6g\n", (v[NR / 2] + v[NR / 2 + 1]) / 2 }'
+        awk -v q="$3" '{ v[NR] = $1 } END { if (NR == 0) exit; p = 1 + (NR - 1) * q; i = int(p);
+              f = p - i; printf "%.6g\n", (i < NR) ? v[i] + f * (v[i + 1] - v[i]) : v[i] }'
 }
+median() { quantile "$1" "$2" 0.5; }
 static_imports() { # the DLLs an exe imports that Windows does not ship (a static build has none)
     x86_64-w64-mingw32-objdump -p "$1" | awk '/DLL Name:/ { print $3 }' |
         grep -iE 'libstdc|libgcc|libwinpthread|pthread' | tr '\n' ' ' || true
 }
 
 table=$out_dir/table.md
+cell() { # $1 label, $2 key, $3 printf format: the median and its spread
+    local m lo hi
+    m=$(median "$1" "$2")
+    [ -n "$m" ] || { echo "-"; return 0; }
+    lo=$(quantile "$1" "$2" 0.25) hi=$(quantile "$1" "$2" 0.75)
+    printf "$3 ($3–$3)" "$m" "$lo" "$hi"
+}
+ratio() { # $1 subject median, $2 baseline median
+    awk -v s="$1" -v b="$2" 'BEGIN { if (s != "" && b > 0) printf "%.2f", s / b; else print "-" }'
+}
 row() { # $1 figure, $2 key, $3 printf format, $4 target text
-    local s b ratio
-    s=$(median subject "$2")
-    b=$(median baseline "$2")
+    local s b h
+    s=$(median subject "$2") b=$(median baseline "$2") h=$(median shape "$2")
     [ -n "$s" ] && [ -n "$b" ] || return 0
-    ratio=$(awk -v s="$s" -v b="$b" 'BEGIN { if (b > 0) printf "%.2f", s / b; else print "-" }')
-    printf "| %s | $3 | $3 | %s | %s |\n" "$1" "$s" "$b" "$ratio" "$4"
+    printf "| %s | %s | %s | %s | %s | %s | %s |\n" "$1" "$(cell subject "$2" "$3")" \
+        "$(cell baseline "$2" "$3")" "$(ratio "$s" "$b")" "$(cell shape "$2" "$3")" \
+        "$(ratio "$s" "$h")" "$4"
 }
 {
-    echo "| Figure (median of $runs) | $subject_name | Baseline | Ratio | Target |"
-    echo "|---|---:|---:|---:|---|"
-    row "Start-up until hidden in the tray (ms)" startup_ms "%.1f" "ratio ≤ 1.5"
-    row "Working set, settled (KB)" ws_kb "%.0f" "ratio ≤ 1.5"
+    echo "| Figure (median of $runs, 25th–75th percentile) | $subject_name | Baseline | Ratio |" \
+        "Shape baseline | Ratio | Target |"
+    echo "|---|---:|---:|---:|---:|---:|---|"
+    row "Start-up until hidden in the tray (ms)" startup_ms "%.1f" "ratio ≤ 1.5; to shape ≤ 1.2"
+    row "Working set, settled (KB)" ws_kb "%.0f" "ratio ≤ 1.3"
     row "Private bytes, settled (KB)" private_kb "%.0f" ""
     row "CPU used until settled (ms)" settle_cpu_ms "%.1f" ""
     row "Idle CPU over ${idle} s (% of one core)" idle_cpu_pct "%.3f" "< 0.1 %"
     row "wineserver CPU meanwhile, whole prefix (% of one core)" server_cpu_pct "%.3f" ""
-    ss=$(stat -c %s "$subject_exe") bs=$(stat -c %s "$baseline_exe")
-    printf "| Executable size (KB) | %d | %d | %.2f | < 2048, static |\n" \
-        $((ss / 1024)) $((bs / 1024)) "$(awk -v s="$ss" -v b="$bs" 'BEGIN { print s / b }')"
+    ss=$(stat -c %s "$subject_exe") bs=$(stat -c %s "$baseline_exe") hs=$(stat -c %s "$shape_exe")
+    printf "| Executable size (KB) | %d | %d | %.2f | %d | %.2f | < 2048, static |\n" \
+        $((ss / 1024)) $((bs / 1024)) "$(awk -v s="$ss" -v b="$bs" 'BEGIN { print s / b }')" \
+        $((hs / 1024)) "$(awk -v s="$ss" -v b="$hs" 'BEGIN { print s / b }')"
+    for key in options_open_ms countdown_open_ms; do
+        [ -n "$(median subject $key)" ] || continue
+        name="Options window"
+        [ $key = countdown_open_ms ] && name="Countdown window"
+        printf "| %s, first opening (ms) | %s | | | | | < 100 |\n" "$name" \
+            "$(cell subject $key "%.1f")"
+    done
 } >"$table"
 echo
 cat "$table"
-for label in subject baseline; do
+for label in subject baseline shape; do
     name=$subject_name
     [ $label = baseline ] && name=Baseline
+    [ $label = shape ] && name="Shape baseline"
     shown=$(median $label window_shown_ms)
     echo "$name start-up, medians: window created at $(median $label window_created_ms) ms," \
         "${shown:+shown at $shown ms, }ready at $(median $label startup_ms) ms"

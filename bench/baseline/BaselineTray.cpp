@@ -5,14 +5,23 @@
 //   /flash  show the window at start and hide it once the icon is in the tray, the way Sundown
 //           does at its first activation (lets the runner check its own hide detection).
 // When the event named in SUNDOWN_BENCH_READY_EVENT exists, it is set once the icon is added.
+//
+// Built with BASELINE_SHAPE (BaselineShape.exe, with common controls 6 in its manifest) it has
+// Sundown's shape instead: common controls loaded, the window shown at start, and at its first
+// activation the icon added and the window hidden to the tray.
 #include <windows.h>
+#include <commctrl.h>
 #include <shellapi.h>
 #include <cstring>
 #include <memory>
 
 namespace {
 
+#ifdef BASELINE_SHAPE
+constexpr char kClassName[] = "TfrmSundownShape";
+#else
 constexpr char kClassName[] = "TfrmSundownBaseline";
+#endif
 constexpr UINT kTrayMessage = WM_APP + 1;
 constexpr UINT kInstanceCommand = WM_USER + 1; // same hand-over message as Sundown
 constexpr WPARAM kCommandExit = 3;
@@ -37,8 +46,26 @@ void RemoveTrayIcon(HWND wnd) {
     Shell_NotifyIconA(NIM_DELETE, &nid);
 }
 
+#ifdef BASELINE_SHAPE
+bool AddTrayIcon(HWND wnd);
+void SignalReady();
+bool activated = false;
+#endif
+
 LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     switch (msg) {
+#ifdef BASELINE_SHAPE
+    case WM_ACTIVATE:
+        // Sundown's first activation: the icon goes to the tray and the window hides.
+        if (LOWORD(wParam) != WA_INACTIVE && !activated) {
+            activated = true;
+            AddTrayIcon(wnd);
+            SetTimer(wnd, kClockTimer, kClockInterval, nullptr);
+            ShowWindow(wnd, SW_HIDE);
+            SignalReady();
+        }
+        break;
+#endif
     case WM_TIMER: {
         // What a clock does on each tick when nobody looks at it: read the time of day.
         SYSTEMTIME now;
@@ -87,6 +114,10 @@ void SignalReady() {
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     const bool flash = cmdLine && std::strstr(cmdLine, "/flash") != nullptr;
+#ifdef BASELINE_SHAPE
+    INITCOMMONCONTROLSEX icc{sizeof icc, ICC_WIN95_CLASSES};
+    InitCommonControlsEx(&icc);
+#endif
 
     WNDCLASSA wc{};
     wc.lpfnWndProc = WindowProc;
@@ -100,6 +131,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
                                      nullptr, nullptr, instance, nullptr));
     if (!wnd)
         return 1;
+#ifdef BASELINE_SHAPE
+    (void)flash;
+    ShowWindow(wnd.get(), SW_SHOW);
+    UpdateWindow(wnd.get());
+#else
     if (flash) {
         ShowWindow(wnd.get(), SW_SHOW);
         UpdateWindow(wnd.get());
@@ -110,6 +146,7 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR cmdLine, int) {
     if (flash)
         ShowWindow(wnd.get(), SW_HIDE);
     SignalReady();
+#endif
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

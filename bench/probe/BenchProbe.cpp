@@ -2,7 +2,7 @@
 // side. Prints one "key=value" per line on standard output; the runner parses them.
 //
 //   BenchProbe --exe PATH --class NAME --ready hide|event [--settle-ms N] [--idle-ms N]
-//              [--timeout-ms N] [--token TEXT] [-- ARGS...]
+//              [--timeout-ms N] [--token TEXT] [--open-windows] [-- ARGS...]
 //
 // --ready hide:  start-up ends when the program's window of class NAME has been seen visible
 //                and then hidden (Sundown shows its main window and hides it to the tray).
@@ -11,6 +11,10 @@
 // Both modes poll the window the same way, so the probe costs the measured program the same.
 // --token is put in the program's environment as SUNDOWN_BENCH_CHILD so the runner can find
 // the process from the Linux side. Phases are announced as "phase=..." lines as they happen.
+// --open-windows (Sundown only), after the idle period: times the first opening of the options
+//                window (hand-over command 4) and of the countdown window (tray menu, Tasks,
+//                Logoff, driven by keys), from the request until the window is visible; each is
+//                closed again with WM_CLOSE, which cancels it.
 // The program is ended with WM_USER + 1, wParam 3 (the hand-over exit), or killed after 10 s.
 #include <windows.h>
 #include <psapi.h>
@@ -40,6 +44,7 @@ struct Options {
     DWORD timeoutMs = 60000;
     std::string token;
     std::string args;
+    bool openWindows = false;
 };
 
 void Out(const char* key, const char* fmt, ...) {
@@ -76,6 +81,8 @@ bool ParseOptions(int argc, char** argv, Options& o) {
             o.timeoutMs = std::strtoul(next().c_str(), nullptr, 10);
         else if (a == "--token")
             o.token = next();
+        else if (a == "--open-windows")
+            o.openWindows = true;
         else if (a == "--") {
             for (++i; i < argc; ++i)
                 o.args += std::string(" ") + argv[i];
@@ -113,6 +120,99 @@ HWND FindProgramWindow(const Options& o, DWORD pid) {
             return w;
     }
     return nullptr;
+}
+
+// A visible top-level window of the class in the process, or null.
+HWND FindVisibleWindow(const char* windowClass, DWORD pid) {
+    HWND w = nullptr;
+    while ((w = FindWindowExA(nullptr, w, windowClass, nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(w, &owner);
+        if (owner == pid && IsWindowVisible(w))
+            return w;
+    }
+    return nullptr;
+}
+
+// Polls every millisecond until a window of the class shows; its time from `from`, or -1.
+double WaitShown(const char* windowClass, DWORD pid, LARGE_INTEGER from, HWND& shown) {
+    for (;;) {
+        LARGE_INTEGER now;
+        QueryPerformanceCounter(&now);
+        if ((shown = FindVisibleWindow(windowClass, pid)) != nullptr)
+            return Millis(from, now);
+        if (Millis(from, now) > 10000)
+            return -1;
+        Sleep(1);
+    }
+}
+
+// Closes a shown window (a modal run ends with Cancel) and waits until it has hidden.
+void CloseShown(HWND w) {
+    PostMessageA(w, WM_CLOSE, 0, 0);
+    for (int i = 0; i < 5000 && IsWindowVisible(w); ++i)
+        Sleep(1);
+}
+
+// A key press as the keyboard makes it: it goes to the menu, which has the foreground.
+void PressKey(WORD key) {
+    INPUT in[2]{};
+    in[0].type = in[1].type = INPUT_KEYBOARD;
+    in[0].ki.wVk = in[1].ki.wVk = key;
+    in[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    SendInput(2, in, sizeof(INPUT));
+}
+
+// The first opening of the options window and of the countdown window.
+void OpenWindows(const Options& o, const PROCESS_INFORMATION& pi) {
+    const DWORD pid = pi.dwProcessId;
+    HWND main = FindProgramWindow(o, pid);
+    if (!main) {
+        Out("error", "no main window to open the windows from");
+        return;
+    }
+    LARGE_INTEGER from;
+    HWND shown = nullptr;
+    QueryPerformanceCounter(&from);
+    PostMessageA(main, WM_USER + 1, 4, 0);
+    const double options = WaitShown("TfrmOptions", pid, from, shown);
+    if (options < 0) {
+        Out("error", "the options window did not show");
+        return;
+    }
+    Out("options_open_ms", "%.1f", options);
+    CloseShown(shown);
+
+    // The tray menu: its icon's window is a top-level helper window of the process.
+    HWND tray = nullptr;
+    while ((tray = FindWindowExA(nullptr, tray, "TPUtilWindow", nullptr)) != nullptr) {
+        DWORD owner = 0;
+        GetWindowThreadProcessId(tray, &owner);
+        if (owner == pid)
+            PostMessageA(tray, WM_APP + 1, 1, WM_RBUTTONUP);
+    }
+    QueryPerformanceCounter(&from);
+    HWND menu = nullptr;
+    if (WaitShown("#32768", pid, from, menu) < 0) {
+        Out("error", "the tray menu did not show");
+        return;
+    }
+    // Open, Tasks, into the submenu (Active), Logoff.
+    Sleep(200);
+    for (WORD key : {VK_DOWN, VK_DOWN, VK_RIGHT, VK_DOWN}) {
+        PressKey(key);
+        Sleep(100);
+    }
+    Sleep(100);
+    QueryPerformanceCounter(&from);
+    PressKey(VK_RETURN);
+    const double countdown = WaitShown("TfrmExitConfirm", pid, from, shown);
+    if (countdown < 0) {
+        Out("error", "the countdown window did not show");
+        return;
+    }
+    Out("countdown_open_ms", "%.1f", countdown);
+    CloseShown(shown);
 }
 
 void EndProgram(const Options& o, const PROCESS_INFORMATION& pi) {
@@ -233,6 +333,8 @@ int main(int argc, char** argv) {
     Out("idle_cpu_ms", "%.2f", cpuTo - cpuFrom);
     Out("idle_cpu_percent", "%.4f", (cpuTo - cpuFrom) * 100.0 / Millis(idleFrom, idleTo));
 
+    if (o.openWindows)
+        OpenWindows(o, pi);
     EndProgram(o, pi);
     return 0;
 }
