@@ -11,21 +11,35 @@
 
 namespace {
 
-const char* const ControlProperty = "TControl";
+// Our classes keep the window's control in the window's first extra bytes.
+constexpr int ControlSlot = 0;
 
-void RegisterOwnClass(const char* className, WNDPROC proc) {
+// The cursor, and the program's icon with its small version given (so the system makes no copy
+// of its own), loaded once for every class; only top-level windows show an icon.
+void RegisterOwnClass(const char* className, WNDPROC proc, bool topLevel) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     if (GetClassInfoExA(instance, className, &wc))
         return;
+    static const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
+    static const HICON icon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXICON),
+                   GetSystemMetrics(SM_CYICON), LR_SHARED));
+    static const HICON smallIcon = static_cast<HICON>(
+        LoadImageA(instance, MAKEINTRESOURCEA(1), IMAGE_ICON, GetSystemMetrics(SM_CXSMICON),
+                   GetSystemMetrics(SM_CYSMICON), LR_SHARED));
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
     wc.lpfnWndProc = proc;
+    wc.cbWndExtra = sizeof(TControl*);
     wc.hInstance = instance;
-    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
-    wc.hIcon = LoadIconA(instance, MAKEINTRESOURCEA(1));
+    wc.hCursor = arrow;
+    if (topLevel) {
+        wc.hIcon = icon;
+        wc.hIconSm = smallIcon;
+    }
     wc.lpszClassName = className;
     RegisterClassExA(&wc);
 }
@@ -53,9 +67,10 @@ TControl::~TControl() {
 void TControl::Detach() {
     if (!FHandle)
         return;
-    RemovePropA(FHandle, ControlProperty);
     if (FSystemClass)
         RemoveWindowSubclass(FHandle, &TControl::SubclassProc, 1);
+    else
+        SetWindowLongPtrA(FHandle, ControlSlot, 0);
 }
 
 void TControl::DestroyHandle() {
@@ -67,8 +82,19 @@ void TControl::DestroyHandle() {
     DestroyWindow(h);
 }
 
+// Read in the process, without a call to the window server: a window of our classes holds its
+// control (the class's procedure, which a subclass leaves alone, tells our classes); a system
+// control is one of its parent's controls.
 TControl* TControl::FromHandle(HWND hwnd) {
-    return hwnd ? static_cast<TControl*>(GetPropA(hwnd, ControlProperty)) : nullptr;
+    if (!hwnd)
+        return nullptr;
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(hwnd, GCLP_WNDPROC)) == &StaticWndProc)
+        return reinterpret_cast<TControl*>(GetWindowLongPtrA(hwnd, ControlSlot));
+    if (TControl* parent = FromHandle(GetParent(hwnd)))
+        for (TControl* child : parent->FControls)
+            if (child->FHandle == hwnd)
+                return child;
+    return nullptr;
 }
 
 TForm* TControl::ParentForm() const {
@@ -80,7 +106,7 @@ TForm* TControl::ParentForm() const {
 
 void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
                             int width, int height, HWND parentOrOwner) {
-    RegisterOwnClass(className, &TControl::StaticWndProc);
+    RegisterOwnClass(className, &TControl::StaticWndProc, FParent == nullptr);
     HWND parent = FParent ? FParent->Handle() : parentOrOwner;
     CreateWindowExA(exStyle, className, "", style, left, top, width, height, parent, nullptr,
                     GetModuleHandleA(nullptr), this);
@@ -102,7 +128,6 @@ void TControl::CreateSystemHandle(const char* className, DWORD style, DWORD exSt
             Format("Error creating window of class %s (error %lu)", className, GetLastError()));
     FHandle = h;
     FSystemClass = true;
-    SetPropA(h, ControlProperty, this);
     SetWindowSubclass(h, &TControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
     ApplyFont();
 }
@@ -138,18 +163,17 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
             static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
         if (self) {
             self->FHandle = hwnd;
-            SetPropA(hwnd, ControlProperty, self);
+            SetWindowLongPtrA(hwnd, ControlSlot, reinterpret_cast<LONG_PTR>(self));
             if (self->FParent) {
                 const int id = 100 + static_cast<int>(self->FParent->FControls.size());
                 SetWindowLongPtrA(hwnd, GWLP_ID, id);
             }
         }
     }
-    TControl* self = FromHandle(hwnd);
+    auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrA(hwnd, ControlSlot));
     if (!self)
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     if (msg == WM_NCDESTROY) {
-        RemovePropA(hwnd, ControlProperty);
         self->FHandle = nullptr;
         return DefWindowProcA(hwnd, msg, wParam, lParam);
     }
@@ -161,7 +185,6 @@ LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPAR
     auto* self = reinterpret_cast<TControl*>(data);
     if (msg == WM_NCDESTROY) {
         RemoveWindowSubclass(hwnd, &TControl::SubclassProc, 1);
-        RemovePropA(hwnd, ControlProperty);
         self->FHandle = nullptr;
         return DefSubclassProc(hwnd, msg, wParam, lParam);
     }

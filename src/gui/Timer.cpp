@@ -12,7 +12,8 @@ TTimer::TTimer()
 }
 
 TTimer::~TTimer() {
-    KillTimer(FWindow.Handle(), 1);
+    if (FWindow.HandleAllocated())
+        KillTimer(FWindow.Handle(), 1);
 }
 
 void TTimer::SetEnabled(bool value) {
@@ -29,8 +30,10 @@ void TTimer::SetInterval(unsigned value) {
     }
 }
 
+// A timer that never ran needs no window.
 void TTimer::UpdateTimer() {
-    KillTimer(FWindow.Handle(), 1);
+    if (FWindow.HandleAllocated())
+        KillTimer(FWindow.Handle(), 1);
     if (FEnabled && FInterval > 0)
         SetTimer(FWindow.Handle(), 1, FInterval, nullptr);
 }

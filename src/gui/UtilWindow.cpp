@@ -4,36 +4,50 @@
 
 namespace {
 const char* const UtilWindowClass = "TPUtilWindow";
+// The window's object, in the window's extra bytes.
+constexpr int ObjectSlot = 0;
+} // namespace
+
+TUtilWindow::TUtilWindow(THandler handler, bool topLevel)
+    : FHandler(std::move(handler)), FTopLevel(topLevel) {}
+
+TUtilWindow::~TUtilWindow() {
+    if (FHandle) {
+        SetWindowLongPtrA(FHandle, ObjectSlot, 0);
+        DestroyWindow(FHandle);
+    }
 }
 
-TUtilWindow::TUtilWindow(THandler handler, bool topLevel) : FHandler(std::move(handler)) {
+HWND TUtilWindow::Handle() const {
+    if (!FHandle)
+        const_cast<TUtilWindow*>(this)->CreateHandle();
+    return FHandle;
+}
+
+void TUtilWindow::CreateHandle() {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
     if (!GetClassInfoExA(instance, UtilWindowClass, &wc)) {
         wc.cbSize = sizeof(wc);
         wc.lpfnWndProc = &TUtilWindow::WndProc;
+        wc.cbWndExtra = sizeof(TUtilWindow*);
         wc.hInstance = instance;
         wc.lpszClassName = UtilWindowClass;
         RegisterClassExA(&wc);
     }
-    FHandle = CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
-                              topLevel ? nullptr : HWND_MESSAGE, nullptr, instance, this);
-}
-
-TUtilWindow::~TUtilWindow() {
-    if (FHandle) {
-        SetWindowLongPtrA(FHandle, GWLP_USERDATA, 0);
-        DestroyWindow(FHandle);
-    }
+    CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
+                    FTopLevel ? nullptr : HWND_MESSAGE, nullptr, instance, this);
 }
 
 LRESULT CALLBACK TUtilWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
     if (msg == WM_NCCREATE) {
-        auto* cs = reinterpret_cast<CREATESTRUCTA*>(lParam);
-        SetWindowLongPtrA(hwnd, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(cs->lpCreateParams));
+        auto* self =
+            static_cast<TUtilWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+        self->FHandle = hwnd;
+        SetWindowLongPtrA(hwnd, ObjectSlot, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrA(hwnd, GWLP_USERDATA));
+    auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrA(hwnd, ObjectSlot));
     if (self && self->FHandler) {
         LRESULT result = 0;
         try {

@@ -1,7 +1,8 @@
 #pragma once
 // A hidden window that hands its messages to a function: the receiver of timers, tray-icon
-// callbacks and popup-menu commands. Exceptions thrown by the function are caught here and
-// shown by the application's default error box.
+// callbacks and popup-menu commands. The window is made when its handle is first asked for.
+// Exceptions thrown by the function are caught here and shown by the application's default
+// error box.
 //
 //   TUtilWindow w([this](UINT msg, WPARAM wp, LPARAM lp, LRESULT& result) {
 //       if (msg != WM_TIMER) return false;   // false: default handling
@@ -23,10 +24,14 @@ public:
     TUtilWindow(const TUtilWindow&) = delete;
     TUtilWindow& operator=(const TUtilWindow&) = delete;
 
-    HWND Handle() const { return FHandle; }
+    // The window, made on first use.
+    HWND Handle() const;
+    bool HandleAllocated() const { return FHandle != nullptr; }
 
 private:
+    void CreateHandle();
     static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
     THandler FHandler;
+    bool FTopLevel;
     HWND FHandle = nullptr;
 };

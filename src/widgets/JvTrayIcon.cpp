@@ -33,7 +33,8 @@ TJvTrayIcon::TJvTrayIcon()
 
 TJvTrayIcon::~TJvTrayIcon() {
     WatchMainForm(false);
-    KillTimer(Handle(), BalloonTimer);
+    if (FWindow.HandleAllocated())
+        KillTimer(Handle(), BalloonTimer);
     if (FActive) {
         NOTIFYICONDATAA data = MakeData(0);
         Notify(NIM_DELETE, data);
@@ -154,7 +155,8 @@ void TJvTrayIcon::BalloonHint(const std::string& title, const std::string& text,
 }
 
 void TJvTrayIcon::HideBalloon() {
-    KillTimer(Handle(), BalloonTimer);
+    if (FWindow.HandleAllocated())
+        KillTimer(Handle(), BalloonTimer);
     if (!FBalloonShowing)
         return;
     FBalloonShowing = false;
