@@ -81,15 +81,48 @@ void AddRichText(TRichEdit& RichEdit, const std::string& Text, const std::string
     RichEdit.SetSelText(text);
 }
 
+// The windows (with the rich-edit library and the picture) are made when the window first
+// shows. What needs no window is set here: the fonts (each control takes its own once, with its
+// window), the rich edits' styles, with which their windows are made, the pages' selectors and
+// what FormCreate fills in.
 TfrmAbout::TfrmAbout() : TForm("TfrmAbout") {
     SetCaption("About");
     SetBorderStyle(bsNone);
     SetFont(TFont("Arial", -11));
     SetColor(clBtnFace);
-    SetClientSize(389, 435);
     SetPosition(poDesktopCenter);
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
+
+    PageControlMain.SetStyle(tsFlatButtons);
+    PageControlMain.SetImages(&ImageListAbout);
+    PageControlMain.OnChange = [this](TObject* Sender) { PageControlMainChange(Sender); };
+    tabAbout.SetCaption("About");
+    tabAbout.SetImageIndex(0);
+    tabVersionHistory.SetCaption("Version History");
+    tabVersionHistory.SetImageIndex(1);
+    tabSystemInformation.SetCaption("System Information");
+    tabSystemInformation.SetImageIndex(2);
+
+    lblVersionDetails.SetAutoSize(false);
+    lblVersionDetails.SetAlignment(taRightJustify);
+    lblVersionDetails.SetTransparent(true);
+    lblVersionDetails.SetFont(TFont("Arial", -11));
+    lblVersionDetails.SetCaption("0.0.0.0");
+    ScrollText.SetFont(TFont("Arial", -11));
+
+    VersionHistory.SetAlignment(taCenter);
+    VersionHistory.SetReadOnly(true);
+    VersionHistory.SetScrollBars(ssVertical);
+    VersionHistory.SetWordWrap(true);
+    SystemInformation.SetAlignment(taCenter);
+    SystemInformation.SetReadOnly(true);
+    SystemInformation.SetScrollBars(ssVertical);
+    SystemInformation.SetWordWrap(false);
+}
+
+void TfrmAbout::WindowsCreated() {
+    SetClientSize(389, 435);
 
     pnlMain.SetAlign(alClient);
     pnlMain.SetBevelInner(bvLowered);
@@ -114,16 +147,6 @@ TfrmAbout::TfrmAbout() : TForm("TfrmAbout") {
     ImageListAbout.AddResourceBitmap(IDB_ABOUTPAGES, RGB(255, 0, 255));
 
     PageControlMain.SetAlign(alClient);
-    PageControlMain.SetStyle(tsFlatButtons);
-    PageControlMain.SetImages(&ImageListAbout);
-    PageControlMain.OnChange = [this](TObject* Sender) { PageControlMainChange(Sender); };
-
-    tabAbout.SetCaption("About");
-    tabAbout.SetImageIndex(0);
-    tabVersionHistory.SetCaption("Version History");
-    tabVersionHistory.SetImageIndex(1);
-    tabSystemInformation.SetCaption("System Information");
-    tabSystemInformation.SetImageIndex(2);
 
     imgAbout.SetBounds(8, 8, 350, 350);
     imgAbout.SetAutoSize(true);
@@ -134,32 +157,18 @@ TfrmAbout::TfrmAbout() : TForm("TfrmAbout") {
     SetWindowPos(imgAbout.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-    lblVersionDetails.SetAutoSize(false);
     lblVersionDetails.SetBounds(244, 84, 108, 14);
-    lblVersionDetails.SetAlignment(taRightJustify);
-    lblVersionDetails.SetTransparent(true);
-    lblVersionDetails.SetFont(TFont("Arial", -11));
-    lblVersionDetails.SetCaption("0.0.0.0");
 
     ScrollText.SetBounds(8, 280, 350, 65);
     ScrollText.SetAlignment(taCenter);
     ScrollText.SetBackgroundColor(clWhite);
-    ScrollText.SetFont(TFont("Arial", -11));
     ScrollText.SetWordWrap(false);
     ScrollText.SetItems(Credits);
 
     VersionHistory.SetAlign(alClient);
-    VersionHistory.SetAlignment(taCenter);
-    VersionHistory.SetReadOnly(true);
-    VersionHistory.SetScrollBars(ssVertical);
-    VersionHistory.SetWordWrap(true);
     VersionHistory.SetText("Version 1.0.1.1\r\n---\r\nFirst Release");
 
     SystemInformation.SetAlign(alClient);
-    SystemInformation.SetAlignment(taCenter);
-    SystemInformation.SetReadOnly(true);
-    SystemInformation.SetScrollBars(ssVertical);
-    SystemInformation.SetWordWrap(false);
 }
 
 TfrmAbout::~TfrmAbout() {

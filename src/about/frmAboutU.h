@@ -54,6 +54,9 @@ public:
     // True while the report is being built.
     bool Gathering() const { return FGathering; }
 
+protected:
+    void WindowsCreated() override;
+
 private:
     void GatherSystemInformation();
 

@@ -52,6 +52,8 @@ void TApplication::AddForm(std::unique_ptr<TForm> form) {
 }
 
 void TApplication::FinishCreate(TForm* form) {
+    if (form == FMainForm)
+        form->Handle();
     form->DoCreate();
 }
 

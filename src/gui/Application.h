@@ -48,7 +48,9 @@ public:
     TForm* MainForm() const { return FMainForm; }
 
     // Creates a form of type T (hidden), stores it in reference, keeps it until DestroyForms and
-    // runs its OnCreate. The first form created becomes the main form.
+    // runs its OnCreate. The first form created becomes the main form; its window is made at
+    // once (a second copy of the program finds the running one by it), the others' when first
+    // needed.
     template <class T, class... Args> T* CreateForm(T*& reference, Args&&... args) {
         auto form = std::make_unique<T>(std::forward<Args>(args)...);
         reference = form.get();

@@ -1,6 +1,8 @@
 #include "gui/Bevel.h"
 
-TBevel::TBevel(TControl* parent) : TControl(parent) {
+TBevel::TBevel(TControl* parent) : TControl(parent) {}
+
+void TBevel::CreateWnd() {
     CreateHandle("TBevel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 50, 50);
     // Drawn on the parent's surface: whatever lies over it stays in front.
     SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);

@@ -27,6 +27,7 @@ public:
     void SetStyle(TBevelStyle value) { FStyle = value, Invalidate(); }
 
 protected:
+    void CreateWnd() override;
     void Paint(HDC dc, const RECT& clientRect) override;
 
 private:

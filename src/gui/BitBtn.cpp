@@ -5,7 +5,9 @@
 #include "base/Handles.h"
 #include "gui/ImageList.h"
 
-TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {
+TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {}
+
+void TBitBtn::CreateWnd() {
     CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 75,
                        25);
 }

@@ -20,6 +20,7 @@ public:
     int GlyphHeight() const { return FGlyphHeight; }
 
 protected:
+    void CreateWnd() override;
     bool CNCommand(WORD code) override;
     bool CNDrawItem(DRAWITEMSTRUCT* item) override;
 

@@ -19,14 +19,19 @@ void TCustomButton::ActionChanged() {
     SetVisible(a->Visible());
 }
 
-TButton::TButton(TControl* parent) : TCustomButton(parent) {
-    CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_PUSHBUTTON, 0, 0, 0, 75,
-                       25);
+TButton::TButton(TControl* parent) : TCustomButton(parent) {}
+
+void TButton::CreateWnd() {
+    CreateSystemHandle("BUTTON",
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP |
+                           (Default() ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON),
+                       0, 0, 0, 75, 25);
 }
 
 void TButton::SetDefault(bool value) {
     TCustomButton::SetDefault(value);
-    SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+    if (HandleAllocated())
+        SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
 bool TButton::CNCommand(WORD code) {

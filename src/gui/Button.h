@@ -43,5 +43,6 @@ public:
     void SetDefault(bool value) override;
 
 protected:
+    void CreateWnd() override;
     bool CNCommand(WORD code) override;
 };

@@ -1,6 +1,8 @@
 #include "gui/CheckBox.h"
 
-TCheckBox::TCheckBox(TControl* parent) : TControl(parent) {
+TCheckBox::TCheckBox(TControl* parent) : TControl(parent) {}
+
+void TCheckBox::CreateWnd() {
     CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_AUTOCHECKBOX, 0, 0, 0, 97,
                        17);
 }

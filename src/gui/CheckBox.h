@@ -20,5 +20,6 @@ public:
     TNotifyEvent OnClick;
 
 protected:
+    void CreateWnd() override;
     bool CNCommand(WORD code) override;
 };

@@ -3,11 +3,14 @@
 #include <algorithm>
 
 TComboBox::TComboBox(TControl* parent, TComboBoxStyle style) : TControl(parent), FStyle(style) {
+    SetColor(clWindow);
+}
+
+void TComboBox::CreateWnd() {
     const DWORD kind =
-        style == csDropDownList ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
+        FStyle == csDropDownList ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
     CreateSystemHandle("COMBOBOX", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | kind, 0, 0, 0,
                        145, 21);
-    SetColor(clWindow);
     SetBounds(0, 0, 145, 21);
 }
 

@@ -50,6 +50,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    void CreateWnd() override;
     bool CNCommand(WORD code) override;
 
 private:

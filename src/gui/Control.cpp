@@ -97,6 +97,64 @@ TControl* TControl::FromHandle(HWND hwnd) {
     return nullptr;
 }
 
+HWND TControl::Handle() const {
+    if (!FHandle)
+        const_cast<TControl*>(this)->HandleNeeded();
+    return FHandle;
+}
+
+void TControl::HandleNeeded() {
+    // Asked for again while it (or the window it lies on) is being made, say by a message
+    // handled meanwhile: the window is not there yet, and is not made twice.
+    for (const TControl* c = this; c; c = c->FParent)
+        if (c->FCreating)
+            return;
+    if (FParent && !FParent->FHandle) {
+        FParent->HandleNeeded(); // makes this one with it
+        if (FHandle || !FParent->FHandle)
+            return;
+    }
+    MakeWindows();
+}
+
+// This window, then the children's in their order (which is the Tab order), then the control's
+// own setting up.
+void TControl::MakeWindows() {
+    {
+        struct TCreating {
+            bool& Flag;
+            explicit TCreating(bool& flag) : Flag(flag) { Flag = true; }
+            ~TCreating() { Flag = false; }
+        } creating(FCreating);
+        CreateWnd();
+        for (size_t i = 0; i < FControls.size(); ++i)
+            if (!FControls[i]->FHandle)
+                FControls[i]->MakeWindows();
+        Realign();
+    }
+    // Made on its own, after its parent: it takes its place among the aligned siblings.
+    if (FParent && !FParent->FCreating && FAlign != alNone)
+        FParent->Realign();
+    WindowsCreated();
+}
+
+int TControl::ControlId() const {
+    if (!FParent)
+        return 0;
+    const auto& siblings = FParent->FControls;
+    return 101 +
+           static_cast<int>(std::find(siblings.begin(), siblings.end(), this) - siblings.begin());
+}
+
+void TControl::CreateChildHandles() {
+    for (size_t i = 0; i < FControls.size(); ++i) {
+        if (!FControls[i]->FHandle)
+            FControls[i]->MakeWindows();
+        else
+            FControls[i]->CreateChildHandles();
+    }
+}
+
 TForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c->FParent)
@@ -108,8 +166,8 @@ void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, i
                             int width, int height, HWND parentOrOwner) {
     RegisterOwnClass(className, &TControl::StaticWndProc, FParent == nullptr);
     HWND parent = FParent ? FParent->Handle() : parentOrOwner;
-    CreateWindowExA(exStyle, className, "", style, left, top, width, height, parent, nullptr,
-                    GetModuleHandleA(nullptr), this);
+    CreateWindowExA(exStyle, className, FCaption.c_str(), style, left, top, width, height, parent,
+                    nullptr, GetModuleHandleA(nullptr), this);
     if (!FHandle)
         throw Exception(
             Format("Error creating window of class %s (error %lu)", className, GetLastError()));
@@ -119,9 +177,8 @@ void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, i
 void TControl::CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left,
                                   int top, int width, int height) {
     HWND parent = FParent ? FParent->Handle() : nullptr;
-    const int id = FParent ? 100 + static_cast<int>(FParent->FControls.size()) : 0;
-    HWND h = CreateWindowExA(exStyle, className, "", style, left, top, width, height, parent,
-                             reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)),
+    HWND h = CreateWindowExA(exStyle, className, FCaption.c_str(), style, left, top, width, height,
+                             parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId())),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h)
         throw Exception(
@@ -164,10 +221,8 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPA
         if (self) {
             self->FHandle = hwnd;
             SetWindowLongPtrA(hwnd, ControlSlot, reinterpret_cast<LONG_PTR>(self));
-            if (self->FParent) {
-                const int id = 100 + static_cast<int>(self->FParent->FControls.size());
-                SetWindowLongPtrA(hwnd, GWLP_ID, id);
-            }
+            if (self->FParent)
+                SetWindowLongPtrA(hwnd, GWLP_ID, self->ControlId());
         }
     }
     auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrA(hwnd, ControlSlot));
@@ -374,22 +429,22 @@ RECT WindowRectInParent(HWND hwnd) {
 } // namespace
 
 int TControl::Left() const {
-    return WindowRectInParent(FHandle).left;
+    return WindowRectInParent(Handle()).left;
 }
 int TControl::Top() const {
-    return WindowRectInParent(FHandle).top;
+    return WindowRectInParent(Handle()).top;
 }
 int TControl::Width() const {
-    const RECT r = WindowRectInParent(FHandle);
+    const RECT r = WindowRectInParent(Handle());
     return r.right - r.left;
 }
 int TControl::Height() const {
-    const RECT r = WindowRectInParent(FHandle);
+    const RECT r = WindowRectInParent(Handle());
     return r.bottom - r.top;
 }
 
 void TControl::SetBounds(int left, int top, int width, int height) {
-    if (!FHandle)
+    if (!Handle())
         return;
     SetWindowPos(FHandle, nullptr, left, top, std::max(width, 0), std::max(height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
@@ -399,7 +454,7 @@ void TControl::SetBounds(int left, int top, int width, int height) {
 
 RECT TControl::ClientRect() const {
     RECT r{};
-    GetClientRect(FHandle, &r);
+    GetClientRect(Handle(), &r);
     return r;
 }
 int TControl::ClientWidth() const {
@@ -455,23 +510,28 @@ void TControl::Realign() {
     FRealigning = false;
 }
 
+// A form not made yet is hidden; a control on it is made to answer.
 bool TControl::Visible() const {
-    return FHandle && (GetWindowLongA(FHandle, GWL_STYLE) & WS_VISIBLE);
+    const HWND h = FParent ? Handle() : FHandle;
+    return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
 }
 
 void TControl::SetVisible(bool value) {
-    if (!FHandle)
+    if (!Handle())
         return;
+    if (value)
+        CreateChildHandles();
     ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
     if (FParent && FAlign != alNone)
         FParent->Realign();
 }
 
+// Windows are made enabled.
 bool TControl::Enabled() const {
-    return FHandle && IsWindowEnabled(FHandle);
+    return !FHandle || IsWindowEnabled(FHandle);
 }
 void TControl::SetEnabled(bool value) {
-    if (FHandle && Enabled() != value) {
+    if (Handle() && Enabled() != value) {
         EnableWindow(FHandle, value);
         Invalidate();
     }
@@ -479,7 +539,7 @@ void TControl::SetEnabled(bool value) {
 
 std::string TControl::Caption() const {
     if (!FHandle)
-        return std::string();
+        return FCaption;
     const int n = GetWindowTextLengthA(FHandle);
     std::string text(static_cast<size_t>(n) + 1, '\0');
     const int got = GetWindowTextA(FHandle, text.data(), n + 1);
@@ -488,7 +548,14 @@ std::string TControl::Caption() const {
 }
 
 void TControl::SetCaption(const std::string& value) {
-    if (FHandle && Caption() != value) {
+    if (!FHandle) {
+        if (FCaption != value) {
+            FCaption = value;
+            TextChanged();
+        }
+        return;
+    }
+    if (Caption() != value) {
         SetWindowTextA(FHandle, value.c_str());
         TextChanged();
     }
@@ -527,7 +594,7 @@ void TControl::ApplyFont() {
 }
 
 int TControl::TabOrder() const {
-    if (!FHandle || !FParent)
+    if (!FParent || !Handle())
         return -1;
     int index = 0;
     for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT)) {
@@ -540,7 +607,7 @@ int TControl::TabOrder() const {
 
 // The Tab order of sibling windows is their z-order.
 void TControl::SetTabOrder(int value) {
-    if (!FHandle || !FParent)
+    if (!FParent || !Handle())
         return;
     std::vector<HWND> siblings;
     for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
@@ -552,11 +619,11 @@ void TControl::SetTabOrder(int value) {
 }
 
 bool TControl::TabStop() const {
-    return FHandle && (GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP);
+    return Handle() && (GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP);
 }
 
 void TControl::SetTabStop(bool value) {
-    if (!FHandle)
+    if (!Handle())
         return;
     LONG style = GetWindowLongA(FHandle, GWL_STYLE);
     style = value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
@@ -564,7 +631,7 @@ void TControl::SetTabStop(bool value) {
 }
 
 void TControl::SetFocus() {
-    if (FHandle)
+    if (Handle())
         ::SetFocus(FHandle);
 }
 
@@ -572,9 +639,13 @@ bool TControl::Focused() const {
     return FHandle && GetFocus() == FHandle;
 }
 
+// A hidden window is painted whole when it shows: only a shown one needs painting now. The
+// styles are read in the process; asking the system whether the window is visible is not.
 void TControl::Invalidate() {
-    if (FHandle)
-        InvalidateRect(FHandle, nullptr, TRUE);
+    for (const TControl* c = this; c; c = c->FParent)
+        if (!c->FHandle || !(GetWindowLongA(c->FHandle, GWL_STYLE) & WS_VISIBLE))
+            return;
+    InvalidateRect(FHandle, nullptr, TRUE);
 }
 
 void TControl::SetMessageHandler(UINT msg, TMessageEvent handler) {

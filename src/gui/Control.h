@@ -1,8 +1,14 @@
 #pragma once
 // TControl: the base of every window of the layer (forms, panels, labels, buttons, the
-// component set). One object = one HWND, created by the derived class's constructor as a child of
-// the parent given to it, destroyed with the object. Child controls are usually members of their
-// form, declared after their parent so that they are built after it and destroyed before it.
+// component set). One object = one HWND, a child of the parent given to it, destroyed with the
+// object. Child controls are usually members of their form, declared after their parent so that
+// they are built after it and destroyed before it.
+//
+// Windows are made on first need, not with the object: when the handle is first asked for (or a
+// property that lives in the window is read or set), the form's window is made, then its
+// children's in creation order, then WindowsCreated runs (a form sets its controls up there).
+// Font, colour, alignment and caption can be set before that; a form that is never shown and
+// whose controls are never touched never makes a window.
 //
 //   class TMyPanel : public TPanel { ... };
 //   TPanel pnlTop{&form};                 // child of the form
@@ -41,7 +47,9 @@ public:
     explicit TControl(TControl* parent);
     ~TControl() override;
 
-    HWND Handle() const { return FHandle; }
+    // The window, made (with the form's) when it does not exist yet.
+    HWND Handle() const;
+    bool HandleAllocated() const { return FHandle != nullptr; }
     TControl* Parent() const { return FParent; }
     // The child controls, in creation order.
     const std::vector<TControl*>& Controls() const { return FControls; }
@@ -101,12 +109,19 @@ public:
     void SetMessageHandler(UINT msg, TMessageEvent handler);
     // Sends a message to this control's window.
     LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return SendMessageA(FHandle, msg, wParam, lParam);
+        return SendMessageA(Handle(), msg, wParam, lParam);
     }
 
     TMouseEvent OnMouseDown;
 
 protected:
+    // Makes this control's window (CreateHandle or CreateSystemHandle) and sets on it what the
+    // class itself needs. Runs once the parent's window exists, when the window is first needed.
+    virtual void CreateWnd() = 0;
+    // Runs once this window and its children's exist.
+    virtual void WindowsCreated() {}
+    // Makes the windows of children that were added after this window was made.
+    void CreateChildHandles();
     // Makes the window of a class of this layer; the class is registered on first use.
     void CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
                       int width, int height, HWND parentOrOwner = nullptr);
@@ -148,10 +163,16 @@ private:
     static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
                                          UINT_PTR id, DWORD_PTR data);
     LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    void HandleNeeded();
+    void MakeWindows();
+    // The child window's id: 101 for the parent's first control, 102 for the second...
+    int ControlId() const;
     void Detach();
     void ApplyFont();
 
     HWND FHandle = nullptr;
+    bool FCreating = false;
+    std::string FCaption; // until the window exists
     bool FSystemClass = false;
     TControl* FParent;
     std::vector<TControl*> FControls;

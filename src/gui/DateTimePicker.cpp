@@ -6,10 +6,12 @@
 #include "base/DateTime.h"
 
 TDateTimePicker::TDateTimePicker(TControl* parent, TDateTimeKind kind)
-    : TControl(parent), FKind(kind) {
+    : TControl(parent), FKind(kind) {}
+
+void TDateTimePicker::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
-    const DWORD format = kind == dtkTime ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
+    const DWORD format = FKind == dtkTime ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
     CreateSystemHandle(DATETIMEPICK_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP | format, 0, 0, 0,
                        186, 21);
 }

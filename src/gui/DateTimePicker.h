@@ -28,6 +28,7 @@ public:
     TNotifyEvent OnChange;
 
 protected:
+    void CreateWnd() override;
     bool CNNotify(NMHDR* header, LRESULT& result) override;
 
 private:

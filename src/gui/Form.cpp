@@ -72,11 +72,15 @@ private:
 
 } // namespace
 
-TForm::TForm(const std::string& className) : TControl(nullptr), FClassName(className) {
+TForm::TForm(const std::string& className) : TControl(nullptr), FClassName(className) {}
+
+// Other forms are owned by the main form.
+void TForm::CreateWnd() {
     const TStyles s = StylesFor(FBorderStyle);
     TForm* main = Application().MainForm();
-    CreateHandle(FClassName.c_str(), s.Style, s.ExStyle, 0, 0, 320, 240,
-                 main ? main->Handle() : nullptr);
+    CreateHandle(FClassName.c_str(), s.Style,
+                 s.ExStyle | (FFormStyle == fsStayOnTop ? WS_EX_TOPMOST : 0), 0, 0, 320, 240,
+                 main && main != this ? main->Handle() : nullptr);
 }
 
 TForm::~TForm() {
@@ -84,6 +88,10 @@ TForm::~TForm() {
 }
 
 void TForm::SetBorderStyle(TBorderStyle value) {
+    if (!HandleAllocated()) {
+        FBorderStyle = value; // the window is made with it
+        return;
+    }
     const int w = ClientWidth(), h = ClientHeight();
     FBorderStyle = value;
     const TStyles s = StylesFor(value);
@@ -98,6 +106,8 @@ void TForm::SetBorderStyle(TBorderStyle value) {
 
 void TForm::SetFormStyle(TFormStyle value) {
     FFormStyle = value;
+    if (!HandleAllocated())
+        return; // the window is made with it
     SetWindowPos(Handle(), value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
@@ -131,18 +141,22 @@ void TForm::ApplyPosition() {
               area.top + (area.bottom - area.top - h) / 2, w, h);
 }
 
+// Hiding a form whose window was never made makes none.
 void TForm::SetVisible(bool value) {
     if (value) {
         if (!Visible())
             ApplyPosition();
+        CreateChildHandles();
         ShowWindow(Handle(), SW_SHOW);
         FShownOnce = true;
-    } else {
+    } else if (HandleAllocated()) {
         ShowWindow(Handle(), SW_HIDE);
     }
 }
 
 void TForm::BringToFront() {
+    if (!HandleAllocated())
+        return;
     SetWindowPos(Handle(), FFormStyle == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

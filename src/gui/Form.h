@@ -5,15 +5,23 @@
 //   class TfrmOptions : public TForm {
 //   public:
 //       TfrmOptions() : TForm("TfrmOptions") {
-//           SetBorderStyle(bsDialog); SetCaption("Options"); SetClientSize(428, 178);
+//           SetFont(TFont("Tahoma", -11));        // no window yet: font, colour, position...
 //           SetPosition(poDesktopCenter);
-//           btnOk.SetModalResult(mrOk);          // members are built after the form's window
 //       }
 //       int Execute() { return ShowModal(); }   // mrOk (1) or mrCancel (2)
 //       TPanel pnlButtons{this};
 //       TButton btnOk{&pnlButtons};
+//   protected:
+//       void WindowsCreated() override {         // the windows exist: lay them out
+//           SetBorderStyle(bsDialog); SetCaption("Options"); SetClientSize(428, 178);
+//           btnOk.SetModalResult(mrOk);
+//       }
 //   };
-//   Application().CreateForm(frmOptions);        // creates it hidden, then runs OnCreate
+//   Application().CreateForm(frmOptions);        // no window yet; runs OnCreate
+//
+// The form's window and its controls' are made when the form first shows or a window of it is
+// first needed (any property that lives in a window); a form whose ctor asks for one
+// (SetBorderStyle, SetBounds...) makes them at once.
 //
 // Closing: Close() asks OnCloseQuery, then OnClose (default action caHide). Closing the main form
 // terminates the application; closing a modal form (close box, Alt+F4, Close()) ends its modal
@@ -64,7 +72,7 @@ public:
     void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
 
     void SetVisible(bool value) override;
-    bool Active() const { return Handle() && GetActiveWindow() == Handle(); }
+    bool Active() const { return HandleAllocated() && GetActiveWindow() == Handle(); }
     // Above its siblings (and active when the system allows).
     void BringToFront();
 
@@ -94,6 +102,7 @@ public:
     TCloseQueryEvent OnCloseQuery;
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

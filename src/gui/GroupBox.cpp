@@ -1,6 +1,8 @@
 #include "gui/GroupBox.h"
 
-TGroupBox::TGroupBox(TControl* parent) : TControl(parent) {
+TGroupBox::TGroupBox(TControl* parent) : TControl(parent) {}
+
+void TGroupBox::CreateWnd() {
     CreateHandle("TGroupBox", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  WS_EX_CONTROLPARENT, 0, 0, 185, 105);
 }

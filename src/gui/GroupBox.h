@@ -14,6 +14,7 @@ public:
     explicit TGroupBox(TControl* parent);
 
 protected:
+    void CreateWnd() override;
     void Paint(HDC dc, const RECT& clientRect) override;
     void AdjustClientRect(RECT& rect) const override;
     void TextChanged() override;

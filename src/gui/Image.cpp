@@ -4,7 +4,9 @@
 
 #include "gui/ImageList.h"
 
-TImage::TImage(TControl* parent) : TControl(parent) {
+TImage::TImage(TControl* parent) : TControl(parent) {}
+
+void TImage::CreateWnd() {
     CreateHandle("TImage", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 105, 105);
 }
 

@@ -33,6 +33,7 @@ public:
     void SetAutoSize(bool value);
 
 protected:
+    void CreateWnd() override;
     void Paint(HDC dc, const RECT& clientRect) override;
 
 private:

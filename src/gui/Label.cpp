@@ -2,7 +2,9 @@
 
 #include <vector>
 
-TLabel::TLabel(TControl* parent) : TControl(parent) {
+TLabel::TLabel(TControl* parent) : TControl(parent) {}
+
+void TLabel::CreateWnd() {
     CreateHandle("TLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 65, 13);
 }
 
@@ -42,7 +44,7 @@ void TLabel::SetWordWrap(bool value) {
 }
 
 void TLabel::AdjustSize() {
-    if (!Handle())
+    if (!HandleAllocated())
         return;
     std::string text = Caption();
     if (text.empty())

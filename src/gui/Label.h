@@ -25,6 +25,7 @@ public:
     void AdjustSize();
 
 protected:
+    void CreateWnd() override;
     void Paint(HDC dc, const RECT& clientRect) override;
     void FontChanged() override;
     void TextChanged() override;

@@ -61,9 +61,12 @@ void TMemoLines::SetText(const std::string& text) {
 }
 
 TMemo::TMemo(TControl* parent) : TControl(parent) {
+    SetColor(clWindow);
+}
+
+void TMemo::CreateWnd() {
     CreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(), 0, 0, 185, 89);
     SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
-    SetColor(clWindow);
     FrameChanged();
 }
 
@@ -90,12 +93,17 @@ int TMemo::FrameWidth() const {
 }
 
 void TMemo::FrameChanged() {
+    if (!HandleAllocated())
+        return;
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-// The system's edit box reads its alignment and wrapping only when it is made.
+// The system's edit box reads its alignment and wrapping only when it is made: before that, the
+// window is simply made with them.
 void TMemo::RecreateHandle() {
+    if (!HandleAllocated())
+        return;
     RecreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(),
                          [this] { Perform(EM_SETLIMITTEXT, 0, 0); });
 }
@@ -116,7 +124,8 @@ void TMemo::SetWordWrap(bool value) {
 
 void TMemo::SetReadOnly(bool value) {
     FReadOnly = value;
-    SendMessageA(Handle(), EM_SETREADONLY, value, 0);
+    if (HandleAllocated())
+        SendMessageA(Handle(), EM_SETREADONLY, value, 0);
 }
 
 void TMemo::SetBorderStyle(TBorderStyle value) {

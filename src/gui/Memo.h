@@ -61,6 +61,7 @@ public:
     void SetBevelKind(TBevelKind value);
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

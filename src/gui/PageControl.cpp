@@ -16,12 +16,24 @@ void InitTabControls() {
 
 } // namespace
 
-TPageControl::TPageControl(TControl* parent) : TControl(parent) {
+TPageControl::TPageControl(TControl* parent) : TControl(parent) {}
+
+// The selectors of the pages added so far come with the window; the pages' own windows follow.
+void TPageControl::CreateWnd() {
     InitTabControls();
     CreateSystemHandle(WC_TABCONTROLA,
                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                            StyleBits(),
                        WS_EX_CONTROLPARENT, 0, 0, 289, 193);
+    if (FImages)
+        Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
+    for (size_t i = 0; i < FPages.size(); ++i)
+        InsertTab(static_cast<int>(i));
+}
+
+void TPageControl::WindowsCreated() {
+    Perform(TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
+    ShowActivePage();
 }
 
 TPageControl::~TPageControl() {
@@ -55,6 +67,8 @@ void TPageControl::SetActivePage(TTabSheet* page) {
     if (page && page->FPageControl != this)
         return;
     FActivePage = page;
+    if (!HandleAllocated())
+        return; // shown once the windows are made
     Perform(TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
     ShowActivePage();
 }
@@ -70,6 +84,8 @@ void TPageControl::ShowActivePage() {
 
 void TPageControl::SetStyle(TTabStyle value) {
     FStyle = value;
+    if (!HandleAllocated())
+        return;
     LONG style = GetWindowLongA(Handle(), GWL_STYLE);
     style &= ~static_cast<LONG>(TCS_BUTTONS | TCS_FLATBUTTONS);
     style |= static_cast<LONG>(StyleBits());
@@ -82,6 +98,8 @@ void TPageControl::SetStyle(TTabStyle value) {
 
 void TPageControl::SetImages(TImageList* value) {
     FImages = value;
+    if (!HandleAllocated())
+        return;
     Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(value ? value->Handle() : nullptr));
     Realign();
     Invalidate();
@@ -203,13 +221,20 @@ bool TPageControl::HandlePageKey(const MSG& msg) {
     return true;
 }
 
-void TPageControl::InsertPage(TTabSheet* page) {
-    FPages.push_back(page);
+void TPageControl::InsertTab(int index) {
+    TTabSheet* page = FPages[static_cast<size_t>(index)];
+    const std::string text = page->Caption();
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_IMAGE;
-    item.pszText = const_cast<char*>("");
-    item.iImage = -1;
-    Perform(TCM_INSERTITEMA, FPages.size() - 1, reinterpret_cast<LPARAM>(&item));
+    item.pszText = const_cast<char*>(text.c_str());
+    item.iImage = page->ImageIndex();
+    Perform(TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+}
+
+void TPageControl::InsertPage(TTabSheet* page) {
+    FPages.push_back(page);
+    if (HandleAllocated())
+        InsertTab(PageCount() - 1);
     if (!FActivePage)
         SetActivePage(page);
 }
@@ -218,7 +243,8 @@ void TPageControl::RemovePage(TTabSheet* page) {
     const auto it = std::find(FPages.begin(), FPages.end(), page);
     if (it == FPages.end())
         return;
-    Perform(TCM_DELETEITEM, static_cast<WPARAM>(it - FPages.begin()), 0);
+    if (HandleAllocated())
+        Perform(TCM_DELETEITEM, static_cast<WPARAM>(it - FPages.begin()), 0);
     FPages.erase(it);
     if (FActivePage == page) {
         FActivePage = nullptr;
@@ -228,7 +254,7 @@ void TPageControl::RemovePage(TTabSheet* page) {
 
 void TPageControl::UpdateTab(TTabSheet* page) {
     const auto it = std::find(FPages.begin(), FPages.end(), page);
-    if (it == FPages.end())
+    if (it == FPages.end() || !HandleAllocated())
         return;
     const std::string text = page->Caption();
     TCITEMA item{};
@@ -242,10 +268,14 @@ void TPageControl::UpdateTab(TTabSheet* page) {
 }
 
 TTabSheet::TTabSheet(TPageControl* pageControl) : TControl(pageControl), FPageControl(pageControl) {
-    CreateHandle("TTabSheet", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, 0,
-                 0, 281, 165);
     SetAlign(alClient);
     FPageControl->InsertPage(this);
+}
+
+// Hidden until the page control shows it.
+void TTabSheet::CreateWnd() {
+    CreateHandle("TTabSheet", WS_CHILD | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, WS_EX_CONTROLPARENT, 0,
+                 0, 281, 165);
 }
 
 TTabSheet::~TTabSheet() {

@@ -61,11 +61,14 @@ public:
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    void CreateWnd() override;
+    void WindowsCreated() override;
     void AdjustClientRect(RECT& rect) const override;
     bool CNNotify(NMHDR* header, LRESULT& result) override;
 
 private:
     friend class TTabSheet;
+    void InsertTab(int index);
     void InsertPage(TTabSheet* page);
     void RemovePage(TTabSheet* page);
     void UpdateTab(TTabSheet* page);
@@ -93,6 +96,7 @@ public:
     void SetImageIndex(int value);
 
 protected:
+    void CreateWnd() override;
     // The caption is the selector's text.
     void TextChanged() override;
 

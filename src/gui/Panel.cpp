@@ -40,8 +40,10 @@ void DrawBevelKind(HDC dc, RECT& r, TBevelKind kind) {
 
 TPanel::TPanel(TControl* parent) : TPanel(parent, "TPanel") {}
 
-TPanel::TPanel(TControl* parent, const char* className) : TControl(parent) {
-    CreateHandle(className, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
+TPanel::TPanel(TControl* parent, const char* className) : TControl(parent), FClassName(className) {}
+
+void TPanel::CreateWnd() {
+    CreateHandle(FClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  WS_EX_CONTROLPARENT, 0, 0, 185, 41);
 }
 

@@ -33,11 +33,13 @@ public:
 protected:
     // For panels of other window classes.
     TPanel(TControl* parent, const char* className);
+    void CreateWnd() override;
     void Paint(HDC dc, const RECT& clientRect) override;
     void AdjustClientRect(RECT& rect) const override;
 
 private:
     void Changed();
+    const char* FClassName;
     TBevelCut FBevelOuter = bvRaised;
     TBevelCut FBevelInner = bvNone;
     TBevelKind FBevelKind = bkNone;

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-TProgressBar::TProgressBar(TControl* parent) : TControl(parent) {
+TProgressBar::TProgressBar(TControl* parent) : TControl(parent) {}
+
+void TProgressBar::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
     InitCommonControlsEx(&icc);
     CreateSystemHandle(PROGRESS_CLASSA, WS_CHILD | WS_VISIBLE, 0, 0, 0, 150, 16);

@@ -20,6 +20,9 @@ public:
     bool Smooth() const;
     void SetSmooth(bool value);
 
+protected:
+    void CreateWnd() override;
+
 private:
     int FMin = 0;
     int FMax = 100;

@@ -124,9 +124,12 @@ void TTextAttributes::SetSize(int value) {
 }
 
 TRichEdit::TRichEdit(TControl* parent) : TControl(parent) {
+    SetColor(clWindow);
+}
+
+void TRichEdit::CreateWnd() {
     LoadRichEditLibrary();
     CreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE, 0, 0, 185, 89);
-    SetColor(clWindow);
     ApplySettings();
 }
 
@@ -166,8 +169,11 @@ void TRichEdit::ApplyAlignment() {
     Perform(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
 }
 
-// The rich edit reads its scroll bars and wrapping style only when it is made.
+// The rich edit reads its scroll bars and wrapping style only when it is made: before that, the
+// window is simply made with them.
 void TRichEdit::RecreateHandle() {
+    if (!HandleAllocated())
+        return;
     RecreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE,
                          [this] { ApplySettings(); });
 }
@@ -222,6 +228,8 @@ void TRichEdit::SetSelText(const std::string& value) {
 
 void TRichEdit::SetAlignment(TAlignment value) {
     FAlignment = value;
+    if (!HandleAllocated())
+        return;
     LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~static_cast<LONG>(ES_CENTER | ES_RIGHT);
     style |= static_cast<LONG>(WindowStyle() & (ES_CENTER | ES_RIGHT));
     SetWindowLongA(Handle(), GWL_STYLE, style);
@@ -247,7 +255,8 @@ TAlignment TRichEdit::ParagraphAlignment(int position) const {
 
 void TRichEdit::SetReadOnly(bool value) {
     FReadOnly = value;
-    Perform(EM_SETREADONLY, value, 0);
+    if (HandleAllocated())
+        Perform(EM_SETREADONLY, value, 0);
 }
 
 void TRichEdit::SetScrollBars(TScrollStyle value) {
@@ -266,7 +275,8 @@ void TRichEdit::SetWordWrap(bool value) {
 
 void TRichEdit::SetMaxLength(int value) {
     FMaxLength = value > 0 ? value : 0;
-    Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
+    if (HandleAllocated())
+        Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
 }
 
 LRESULT TRichEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {

@@ -82,6 +82,7 @@ public:
     void SetMaxLength(int value);
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
 
 private:

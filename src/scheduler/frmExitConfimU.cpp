@@ -6,13 +6,15 @@
 
 TfrmExitConfirm* frmExitConfirm = nullptr;
 
+// The windows are made when the countdown first runs. What needs no window is set here: the
+// fonts (each control takes its own once, with its window), the memo's styles, with which its
+// window is made, and the picture.
 TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     SetCaption("Exit Windows Confim");
     SetBorderStyle(bsDialog);
-    SetClientSize(404, 178);
+    SetFormStyle(fsStayOnTop);
     SetColor(clBtnFace);
     SetFont(TFont("Tahoma", -11));
-    SetFormStyle(fsStayOnTop);
     SetPosition(poDesktopCenter);
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
     // Whatever had the focus at the last use, each showing starts on the first in Tab order.
@@ -22,6 +24,26 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
             btnCancel.SetFocus();
         }
     };
+
+    memoAlert.SetAlignment(taCenter);
+    memoAlert.SetBevelKind(bkTile);
+    memoAlert.SetBorderStyle(bsNone);
+    memoAlert.SetColor(clBtnFace);
+    memoAlert.SetFont(TFont("Tahoma", -15));
+    memoAlert.SetReadOnly(true);
+    memoAlert.SetWordWrap(true);
+    imgShutdown.SetAlign(alLeft);
+    imgShutdown.SetCenter(true);
+    imgShutdown.SetTransparent(true);
+    imgShutdown.LoadFromResource(IDB_SHUTDOWN);
+
+    TimerConfirm.SetEnabled(false);
+    TimerConfirm.SetInterval(1000);
+    TimerConfirm.OnTimer = [this](TObject* Sender) { TimerConfirmTimer(Sender); };
+}
+
+void TfrmExitConfirm::WindowsCreated() {
+    SetClientSize(404, 178);
 
     pnlButtons.SetAlign(alBottom);
     pnlButtons.SetHeight(41);
@@ -44,24 +66,9 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     pnlMain.SetTabOrder(1);
 
     imgShutdown.SetWidth(68);
-    imgShutdown.SetAlign(alLeft);
-    imgShutdown.SetCenter(true);
-    imgShutdown.SetTransparent(true);
-    imgShutdown.LoadFromResource(IDB_SHUTDOWN);
 
     memoAlert.SetAlign(alClient);
-    memoAlert.SetAlignment(taCenter);
-    memoAlert.SetBevelKind(bkTile);
-    memoAlert.SetBorderStyle(bsNone);
-    memoAlert.SetColor(clBtnFace);
-    memoAlert.SetFont(TFont("Tahoma", -15));
-    memoAlert.SetReadOnly(true);
-    memoAlert.SetWordWrap(true);
     memoAlert.SetTabOrder(0);
-
-    TimerConfirm.SetEnabled(false);
-    TimerConfirm.SetInterval(1000);
-    TimerConfirm.OnTimer = [this](TObject* Sender) { TimerConfirmTimer(Sender); };
 }
 
 int TfrmExitConfirm::Execute(uint8_t ExitType, int Seconds) {

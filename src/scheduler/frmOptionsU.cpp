@@ -4,12 +4,16 @@
 
 TfrmOptions* frmOptions = nullptr;
 
+// The windows are made when the options first run.
 TfrmOptions::TfrmOptions() : TForm("TfrmOptions") {
     SetCaption("Options");
     SetBorderStyle(bsDialog);
-    SetClientSize(428, 178);
     SetColor(clBtnFace);
     SetPosition(poDesktopCenter);
+}
+
+void TfrmOptions::WindowsCreated() {
+    SetClientSize(428, 178);
 
     pnlButtons.SetAlign(alBottom);
     pnlButtons.SetHeight(41);

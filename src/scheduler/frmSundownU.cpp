@@ -37,10 +37,11 @@ int64_t WarningBalloonTime(int Seconds) {
     return std::min<int64_t>(static_cast<int64_t>(Seconds) * 1000, INT_MAX);
 }
 
+// The windows are made when FormCreate first measures the window; the font is set before, so
+// each control takes it once, with its window.
 TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     SetBorderStyle(bsNone);
     SetCaption("Sundown");
-    SetClientSize(491, 271);
     SetColor(clBtnFace);
     SetFont(TFont("Tahoma", -11));
     OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
@@ -89,6 +90,30 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
         };
     }
     ActionActive.OnUpdate = [this](TObject* Sender) { ActionActiveUpdate(Sender); };
+    Clock.OnAlarm = [this](TObject* Sender) { ClockAlarm(Sender); };
+
+    PopupActionBarTrayIcon.SetImages(&ImageListMain);
+    Open1.SetAction(&ActionShowApplication);
+    Open1.SetDefault(true);
+    N2.SetCaption("-");
+    asks1.SetCaption("Tasks");
+    Active1.SetAction(&ActionActive);
+    Logoff1.SetAction(&ActionLogoff);
+    Restart1.SetAction(&ActionRestart);
+    Shutdown1.SetAction(&ActionShutdown);
+    Options1.SetAction(&ActionOptions);
+    About1.SetAction(&ActionAbout);
+    N1.SetCaption("-");
+    Exit1.SetAction(&ActionExit);
+
+    TrayIcon.SetIcons(&ImageListTrayIcon);
+    TrayIcon.SetIconIndex(0);
+    TrayIcon.SetPopupMenu(&PopupActionBarTrayIcon);
+    TrayIcon.SetVisibility(tvVisibleTaskBar | tvVisibleTaskList | tvAutoHide | tvRestoreDbClick);
+}
+
+void TfrmSundown::WindowsCreated() {
+    SetClientSize(491, 271);
 
     pnlBackground.SetAlign(alClient);
     pnlBackground.SetCaption("Sundown");
@@ -113,7 +138,6 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     Clock.SetDateFormat("d/MM/yyyy");
     Clock.SetTwelveHour(true);
     Clock.SetLeadingZero(false);
-    Clock.OnAlarm = [this](TObject* Sender) { ClockAlarm(Sender); };
 
     pnlButtons.SetAlign(alClient);
     pnlButtons.SetBevelOuter(bvNone);
@@ -128,25 +152,6 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
 
     MonthCalendar.SetAlign(alClient);
     MonthCalendar.SetWeekNumbers(true);
-
-    PopupActionBarTrayIcon.SetImages(&ImageListMain);
-    Open1.SetAction(&ActionShowApplication);
-    Open1.SetDefault(true);
-    N2.SetCaption("-");
-    asks1.SetCaption("Tasks");
-    Active1.SetAction(&ActionActive);
-    Logoff1.SetAction(&ActionLogoff);
-    Restart1.SetAction(&ActionRestart);
-    Shutdown1.SetAction(&ActionShutdown);
-    Options1.SetAction(&ActionOptions);
-    About1.SetAction(&ActionAbout);
-    N1.SetCaption("-");
-    Exit1.SetAction(&ActionExit);
-
-    TrayIcon.SetIcons(&ImageListTrayIcon);
-    TrayIcon.SetIconIndex(0);
-    TrayIcon.SetPopupMenu(&PopupActionBarTrayIcon);
-    TrayIcon.SetVisibility(tvVisibleTaskBar | tvVisibleTaskList | tvAutoHide | tvRestoreDbClick);
 }
 
 void TfrmSundown::FormCreate(TObject*) {

@@ -133,6 +133,9 @@ public:
     // The calls that end the session; tests put in their own.
     TSessionApi SessionApi = RealSessionApi();
 
+protected:
+    void WindowsCreated() override;
+
 private:
     bool FActivated = false;
     bool FCanClose = false;

@@ -5,14 +5,27 @@
 #include "gui/Dialogs.h"
 #include "base/Exception.h"
 
+// The windows are made when an update first shows the window; the fonts are set before, so each
+// control takes its own once, with its window.
 TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(AOwner) {
     SetBorderStyle(bsNone);
     SetFormStyle(fsStayOnTop);
     SetCaption("Autoupdate");
-    SetClientSize(264, 128);
     SetPosition(poOwnerFormCenter);
     SetColor(clBtnFace);
     SetFont(TFont("Arial", -11));
+    lblCopyright.SetFont(TFont("Small Fonts", -8));
+
+    ActionCancel.SetCaption("Cancel");
+    ActionCancel.OnExecute = [this](TObject* Sender) { ActionCancelExecute(Sender); };
+
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    DoCreate();
+}
+
+void TfrmAutoUpdate::WindowsCreated() {
+    SetClientSize(264, 128);
 
     pnlMain.SetAlign(alClient);
     pnlMain.SetBevelInner(bvRaised);
@@ -27,11 +40,7 @@ TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(
     imgMain.LoadFromResource(IDB_AUTOUPDATE);
 
     lblCopyright.SetBounds(14, 93, 0, 0);
-    lblCopyright.SetFont(TFont("Small Fonts", -8));
     lblCopyright.SetCaption("(c) The Sundown authors");
-
-    ActionCancel.SetCaption("Cancel");
-    ActionCancel.OnExecute = [this](TObject* Sender) { ActionCancelExecute(Sender); };
 
     btnCancel.SetBounds(162, 83, 75, 25);
     btnCancel.SetAction(&ActionCancel);
@@ -41,10 +50,6 @@ TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(
     ProgressBar.SetBounds(14, 55, 220, 17);
     ProgressBar.SetSmooth(true);
     ProgressBar.SetTabOrder(1);
-
-    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
-    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
-    DoCreate();
 }
 
 TfrmAutoUpdate::~TfrmAutoUpdate() {

@@ -51,6 +51,9 @@ public:
     TActionList ActionListMain;
     TAction ActionCancel{&ActionListMain};
 
+protected:
+    void WindowsCreated() override;
+
 private:
     void AutoUpdateUpdateAvailable(TObject* ASender, const std::string& AApplicationName,
                                    const std::string& ANewVersion, const std::string& AOldVersion,

@@ -4,7 +4,6 @@
 #include <cstdio>
 
 namespace {
-const UINT_PTR ClockTimer = 1;
 
 std::string Number(int value, int digits) {
     char text[16];
@@ -15,13 +14,11 @@ std::string Number(int value, int digits) {
 
 TJvClock::TJvClock(TControl* parent) : TPanel(parent, "TJvClock") {
     GetLocalTime(&FTime);
-    SetTimer(Handle(), ClockTimer, TickInterval, nullptr);
+    FTicker.SetInterval(TickInterval);
+    FTicker.OnTimer = [this](TObject*) { Tick(); };
 }
 
-TJvClock::~TJvClock() {
-    if (Handle())
-        KillTimer(Handle(), ClockTimer);
-}
+TJvClock::~TJvClock() = default;
 
 void TJvClock::SetDateFormat(const std::string& value) {
     FDateFormat = value;
@@ -125,14 +122,6 @@ std::string TJvClock::FormatDate(const SYSTEMTIME& time, const std::string& form
         i += run;
     }
     return text;
-}
-
-LRESULT TJvClock::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_TIMER && wParam == ClockTimer) {
-        Tick();
-        return 0;
-    }
-    return TPanel::WndProc(msg, wParam, lParam);
 }
 
 void TJvClock::Paint(HDC dc, const RECT& clientRect) {

@@ -1,7 +1,7 @@
 #pragma once
 // TJvClock: a digital clock showing the time of day over the date. It reads the time every
-// 450 ms (a window timer, so the tick runs on the GUI thread, modal loops included) through
-// a time source that tests replace.
+// 450 ms (a window timer of its own, so the tick runs on the GUI thread, modal loops included,
+// whether or not the clock's window has been made yet) through a time source that tests replace.
 //
 //   TJvClock Clock{&pnlTop};
 //   Clock.SetAlign(alLeft); Clock.SetWidth(216); Clock.SetColor(clWindow);
@@ -26,6 +26,7 @@
 #include <string>
 
 #include "gui/Panel.h"
+#include "gui/Timer.h"
 #include "widgets/JvClockAlarm.h"
 
 class TJvClock : public TPanel {
@@ -72,7 +73,6 @@ public:
 protected:
     // Per-tick work after the display is updated (the alarm); time is the time just read.
     virtual void DoTick(const SYSTEMTIME& time);
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& clientRect) override;
 
 private:
@@ -84,4 +84,5 @@ private:
     TTimeSource FTimeSource;
     SYSTEMTIME FTime{};
     TJvClockAlarm FAlarm;
+    TTimer FTicker;
 };

@@ -2,7 +2,9 @@
 
 #include <commctrl.h>
 
-TJvMonthCalendar2::TJvMonthCalendar2(TControl* parent) : TControl(parent) {
+TJvMonthCalendar2::TJvMonthCalendar2(TControl* parent) : TControl(parent) {}
+
+void TJvMonthCalendar2::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
     CreateSystemHandle(MONTHCAL_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 225, 160);

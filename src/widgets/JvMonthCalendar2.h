@@ -18,4 +18,7 @@ public:
     void SetToday(const SYSTEMTIME& value);
     SYSTEMTIME DateFirst() const;
     void SetDateFirst(const SYSTEMTIME& value);
+
+protected:
+    void CreateWnd() override;
 };

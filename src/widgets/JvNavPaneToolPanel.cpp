@@ -11,7 +11,9 @@ void Line(HDC dc, int x1, int y1, int x2, int y2) {
 
 } // namespace
 
-TJvNavPaneToolPanel::TJvNavPaneToolPanel(TControl* parent) : TControl(parent) {
+TJvNavPaneToolPanel::TJvNavPaneToolPanel(TControl* parent) : TControl(parent) {}
+
+void TJvNavPaneToolPanel::CreateWnd() {
     CreateHandle("TJvNavPaneToolPanel", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
                  WS_EX_CONTROLPARENT, 0, 0, 185, 41);
     FontChanged();

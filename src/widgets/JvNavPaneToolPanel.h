@@ -34,6 +34,7 @@ public:
     TNotifyEvent OnClose;
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& clientRect) override;
     void AdjustClientRect(RECT& rect) const override;

@@ -11,14 +11,11 @@
 class TProgressDialogForm : public TForm {
 public:
     explicit TProgressDialogForm(TJvProgressDialog& dialog) : TForm("TJvProgressDialog") {
+        // Before the windows are made: each control takes the font once, with its window.
         SetBorderStyle(bsDialog);
         SetFont(TFont("Tahoma", -11));
         SetPosition(poDesktopCenter);
-        lblText.SetBounds(12, 12, 312, 14);
         lblText.SetAutoSize(false);
-        Bar.SetBounds(12, 34, 312, 18);
-        btnCancel.SetBounds(130, 64, 75, 25);
-        btnCancel.SetCaption("Cancel");
         btnCancel.SetCancel(true);
         btnCancel.OnClick = [&dialog](TObject*) { dialog.DoCancel(); };
         OnCloseQuery = [&dialog](TObject*, bool& CanClose) {
@@ -32,6 +29,14 @@ public:
     TLabel lblText{this};
     TProgressBar Bar{this};
     TButton btnCancel{this};
+
+protected:
+    void WindowsCreated() override {
+        lblText.SetBounds(12, 12, 312, 14);
+        Bar.SetBounds(12, 34, 312, 18);
+        btnCancel.SetBounds(130, 64, 75, 25);
+        btnCancel.SetCaption("Cancel");
+    }
 };
 
 TJvProgressDialog::TJvProgressDialog(TControl* owner) : FOwner(owner) {}

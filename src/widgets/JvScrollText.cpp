@@ -6,12 +6,14 @@ namespace {
 constexpr UINT_PTR StepTimer = 1;
 } // namespace
 
-TJvScrollText::TJvScrollText(TControl* parent) : TControl(parent) {
+TJvScrollText::TJvScrollText(TControl* parent) : TControl(parent) {}
+
+void TJvScrollText::CreateWnd() {
     CreateHandle("TJvScrollText", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 200, 150);
 }
 
 TJvScrollText::~TJvScrollText() {
-    if (Handle())
+    if (HandleAllocated())
         KillTimer(Handle(), StepTimer);
 }
 

@@ -56,6 +56,7 @@ public:
     void Step();
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& clientRect) override;
     void FontChanged() override;

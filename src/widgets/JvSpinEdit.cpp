@@ -43,12 +43,15 @@ bool TryParseSpinValue(const std::string& Text, int32_t& Result) {
 }
 
 TJvSpinEdit::TJvSpinEdit(TControl* parent) : TControl(parent) {
+    SetColor(clWindow);
+}
+
+void TJvSpinEdit::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_UPDOWN_CLASS};
     InitCommonControlsEx(&icc);
     CreateSystemHandle("EDIT",
                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | ES_AUTOHSCROLL,
                        WS_EX_CLIENTEDGE, 0, 0, 121, 21);
-    SetColor(clWindow);
     // A child of the edit: it goes with the edit's window.
     FUpDown = CreateWindowExA(0, UPDOWN_CLASSA, "", WS_CHILD | WS_VISIBLE, 0, 0, UpDownWidth, 17,
                               Handle(), nullptr, GetModuleHandleA(nullptr), nullptr);

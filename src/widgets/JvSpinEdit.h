@@ -30,9 +30,10 @@ public:
     TNotifyEvent OnChange;
 
     // The arrows' window (for tests and look).
-    HWND UpDownHandle() const { return FUpDown; }
+    HWND UpDownHandle() const { return Handle() ? FUpDown : nullptr; }
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     bool CNCommand(WORD code) override;
 

@@ -168,11 +168,13 @@ void TJvTrayIcon::HideBalloon() {
 
 bool TJvTrayIcon::ApplicationVisible() const {
     TForm* main = Application().MainForm();
-    return main && IsWindowVisible(main->Handle()) && !IsIconic(main->Handle());
+    return main && main->HandleAllocated() && IsWindowVisible(main->Handle()) &&
+           !IsIconic(main->Handle());
 }
 
+// A main form whose window was never made is hidden already.
 void TJvTrayIcon::HideApplication() {
-    if (TForm* main = Application().MainForm())
+    if (TForm* main = Application().MainForm(); main && main->HandleAllocated())
         ShowWindow(main->Handle(), SW_HIDE);
 }
 

@@ -13,7 +13,9 @@ void Frame(HDC dc, const RECT& r, COLORREF color, int round) {
 
 } // namespace
 
-TJvXPButton::TJvXPButton(TControl* parent) : TCustomButton(parent) {
+TJvXPButton::TJvXPButton(TControl* parent) : TCustomButton(parent) {}
+
+void TJvXPButton::CreateWnd() {
     CreateHandle("TJvXPButton", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 73,
                  21);
 }

@@ -18,6 +18,7 @@ public:
     bool Pressed() const { return FPressed && FMouseInside; }
 
 protected:
+    void CreateWnd() override;
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
     void Paint(HDC dc, const RECT& clientRect) override;
 

@@ -1,6 +1,9 @@
 // Forms, the modal loop, the default error box and dialog keys, on real windows.
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <vector>
+
 #include "gui/Application.h"
 #include "gui/Button.h"
 #include "gui/Dialogs.h"
@@ -58,6 +61,63 @@ public:
     TButton btnCancel{&pnlButtons};
     TButton btnOk{&pnlButtons};
 };
+
+// A button that counts the fonts it is sent.
+class TFontCountingButton : public TButton {
+public:
+    using TButton::TButton;
+    int FontMessages = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_SETFONT)
+            ++FontMessages;
+        return TButton::WndProc(msg, wParam, lParam);
+    }
+};
+
+// A form whose windows are made on first use: what needs no window in the constructor, the
+// layout once the windows exist.
+class TLazyDialog : public TForm {
+public:
+    TLazyDialog() : TForm("TLazyDialog") {
+        SetBorderStyle(bsDialog);
+        SetFont(TFont("Tahoma", -11));
+        lblText.SetCaption("Made on first use");
+    }
+    TPanel pnlMain{this};
+    TFontCountingButton btnOk{&pnlMain};
+    TLabel lblText{this};
+    int Built = 0;
+    bool ChildrenFirst = false;
+
+protected:
+    void WindowsCreated() override {
+        ++Built;
+        ChildrenFirst =
+            pnlMain.HandleAllocated() && btnOk.HandleAllocated() && lblText.HandleAllocated();
+        SetClientSize(240, 100);
+        pnlMain.SetAlign(alClient);
+        btnOk.SetBounds(8, 8, 73, 21);
+        btnOk.SetCaption("Ok");
+    }
+};
+
+int WindowsOfClass(const char* name) {
+    int n = 0;
+    for (HWND h = FindWindowExA(nullptr, nullptr, name, nullptr); h;
+         h = FindWindowExA(nullptr, h, name, nullptr))
+        ++n;
+    return n;
+}
+
+// The children of a window in z-order, which is the Tab order.
+std::vector<HWND> ChildWindows(HWND parent) {
+    std::vector<HWND> children;
+    for (HWND h = GetWindow(parent, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
+        children.push_back(h);
+    return children;
+}
 
 // Runs f from the message loop once the modal run is under way.
 void Later(TTimer& timer, unsigned ms, std::function<void()> f) {
@@ -453,6 +513,90 @@ TEST_F(GuiTest, ProcessMessagesInsideAHandlerKeepsTimersRunning) {
     while (!done)
         Application().HandleMessage();
     EXPECT_GE(fastTicks, 5);
+}
+
+TEST_F(GuiTest, AFormMakesItsWindowsOnlyWhenAWindowIsNeeded) {
+    struct TCase {
+        const char* What;
+        std::function<void(TLazyDialog&)> Use;
+        bool MakesWindows;
+    };
+    const TCase cases[] = {
+        {"Visible", [](TLazyDialog& f) { EXPECT_FALSE(f.Visible()); }, false},
+        {"Hide", [](TLazyDialog& f) { f.Hide(); }, false},
+        {"Close", [](TLazyDialog& f) { f.Close(); }, false},
+        {"Active and Enabled",
+         [](TLazyDialog& f) {
+             EXPECT_FALSE(f.Active());
+             EXPECT_TRUE(f.Enabled());
+         },
+         false},
+        {"BringToFront", [](TLazyDialog& f) { f.BringToFront(); }, false},
+        {"captions, font and colour",
+         [](TLazyDialog& f) {
+             f.SetCaption("Lazy");
+             EXPECT_EQ(f.lblText.Caption(), "Made on first use");
+             f.btnOk.SetFont(TFont("Arial", -12));
+             f.SetColor(clWindow);
+         },
+         false},
+        {"BorderStyle", [](TLazyDialog& f) { EXPECT_EQ(f.BorderStyle(), bsDialog); }, false},
+        {"Handle", [](TLazyDialog& f) { EXPECT_NE(f.Handle(), nullptr); }, true},
+        {"a control's handle", [](TLazyDialog& f) { EXPECT_NE(f.btnOk.Handle(), nullptr); }, true},
+        {"Width", [](TLazyDialog& f) { EXPECT_GT(f.Width(), 240); }, true},
+        {"Show", [](TLazyDialog& f) { f.Show(); }, true},
+        {"a control's Visible", [](TLazyDialog& f) { EXPECT_TRUE(f.btnOk.Visible()); }, true},
+        {"Perform", [](TLazyDialog& f) { f.Perform(WM_NULL); }, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TForm* main = nullptr;
+        TLazyDialog* dlg = nullptr;
+        Application().CreateForm(main, "TLazyMain");
+        Application().CreateForm(dlg);
+        EXPECT_TRUE(main->HandleAllocated()) << "the main form's window comes with it";
+        EXPECT_FALSE(dlg->HandleAllocated());
+        c.Use(*dlg);
+        EXPECT_EQ(dlg->HandleAllocated(), c.MakesWindows);
+        EXPECT_EQ(dlg->btnOk.HandleAllocated(), c.MakesWindows);
+        EXPECT_EQ(WindowsOfClass("TLazyDialog"), c.MakesWindows ? 1 : 0);
+        EXPECT_EQ(dlg->Built, c.MakesWindows ? 1 : 0);
+        if (c.MakesWindows) {
+            EXPECT_TRUE(dlg->ChildrenFirst) << "set up once its children's windows exist";
+            EXPECT_EQ(GetWindow(dlg->Handle(), GW_OWNER), main->Handle());
+            EXPECT_EQ(dlg->ClientWidth(), 240);
+            EXPECT_EQ(dlg->BorderStyle(), bsDialog);
+            EXPECT_TRUE(GetWindowLongA(dlg->Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+        }
+        Application().DestroyForms();
+    }
+}
+
+TEST_F(GuiTest, WindowsAreMadeOnceInCreationOrderAndTakeTheFontOnce) {
+    TLazyDialog* dlg = nullptr;
+    Application().CreateForm(dlg);
+    dlg->pnlMain.SetMessageHandler(WM_CREATE, [&](TMessage& m) {
+        // Asked for while being made: the form is there, the button (made after the panel) not
+        // yet, and neither is made twice.
+        EXPECT_EQ(dlg->Handle(), GetParent(dlg->pnlMain.Handle()));
+        EXPECT_EQ(dlg->btnOk.Handle(), nullptr);
+        EXPECT_EQ(dlg->lblText.Handle(), nullptr);
+        m.Result = 0;
+    });
+    dlg->Show();
+    dlg->Hide();
+    dlg->Show();
+    EXPECT_EQ(WindowsOfClass("TLazyDialog"), 1);
+    EXPECT_EQ(dlg->Built, 1);
+    EXPECT_EQ(ChildWindows(dlg->Handle()),
+              (std::vector<HWND>{dlg->pnlMain.Handle(), dlg->lblText.Handle()}));
+    EXPECT_EQ(ChildWindows(dlg->pnlMain.Handle()), std::vector<HWND>{dlg->btnOk.Handle()});
+    EXPECT_EQ(dlg->btnOk.FontMessages, 1) << "the font goes with the window, once";
+    EXPECT_EQ(reinterpret_cast<HFONT>(dlg->btnOk.Perform(WM_GETFONT)), dlg->btnOk.Font().Handle());
+    EXPECT_EQ(dlg->btnOk.Caption(), "Ok");
+    EXPECT_EQ(TControl::FromHandle(dlg->btnOk.Handle()), &dlg->btnOk);
+    EXPECT_EQ(TControl::FromHandle(dlg->lblText.Handle()), &dlg->lblText);
+    EXPECT_EQ(TControl::FromHandle(GetDesktopWindow()), nullptr);
 }
 
 int main(int argc, char** argv) {

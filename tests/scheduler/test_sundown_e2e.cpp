@@ -175,6 +175,28 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
     EXPECT_EQ(MainWindow(), nullptr);
 }
 
+// Windows are made on first use: at rest in the tray only the main window exists, and the others
+// come when they are first needed, as the commands need them.
+TEST_F(SundownE2E, TheOtherWindowsAreMadeOnlyWhenFirstNeeded) {
+    auto first = StartFirst();
+    for (const char* name :
+         {"TfrmExitConfirm", "TfrmOptions", "TfrmAbout", "TfrmAutoUpdate", "TJvProgressDialog"})
+        EXPECT_EQ(FindWindowA(name, nullptr), nullptr) << name << " made before it was needed";
+
+    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    HWND options = nullptr;
+    ASSERT_TRUE(WaitFor([&] {
+        options = FindWindowA("TfrmOptions", nullptr);
+        return options && IsWindowVisible(options) && IsWindowEnabled(options);
+    })) << "the options window is made and shows at its first use";
+    PostMessageA(options, WM_CLOSE, 0, 0);
+    EXPECT_EQ(sender.WaitExit(10000), 0);
+    EXPECT_EQ(FindWindowA("TfrmOptions", nullptr), options) << "made once, then kept";
+    EXPECT_EQ(FindWindowA("TfrmAbout", nullptr), nullptr);
+    EXPECT_EQ(Command("3"), 0);
+    EXPECT_EQ(first->WaitExit(10000), 0);
+}
+
 // The child window of a dialog whose text is caption, or nullptr.
 HWND ChildWithText(HWND parent, const std::string& caption) {
     struct Search {
