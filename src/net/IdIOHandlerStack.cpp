@@ -49,10 +49,9 @@ bool WaitFor(SOCKET s, bool write, int timeout) {
 
 } // namespace
 
-TIdIOHandlerStack::TIdIOHandlerStack() : FSocket(INVALID_SOCKET) {
-    WSADATA data;
-    FStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-}
+// Winsock starts with the first connection, not with the object: a handler that never connects
+// (the update component while switched off) costs the program nothing.
+TIdIOHandlerStack::TIdIOHandlerStack() : FSocket(INVALID_SOCKET) {}
 
 TIdIOHandlerStack::~TIdIOHandlerStack() {
     if (FSocket != INVALID_SOCKET)
@@ -80,8 +79,12 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
     if (FSocksVersion != svNoSocks)
         throw EIdSocksError("SOCKS proxies are not supported; no connection was made to " + Host +
                             ".");
-    if (!FStarted)
-        RaiseSocketError(WSASYSNOTREADY);
+    if (!FStarted) {
+        WSADATA data;
+        FStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        if (!FStarted)
+            RaiseSocketError(WSASYSNOTREADY);
+    }
 
     DoStatus(hsResolving, "Resolving hostname " + Host + ".");
     addrinfo hints{};
