@@ -301,10 +301,10 @@ void TfrmSundown::ApplyAlarm() {
 
 void TfrmSundown::UpdateTrayIcon() {
     const auto exitType = static_cast<uint8_t>(FSettings->GetValue("ExitWindowsType").AsInteger());
-    TrayIcon.SetHint("Workstation will " + ExitTypeName(exitType) + " at " +
-                     TwoDigits(FSettings->GetValue("Hour").AsInteger()) + ":" +
-                     TwoDigits(FSettings->GetValue("Minute").AsInteger()));
-    TrayIcon.SetIconIndex(Clock.AlarmEnabled() ? 0 : 1);
+    TrayIcon.SetIconIndexAndHint(Clock.AlarmEnabled() ? 0 : 1,
+                                 "Workstation will " + ExitTypeName(exitType) + " at " +
+                                     TwoDigits(FSettings->GetValue("Hour").AsInteger()) + ":" +
+                                     TwoDigits(FSettings->GetValue("Minute").AsInteger()));
 }
 
 void TfrmSundown::ClockAlarm(TObject*) {

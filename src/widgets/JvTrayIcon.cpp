@@ -97,16 +97,29 @@ void TJvTrayIcon::SetActive(bool value) {
 
 void TJvTrayIcon::SetIcons(TImageList* value) {
     FIcons = value;
-    IconHandle old = std::move(FIcon);
-    UpdateIcon();
-    Modify(NIF_ICON);
+    IconChanged(0);
 }
 
 void TJvTrayIcon::SetIconIndex(int value) {
     FIconIndex = value;
+    IconChanged(0);
+}
+
+void TJvTrayIcon::SetIconIndexAndHint(int index, const std::string& hint) {
+    FIconIndex = index;
+    FHint = hint;
+    IconChanged(NIF_TIP);
+}
+
+// The image is made for the shell only: while the icon is not shown, SetActive makes it.
+void TJvTrayIcon::IconChanged(UINT moreFlags) {
+    if (!FActive) {
+        FIcon.reset();
+        return;
+    }
     IconHandle old = std::move(FIcon); // freed once the shell has the new one
     UpdateIcon();
-    Modify(NIF_ICON);
+    Modify(NIF_ICON | moreFlags);
 }
 
 void TJvTrayIcon::SetHint(const std::string& value) {

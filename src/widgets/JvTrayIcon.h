@@ -63,6 +63,8 @@ public:
     // The tip text; the shell shows at most 127 characters.
     const std::string& Hint() const { return FHint; }
     void SetHint(const std::string& value);
+    // Both in one change to the shell.
+    void SetIconIndexAndHint(int index, const std::string& hint);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
     void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
     TTrayVisibility Visibility() const { return FVisibility; }
@@ -102,6 +104,7 @@ private:
     BOOL Notify(DWORD message, NOTIFYICONDATAA& data);
     NOTIFYICONDATAA MakeData(UINT flags) const;
     void UpdateIcon();
+    void IconChanged(UINT moreFlags);
     void Modify(UINT flags);
     void WatchMainForm(bool watch);
     static LRESULT CALLBACK MainFormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
