@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "base/Exception.h"
 #include "gui/DragMove.h"
+#include "base/Assert.h"
 #include "base/FormatDateTime.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
@@ -144,13 +145,13 @@ void TfrmAbout::WindowsCreated() {
     OKBtn.SetModalResult(mrOk);
     OKBtn.OnClick = [this](TObject* Sender) { OKBtnClick(Sender); };
 
-    ImageListAbout.AddResourceBitmap(IDB_ABOUTPAGES, RGB(255, 0, 255));
+    VERIFY(ImageListAbout.AddResourceBitmap(IDB_ABOUTPAGES, RGB(255, 0, 255)) >= 0);
 
     PageControlMain.SetAlign(alClient);
 
     imgAbout.SetBounds(8, 8, 350, 350);
     imgAbout.SetAutoSize(true);
-    imgAbout.LoadFromResource(IDB_ABOUT);
+    VERIFY(imgAbout.LoadFromResource(IDB_ABOUT));
     imgAbout.OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
                                   int Y) { imgAboutMouseDown(Sender, Button, Shift, X, Y); };
     // The picture is the page's background: the label and the credits lie over it.

@@ -1,5 +1,6 @@
 #include "base/FileStream.h"
 
+#include "base/Assert.h"
 #include "base/SystemError.h"
 
 TFileStream::TFileStream(const std::string& FileName, TFileMode) : FFileName(FileName) {
@@ -12,6 +13,7 @@ TFileStream::TFileStream(const std::string& FileName, TFileMode) : FFileName(Fil
 }
 
 void TFileStream::WriteBuffer(const void* Buffer, size_t Count) {
+    ASSERT(FHandle); // the constructor raised otherwise
     const auto* p = static_cast<const char*>(Buffer);
     while (Count > 0) {
         const DWORD part = Count > 0x10000000 ? 0x10000000 : static_cast<DWORD>(Count);

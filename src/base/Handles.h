@@ -12,6 +12,8 @@
 #include <memory>
 #include <type_traits>
 
+#include "base/Assert.h"
+
 // Kernel objects (events, mutexes, threads, files): CloseHandle. A file's failed open gives
 // INVALID_HANDLE_VALUE, not null: test for it before handing the handle over.
 struct KernelHandleDeleter {
@@ -55,9 +57,10 @@ using MemoryDC = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDCDeleter>;
 
 // A window's device context, given back with ReleaseDC: TClientDC covers the client area
 // (GetDC), TWindowDC the frame as well (GetWindowDC). dc() is null when the system gave none.
+// window is never null: the system would give the whole screen's context.
 template <HDC(WINAPI* Get)(HWND)> class TWindowDCOf {
 public:
-    explicit TWindowDCOf(HWND window) : FWindow(window), FDC(Get(window)) {}
+    explicit TWindowDCOf(HWND window) : FWindow(window), FDC(Get(window)) { ASSERT(window); }
     ~TWindowDCOf() {
         if (FDC)
             ReleaseDC(FWindow, FDC);

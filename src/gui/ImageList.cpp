@@ -1,5 +1,6 @@
 #include "gui/ImageList.h"
 
+#include "base/Assert.h"
 #include "base/Exception.h"
 
 namespace {
@@ -15,6 +16,7 @@ int AddMasked(HIMAGELIST list, HBITMAP bitmap, COLORREF maskColor) {
 } // namespace
 
 ImageListHandle MaskedImage(HBITMAP bitmap, int width, int height) {
+    ASSERT(bitmap && width > 0 && height > 0);
     COLORREF key = CLR_INVALID;
     if (MemoryDC dc{CreateCompatibleDC(nullptr)}) {
         TSelectObject selected(dc.get(), bitmap);

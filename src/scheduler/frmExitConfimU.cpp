@@ -1,6 +1,7 @@
 #include "scheduler/frmExitConfimU.h"
 
 #include "../resources/resource.h"
+#include "base/Assert.h"
 #include "base/Exception.h"
 #include "scheduler/commonU.h"
 
@@ -35,7 +36,7 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     imgShutdown.SetAlign(alLeft);
     imgShutdown.SetCenter(true);
     imgShutdown.SetTransparent(true);
-    imgShutdown.LoadFromResource(IDB_SHUTDOWN);
+    VERIFY(imgShutdown.LoadFromResource(IDB_SHUTDOWN));
 
     TimerConfirm.SetEnabled(false);
     TimerConfirm.SetInterval(1000);

@@ -5,6 +5,7 @@
 
 #include "../resources/resource.h"
 #include "about/frmAboutU.h"
+#include "base/Assert.h"
 #include "gui/Application.h"
 #include "gui/DragMove.h"
 #include "scheduler/commonU.h"
@@ -58,9 +59,9 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     SetMessageHandler(WM_INSTANCECOMMAND,
                       [this](TMessage& Message) { WMInstanceCommand(Message); });
 
-    ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255));
-    ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED);
-    ImageListTrayIcon.AddResourceIcon(IDI_TRAY_DISARMED);
+    VERIFY(ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255)) >= 0);
+    VERIFY(ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED) >= 0);
+    VERIFY(ImageListTrayIcon.AddResourceIcon(IDI_TRAY_DISARMED) >= 0);
     ActionManager.SetImages(&ImageListMain);
 
     struct TActionSetup {

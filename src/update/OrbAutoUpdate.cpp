@@ -10,6 +10,7 @@
 #include "base/FileStream.h"
 #include "base/Handles.h"
 #include "base/IniFile.h"
+#include "base/SystemError.h"
 #include "base/WideText.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
@@ -78,6 +79,16 @@ private:
     TTimerThread* FThread;
 };
 
+// The timer thread's "ended" event (manual reset, not set). Raises when the system gives none: the
+// thread's destructor waits on it and could never tell that the thread has ended.
+KernelHandle NewDoneEvent() {
+    KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
+    if (!event)
+        throw Exception("Cannot create the update timer's event. " +
+                        SysErrorMessage(GetLastError()));
+    return event;
+}
+
 } // namespace
 
 // --- Settings
@@ -134,7 +145,7 @@ struct TTimerThread::TShared {
     int IntervalHours = 0;
     TTimerClock Clock;
     HWND Window = nullptr;
-    KernelHandle Done{CreateEventA(nullptr, TRUE, FALSE, nullptr)};
+    KernelHandle Done{NewDoneEvent()};
 
     TDateTime Now() const { return Clock.Now ? Clock.Now() : LocalNow(); }
 };

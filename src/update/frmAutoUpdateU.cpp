@@ -3,6 +3,7 @@
 #include "../resources/resource.h"
 #include "gui/Application.h"
 #include "gui/Dialogs.h"
+#include "base/Assert.h"
 #include "base/Exception.h"
 
 // The windows are made when an update first shows the window; the fonts are set before, so each
@@ -37,14 +38,14 @@ void TfrmAutoUpdate::WindowsCreated() {
 
     imgMain.SetAlign(alTop);
     imgMain.SetAutoSize(true);
-    imgMain.LoadFromResource(IDB_AUTOUPDATE);
+    VERIFY(imgMain.LoadFromResource(IDB_AUTOUPDATE));
 
     lblCopyright.SetBounds(14, 93, 0, 0);
     lblCopyright.SetCaption("(c) The Sundown authors");
 
     btnCancel.SetBounds(162, 83, 75, 25);
     btnCancel.SetAction(&ActionCancel);
-    btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL);
+    VERIFY(btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL));
     btnCancel.SetTabOrder(0);
 
     ProgressBar.SetBounds(14, 55, 220, 17);
