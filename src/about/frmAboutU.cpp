@@ -2,7 +2,7 @@
 
 #include <richedit.h>
 
-#include "../resources/resource.h"
+#include "resource.h"
 #include "gui/Application.h"
 #include "base/Exception.h"
 #include "gui/DragMove.h"

@@ -1,5 +1,6 @@
 #pragma once
-// Date and time pictures in the class library's style:
+// Date and time pictures: a pattern of letter codes, each replaced by its part of the date or
+// time, the rest copied:
 //
 //   FormatDateTime("ddd dd, mmmm, yyyy", Now());   // "Tue 05, March, 2024"
 //   FormatDateTime("hh:nn:ss AM/PM", Now());       // "01:05:09 PM"

@@ -4,7 +4,7 @@
 //
 //   TBitBtn btnCancel{&pnlMain};
 //   btnCancel.SetBounds(162, 83, 75, 25); btnCancel.SetAction(&ActionCancel);
-//   btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATE_CANCEL);
+//   btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL);
 #include "gui/Button.h"
 
 #include <commctrl.h>

@@ -5,7 +5,7 @@
 //   TImageList ImageListMain{16, 16};
 //   ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255));   // a strip of 16x16 images
 //   TImageList ImageListTrayIcon{32, 32};
-//   ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ON);
+//   ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED);
 //   IconHandle icon = ImageListTrayIcon.GetIcon(0);
 #include <windows.h>
 

@@ -1,6 +1,6 @@
 #include "scheduler/frmExitConfimU.h"
 
-#include "../resources/resource.h"
+#include "resource.h"
 #include "base/Assert.h"
 #include "base/Exception.h"
 #include "scheduler/commonU.h"

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <climits>
 
-#include "../resources/resource.h"
+#include "resource.h"
 #include "about/frmAboutU.h"
 #include "base/Assert.h"
 #include "gui/Application.h"
@@ -319,13 +319,13 @@ void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
     if (FWarningRunning)
         return;
     FWarningRunning = true;
-    struct TRoadEnd {
+    struct TWarningEnd {
         TfrmSundown* Form;
-        ~TRoadEnd() {
+        ~TWarningEnd() {
             Form->TrayIcon.HideBalloon();
             Form->FWarningRunning = false;
         }
-    } roadEnd{this};
+    } warningEnd{this};
 
     TrayIcon.BalloonHint("Warning",
                          "Workstation will " + ExitTypeName(ExitType) + " in " +

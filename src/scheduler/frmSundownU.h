@@ -13,8 +13,8 @@
 // (wParam 1 show, 2 hide, 3 exit, 4 options) and the session's end (it always consents, and
 // exits saving its settings at WM_ENDSESSION).
 //
-// The daily alarm, the tray hint and image, and the warning road that ends the session (balloon,
-// countdown window, ExitWindows, exit) live here too. One warning road runs at a time: a second
+// The daily alarm, the tray hint and image, and the warning that ends the session (balloon,
+// countdown window, ExitWindows, exit) live here too. One warning runs at a time: a second
 // request while the countdown is open starts nothing.
 #include <windows.h>
 
@@ -128,7 +128,7 @@ public:
     // The update window, created with this window and lent the settings object; switched off.
     TfrmAutoUpdate* AutoUpdateForm() const { return FAutoUpdateForm.get(); }
     bool Activated() const { return FActivated; }
-    // True while a warning road (balloon and countdown) is under way.
+    // True while a warning (balloon and countdown) is under way.
     bool WarningRunning() const { return FWarningRunning; }
     // The calls that end the session; tests put in their own.
     TSessionApi SessionApi = RealSessionApi();

@@ -1,6 +1,6 @@
 #include "update/frmAutoUpdateU.h"
 
-#include "../resources/resource.h"
+#include "resource.h"
 #include "gui/Application.h"
 #include "gui/Dialogs.h"
 #include "base/Assert.h"

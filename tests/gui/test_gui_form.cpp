@@ -343,7 +343,7 @@ TEST_F(GuiTest, ClosingTheMainFormTerminatesAndOtherFormsOnlyHide) {
     };
     Application().Run();
     EXPECT_TRUE(Application().Terminated());
-    // Activations come with every showing; the close road is query, query, close.
+    // Activations come with every showing; closing queries twice, then closes.
     ASSERT_FALSE(events.empty());
     EXPECT_EQ(events[0], "activate");
     std::erase(events, "activate");

@@ -1,4 +1,4 @@
-// The schedule and the road that ends the session, in process: the tray hint and image, the
+// The schedule and the steps that end the session, in process: the tray hint and image, the
 // balloon, the countdown window driven through its buttons, ExitWindowsEx through the session
 // seam (never the real one), saving and exiting, and the alarm over simulated days.
 #include <climits>

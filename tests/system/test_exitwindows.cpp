@@ -79,7 +79,7 @@ struct Recorder {
     }
 };
 
-const std::vector<std::string> FullRoad = {
+const std::vector<std::string> AllCalls = {
     "GetVersionEx",
     "GetCurrentProcess",
     "OpenProcessToken 40 self", // TOKEN_ADJUST_PRIVILEGES | TOKEN_QUERY
@@ -93,7 +93,7 @@ const std::vector<std::string> FullRoad = {
 TEST(ExitWindows, NtEnablesTheShutdownPrivilegeBeforeLoggingOff) {
     Recorder r;
     EXPECT_TRUE(ExitWindows(EWX_LOGOFF, r.Api()));
-    EXPECT_EQ(r.Calls, FullRoad);
+    EXPECT_EQ(r.Calls, AllCalls);
     EXPECT_EQ(r.Adjusted.PrivilegeCount, 1u);
     EXPECT_EQ(r.Adjusted.Privileges[0].Luid.LowPart, 0x13u);
     EXPECT_EQ(r.Adjusted.Privileges[0].Attributes, static_cast<DWORD>(SE_PRIVILEGE_ENABLED));
@@ -108,7 +108,7 @@ TEST(ExitWindows, FlagsPassUnchangedWithoutForce) {
     for (UINT flags : {0u, 2u, 9u}) {
         Recorder r;
         ExitWindows(flags, r.Api());
-        EXPECT_EQ(r.Calls, FullRoad) << flags;
+        EXPECT_EQ(r.Calls, AllCalls) << flags;
         EXPECT_EQ(r.ExitFlags, flags);
         EXPECT_EQ(r.ExitFlags & EWX_FORCE, 0u);
         EXPECT_EQ(r.ExitReason, 0u);
@@ -150,7 +150,7 @@ TEST(ExitWindows, ResultMirrorsExitWindowsExOnly) {
     Recorder unprivileged;
     unprivileged.AdjustResult = FALSE;
     EXPECT_TRUE(ExitWindows(9, unprivileged.Api()));
-    EXPECT_EQ(unprivileged.Calls, FullRoad);
+    EXPECT_EQ(unprivileged.Calls, AllCalls);
 }
 
 namespace {

@@ -356,8 +356,8 @@ TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     Update->CheckForUpdate();
 
-    // The road, in order.
-    const std::vector<std::string> road = {
+    // The steps, in order.
+    const std::vector<std::string> steps = {
         "message: Update Server: " + Server.Url("/autoupdate.ini"),
         "message: Application: sundown",
         "progress: Checking for updates , please wait...|0",
@@ -384,7 +384,7 @@ TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
         "complete",
     };
     int at = 0;
-    for (const std::string& step : road) {
+    for (const std::string& step : steps) {
         const int found = Find(step, at);
         ASSERT_GE(found, at) << step << "\n" << Dump();
         at = found + 1;
