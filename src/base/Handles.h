@@ -14,46 +14,28 @@
 
 #include "base/Assert.h"
 
-// Kernel objects (events, mutexes, threads, files): CloseHandle. A file's failed open gives
+// Closes a handle with Close when its owner goes.
+template <auto Close> struct HandleCloser {
+    template <class H> void operator()(H h) const { Close(h); }
+};
+template <class H, auto Close>
+using ScopedHandle = std::unique_ptr<std::remove_pointer_t<H>, HandleCloser<Close>>;
+
+template <class H> using GdiObject = ScopedHandle<H, DeleteObject>;
+using IconHandle = ScopedHandle<HICON, DestroyIcon>;
+using MenuHandle = ScopedHandle<HMENU, DestroyMenu>;
+using ModuleHandle = ScopedHandle<HMODULE, FreeLibrary>;
+using ImageListHandle = ScopedHandle<HIMAGELIST, ImageList_Destroy>;
+// A memory device context (CreateCompatibleDC).
+using MemoryDC = ScopedHandle<HDC, DeleteDC>;
+
+// Kernel objects (events, mutexes, threads, files). A file's failed open gives
 // INVALID_HANDLE_VALUE, not null: test for it before handing the handle over.
-struct KernelHandleDeleter {
-    void operator()(HANDLE h) const {
-        if (h != INVALID_HANDLE_VALUE)
-            CloseHandle(h);
-    }
-};
-using KernelHandle = std::unique_ptr<std::remove_pointer_t<HANDLE>, KernelHandleDeleter>;
-
-struct GdiObjectDeleter {
-    void operator()(void* h) const { DeleteObject(static_cast<HGDIOBJ>(h)); }
-};
-template <class H> using GdiObject = std::unique_ptr<std::remove_pointer_t<H>, GdiObjectDeleter>;
-
-struct IconDeleter {
-    void operator()(HICON h) const { DestroyIcon(h); }
-};
-using IconHandle = std::unique_ptr<std::remove_pointer_t<HICON>, IconDeleter>;
-
-struct MenuDeleter {
-    void operator()(HMENU h) const { DestroyMenu(h); }
-};
-using MenuHandle = std::unique_ptr<std::remove_pointer_t<HMENU>, MenuDeleter>;
-
-struct ModuleDeleter {
-    void operator()(HMODULE h) const { FreeLibrary(h); }
-};
-using ModuleHandle = std::unique_ptr<std::remove_pointer_t<HMODULE>, ModuleDeleter>;
-
-struct ImageListDeleter {
-    void operator()(HIMAGELIST h) const { ImageList_Destroy(h); }
-};
-using ImageListHandle = std::unique_ptr<std::remove_pointer_t<HIMAGELIST>, ImageListDeleter>;
-
-// A memory device context (CreateCompatibleDC): DeleteDC.
-struct MemoryDCDeleter {
-    void operator()(HDC h) const { DeleteDC(h); }
-};
-using MemoryDC = std::unique_ptr<std::remove_pointer_t<HDC>, MemoryDCDeleter>;
+inline void CloseKernelHandle(HANDLE h) {
+    if (h != INVALID_HANDLE_VALUE)
+        CloseHandle(h);
+}
+using KernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 
 // A window's device context, given back with ReleaseDC: TClientDC covers the client area
 // (GetDC), TWindowDC the frame as well (GetWindowDC). dc() is null when the system gave none.
