@@ -135,6 +135,14 @@ LRESULT TJvSpinEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             return 0;
         }
         break;
+    case WM_NCPAINT: {
+        // A themed edit draws its frame as one piece across the whole window, over its own
+        // children (at every focus change): the arrows paint again on top.
+        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        if (FUpDown)
+            RedrawWindow(FUpDown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
+        return r;
+    }
     case WM_KILLFOCUS: {
         const LRESULT r = TControl::WndProc(msg, wParam, lParam);
         ShowValue(); // a text that is no whole number gives way to the value

@@ -241,6 +241,49 @@ TEST_F(OptionsTest, LayoutReadsAsTwoSentencesInAFixedDialog) {
               DTS_TIMEFORMAT);
 }
 
+TEST_F(OptionsTest, TheSpinEditsArrowsStayDrawn) {
+    Load();
+    // The pixels of the arrows, as they stand on the window, that are not the edit's white.
+    auto arrowPixels = [] {
+        HWND arrows = frmOptions->editWarning.UpDownHandle();
+        HDC dc = GetDC(arrows);
+        RECT r{};
+        GetClientRect(arrows, &r);
+        int n = 0;
+        for (int y = r.top; y < r.bottom; ++y)
+            for (int x = r.left; x < r.right; ++x)
+                n += (GetPixel(dc, x, y) & 0xFFFFFF) != GetSysColor(COLOR_WINDOW);
+        ReleaseDC(arrows, dc);
+        return n;
+    };
+    auto edit = [] { return frmOptions->editWarning.Handle(); };
+    const std::vector<std::pair<std::string, std::function<void()>>> actions = {
+        {"focused", [] { frmOptions->editWarning.SetFocus(); }},
+        {"typed into", [&] { SendMessageA(edit(), WM_CHAR, '5', 1); }},
+        {"left", [] { frmOptions->btnOk.SetFocus(); }},
+        {"framed anew",
+         [&] { RedrawWindow(edit(), nullptr, nullptr, RDW_FRAME | RDW_INVALIDATE); }},
+    };
+    int drawn = 0;
+    std::vector<std::pair<std::string, int>> seen;
+    std::vector<std::function<void()>> steps = {[&] {
+        RedrawWindow(frmOptions->editWarning.UpDownHandle(), nullptr, nullptr,
+                     RDW_INVALIDATE | RDW_UPDATENOW);
+        drawn = arrowPixels();
+    }};
+    for (const auto& [name, act] : actions) {
+        steps.push_back(act);
+        steps.push_back([&, name = name] { seen.emplace_back(name, arrowPixels()); });
+    }
+    steps.push_back([] { PostClick(frmOptions->btnCancel.Handle()); });
+    EXPECT_EQ(Run(steps), mrCancel);
+    EXPECT_GT(drawn, 40);
+    ASSERT_EQ(seen.size(), actions.size());
+    // (The one-pixel gap between the two arrows shows what lies beneath.)
+    for (const auto& [name, pixels] : seen)
+        EXPECT_GT(pixels, drawn * 3 / 4) << name;
+}
+
 TEST_F(OptionsTest, DefaultsAreShownAndCancelLeavesThemAlone) {
     Load();
     bool checked = false;
