@@ -15,8 +15,10 @@ namespace {
 constexpr int ControlSlot = 0;
 
 // The cursor, and the program's icon with its small version given (so the system makes no copy
-// of its own), loaded once for every class; only top-level windows show an icon.
-void RegisterOwnClass(const char* className, WNDPROC proc, bool topLevel) {
+// of its own), loaded once for every class; only top-level windows show an icon, and not those
+// with a dialog frame, whose title bar holds the close box only (Wine would draw a class icon
+// there, Windows does not).
+void RegisterOwnClass(const char* className, WNDPROC proc, bool showsIcon) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
@@ -36,7 +38,7 @@ void RegisterOwnClass(const char* className, WNDPROC proc, bool topLevel) {
     wc.cbWndExtra = sizeof(TControl*);
     wc.hInstance = instance;
     wc.hCursor = arrow;
-    if (topLevel) {
+    if (showsIcon) {
         wc.hIcon = icon;
         wc.hIconSm = smallIcon;
     }
@@ -164,7 +166,8 @@ TForm* TControl::ParentForm() const {
 
 void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
                             int width, int height, HWND parentOrOwner) {
-    RegisterOwnClass(className, &TControl::StaticWndProc, FParent == nullptr);
+    RegisterOwnClass(className, &TControl::StaticWndProc,
+                     FParent == nullptr && !(exStyle & WS_EX_DLGMODALFRAME));
     HWND parent = FParent ? FParent->Handle() : parentOrOwner;
     CreateWindowExA(exStyle, className, FCaption.c_str(), style, left, top, width, height, parent,
                     nullptr, GetModuleHandleA(nullptr), this);

@@ -40,6 +40,52 @@ std::vector<TMenuEntry> MenuEntries(HMENU menu) {
 
 } // namespace
 
+// The countdown and options windows have a dialog frame, whose title bar holds the close box
+// only; a plain frame shows the program's icon there.
+TEST_F(MainWindowTest, DialogFramesShowNoIconInTheirTitleBar) {
+    TForm* plain = nullptr;
+    Application().CreateForm(plain, "TSundownPlainFrame");
+    plain->SetBorderStyle(bsSingle);
+    const struct {
+        const char* Name;
+        TForm* Form;
+        bool Icon;
+    } rows[] = {{"countdown", frmExitConfirm, false},
+                {"options", frmOptions, false},
+                {"plain frame", plain, true}};
+    for (const auto& row : rows) {
+        HWND h = row.Form->Handle();
+        const std::string caption = row.Form->Caption();
+        SetWindowTextA(h, ""); // nothing but the icon, if any, stands at the caption's left
+        ShowWindow(h, SW_SHOWNA);
+        Application().ProcessMessages();
+        RECT window{};
+        GetWindowRect(h, &window);
+        POINT client{0, 0};
+        ClientToScreen(h, &client);
+        const int border = client.x - window.left;
+        const int y = (client.y - window.top + border) / 2; // the caption's middle line
+        HDC dc = GetWindowDC(h);
+        const COLORREF background = GetPixel(dc, border + 80, y);
+        int differing = 0;
+        for (int x = border; x < border + GetSystemMetrics(SM_CXSMICON) + 4; ++x)
+            for (int dy = -6; dy <= 6; ++dy) {
+                const COLORREF c = GetPixel(dc, x, y + dy);
+                differing += abs(GetRValue(c) - GetRValue(background)) +
+                                 abs(GetGValue(c) - GetGValue(background)) +
+                                 abs(GetBValue(c) - GetBValue(background)) >
+                             60;
+            }
+        ReleaseDC(h, dc);
+        ShowWindow(h, SW_HIDE);
+        SetWindowTextA(h, caption.c_str());
+        if (row.Icon)
+            EXPECT_GT(differing, 20) << row.Name;
+        else
+            EXPECT_EQ(differing, 0) << row.Name;
+    }
+}
+
 TEST_F(MainWindowTest, CreatedHiddenPlacedWithSettingsObjectButNoKeys) {
     char name[32] = {};
     GetClassNameA(frmSundown->Handle(), name, sizeof(name));
