@@ -4,6 +4,13 @@
 
 #include "gui/ImageList.h"
 
+namespace {
+
+// Pixels between an item's picture and its caption.
+constexpr int PictureGap = 4;
+
+} // namespace
+
 TMenuItem::TMenuItem(TMenuItem* parent) : FParent(parent) {
     if (FParent)
         FParent->FItems.push_back(this);
@@ -126,7 +133,8 @@ bool TPopupMenu::HandleMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
         auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
         if (m->CtlType != ODT_MENU || !FImages)
             return false;
-        m->itemWidth = static_cast<UINT>(FImages->Width());
+        // The picture's column takes a gap after the picture, so the caption does not touch it.
+        m->itemWidth = static_cast<UINT>(FImages->Width() + PictureGap);
         m->itemHeight = static_cast<UINT>(FImages->Height());
         result = TRUE;
         return true;

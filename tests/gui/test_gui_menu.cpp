@@ -180,6 +180,68 @@ TEST(Menu, PopupClosedWithoutChoiceRunsNothing) {
     EXPECT_TRUE(m.Ran.empty());
 }
 
+TEST(Menu, PicturesStandApartFromTheirCaptions) {
+    TTrayMenu m;
+    // Pictures of one plain colour, to be told apart from the captions on screen.
+    const COLORREF red = RGB(255, 0, 0);
+    HDC screen = GetDC(nullptr);
+    HBITMAP strip = CreateCompatibleBitmap(screen, 16 * 7, 16);
+    HDC dc = CreateCompatibleDC(screen);
+    HGDIOBJ old = SelectObject(dc, strip);
+    RECT all{0, 0, 16 * 7, 16};
+    HBRUSH brush = CreateSolidBrush(red);
+    FillRect(dc, &all, brush);
+    DeleteObject(brush);
+    SelectObject(dc, old);
+    DeleteDC(dc);
+    ReleaseDC(nullptr, screen);
+    m.Images.Clear();
+    m.Images.AddBitmap(strip);
+    DeleteObject(strip);
+
+    std::vector<int> gaps; // per pictured item: background columns between picture and caption
+    TTimer timer;
+    timer.SetInterval(100);
+    timer.OnTimer = [&](TObject*) {
+        HWND w = MenuWindow();
+        if (!w)
+            return;
+        timer.SetEnabled(false);
+        HMENU shown = reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
+        HDC menuDC = GetDC(w);
+        for (int item : {0, 4}) { // Open, Exit
+            RECT r{};
+            GetMenuItemRect(nullptr, shown, static_cast<UINT>(item), &r);
+            POINT origin{r.left, r.top};
+            ScreenToClient(w, &origin);
+            const int height = r.bottom - r.top;
+            const COLORREF background =
+                GetPixel(menuDC, origin.x + (r.right - r.left) - 3, origin.y + height / 2);
+            int pictureEnd = -1, captionStart = -1;
+            for (int x = 0; x < r.right - r.left && captionStart < 0; ++x) {
+                bool picture = false, other = false;
+                for (int y = 2; y < height - 2; ++y) {
+                    const COLORREF c = GetPixel(menuDC, origin.x + x, origin.y + y) & 0xFFFFFF;
+                    picture = picture || c == red;
+                    other = other || (c != red && c != background);
+                }
+                if (picture)
+                    pictureEnd = x;
+                else if (other && pictureEnd >= 0)
+                    captionStart = x;
+            }
+            gaps.push_back(pictureEnd >= 0 && captionStart >= 0 ? captionStart - pictureEnd - 1
+                                                                : -1);
+        }
+        ReleaseDC(w, menuDC);
+        EndMenu();
+    };
+    m.Popup.Popup(100, 100);
+    ASSERT_EQ(gaps.size(), 2u);
+    for (int gap : gaps)
+        EXPECT_GE(gap, 3) << "picture and caption touch";
+}
+
 TEST(Action, ExecuteRunsUpdateFirstAndSkipsDisabled) {
     TAction a;
     std::vector<std::string> calls;
