@@ -2,6 +2,8 @@
 // GetMenuItemInfoA, and the real TrackPopupMenu run.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "gui/Action.h"
 #include "gui/Application.h"
 #include "gui/Button.h"
@@ -84,6 +86,17 @@ HWND MenuWindow() {
     return FindWindowA("#32768", nullptr);
 }
 
+// Runs f once with the popup menu's window, from a timer of the menu's loop, once it shows.
+void WhenMenuShows(TTimer& timer, std::function<void(HWND)> f) {
+    timer.SetInterval(100);
+    timer.OnTimer = [&timer, f](TObject*) {
+        if (HWND w = MenuWindow()) {
+            timer.SetEnabled(false);
+            f(w);
+        }
+    };
+}
+
 } // namespace
 
 TEST(Menu, BuildsItemsInOrderWithDefaultSeparatorsSubmenuAndImages) {
@@ -143,12 +156,7 @@ TEST(Menu, PopupShowsTheUpdatedMenuAndRunsTheChosenItem) {
     bool checkedOnScreen = false;
     bool sawMenu = false;
     TTimer timer;
-    timer.SetInterval(100);
-    timer.OnTimer = [&](TObject*) {
-        HWND w = MenuWindow();
-        if (!w)
-            return;
-        timer.SetEnabled(false);
+    WhenMenuShows(timer, [&](HWND w) {
         sawMenu = true;
         HMENU shown = reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
         if (shown) {
@@ -158,7 +166,7 @@ TEST(Menu, PopupShowsTheUpdatedMenuAndRunsTheChosenItem) {
         // Choose the first item (Open) with the keyboard.
         PostMessageA(w, WM_KEYDOWN, VK_DOWN, 0);
         PostMessageA(w, WM_KEYDOWN, VK_RETURN, 0);
-    };
+    });
     m.Popup.Popup(100, 100);
     EXPECT_TRUE(sawMenu);
     EXPECT_GE(updatesBefore, 1) << "OnUpdate ran before the menu showed";
@@ -169,13 +177,7 @@ TEST(Menu, PopupShowsTheUpdatedMenuAndRunsTheChosenItem) {
 TEST(Menu, PopupClosedWithoutChoiceRunsNothing) {
     TTrayMenu m;
     TTimer timer;
-    timer.SetInterval(100);
-    timer.OnTimer = [&](TObject*) {
-        if (MenuWindow()) {
-            timer.SetEnabled(false);
-            EndMenu();
-        }
-    };
+    WhenMenuShows(timer, [](HWND) { EndMenu(); });
     m.Popup.Popup(50, 50);
     EXPECT_TRUE(m.Ran.empty());
 }
@@ -201,12 +203,7 @@ TEST(Menu, PicturesStandApartFromTheirCaptions) {
 
     std::vector<int> gaps; // per pictured item: background columns between picture and caption
     TTimer timer;
-    timer.SetInterval(100);
-    timer.OnTimer = [&](TObject*) {
-        HWND w = MenuWindow();
-        if (!w)
-            return;
-        timer.SetEnabled(false);
+    WhenMenuShows(timer, [&](HWND w) {
         HMENU shown = reinterpret_cast<HMENU>(SendMessageA(w, MN_GETHMENU, 0, 0));
         HDC menuDC = GetDC(w);
         for (int item : {0, 4}) { // Open, Exit
@@ -235,7 +232,7 @@ TEST(Menu, PicturesStandApartFromTheirCaptions) {
         }
         ReleaseDC(w, menuDC);
         EndMenu();
-    };
+    });
     m.Popup.Popup(100, 100);
     ASSERT_EQ(gaps.size(), 2u);
     for (int gap : gaps)

@@ -97,6 +97,27 @@ int PositionOf(const TRichEdit& edit, const std::string& word) {
                                          reinterpret_cast<LPARAM>(&find)));
 }
 
+// Two pages whose selection events are recorded; OnChanging answers with Allow.
+struct TTwoPages {
+    explicit TTwoPages(TControl* parent, TTabStyle style = tsTabs) : Pages(parent) {
+        Pages.SetAlign(alClient);
+        Pages.SetStyle(style);
+        First.SetCaption("First");
+        Second.SetCaption("Second");
+        Pages.OnChanging = [this](TObject*, bool& AllowChange) {
+            Events.push_back("changing from " + std::to_string(Pages.ActivePageIndex()));
+            AllowChange = Allow;
+        };
+        Pages.OnChange = [this](TObject*) {
+            Events.push_back("change to " + std::to_string(Pages.ActivePageIndex()));
+        };
+    }
+    TPageControl Pages;
+    TTabSheet First{&Pages}, Second{&Pages};
+    std::vector<std::string> Events;
+    bool Allow = true;
+};
+
 class PagesTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -146,69 +167,43 @@ TEST_F(PagesTest, PagesShowOneAtATimeAndCodeSelectsWithoutEvents) {
 }
 
 TEST_F(PagesTest, TheUsersSelectionFiresChangingThenChange) {
-    TPageControl pages(Form);
-    pages.SetAlign(alClient);
-    TTabSheet first(&pages), second(&pages);
-    first.SetCaption("First");
-    second.SetCaption("Second");
-    std::vector<std::string> events;
-    bool allow = true;
-    pages.OnChanging = [&](TObject*, bool& AllowChange) {
-        events.push_back("changing from " + std::to_string(pages.ActivePageIndex()));
-        AllowChange = allow;
-    };
-    pages.OnChange = [&](TObject*) {
-        events.push_back("change to " + std::to_string(pages.ActivePageIndex()));
-    };
-
+    TTwoPages p(Form);
+    TPageControl& pages = p.Pages;
     Click(pages.Handle(), Centre(pages.TabRect(1)));
-    EXPECT_EQ(events, (std::vector<std::string>{"changing from 0", "change to 1"}));
-    EXPECT_TRUE(second.Visible());
-    EXPECT_FALSE(first.Visible());
+    EXPECT_EQ(p.Events, (std::vector<std::string>{"changing from 0", "change to 1"}));
+    EXPECT_TRUE(p.Second.Visible());
+    EXPECT_FALSE(p.First.Visible());
 
-    events.clear();
-    allow = false;
+    p.Events.clear();
+    p.Allow = false;
     Click(pages.Handle(), Centre(pages.TabRect(0)));
-    EXPECT_EQ(events, (std::vector<std::string>{"changing from 1"}));
-    EXPECT_EQ(pages.ActivePage(), &second) << "a refused change keeps the page";
+    EXPECT_EQ(p.Events, (std::vector<std::string>{"changing from 1"}));
+    EXPECT_EQ(pages.ActivePage(), &p.Second) << "a refused change keeps the page";
 
     // The keyboard: the arrow keys move between the selectors.
-    events.clear();
-    allow = true;
+    p.Events.clear();
+    p.Allow = true;
     pages.SetFocus();
     SendMessageA(pages.Handle(), WM_KEYDOWN, VK_LEFT, 1);
-    EXPECT_EQ(events, (std::vector<std::string>{"changing from 1", "change to 0"}));
-    EXPECT_EQ(pages.ActivePage(), &first);
+    EXPECT_EQ(p.Events, (std::vector<std::string>{"changing from 1", "change to 0"}));
+    EXPECT_EQ(pages.ActivePage(), &p.First);
 }
 
 TEST_F(PagesTest, ArrowsSelectInEveryStyleAndOnChangingMayRefuse) {
     for (TTabStyle style : {tsTabs, tsButtons, tsFlatButtons}) {
         SCOPED_TRACE(style);
-        TPageControl pages(Form);
-        pages.SetStyle(style);
-        TTabSheet first(&pages), second(&pages);
-        first.SetCaption("First");
-        second.SetCaption("Second");
-        std::vector<std::string> events;
-        bool allow = true;
-        pages.OnChanging = [&](TObject*, bool& AllowChange) {
-            events.push_back("changing");
-            AllowChange = allow;
-        };
-        pages.OnChange = [&](TObject*) {
-            events.push_back("change to " + std::to_string(pages.ActivePageIndex()));
-        };
-        pages.SetFocus();
-        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-        EXPECT_EQ(events, (std::vector<std::string>{"changing", "change to 1"}));
-        EXPECT_TRUE(second.Visible());
-        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
-        EXPECT_EQ(events.size(), 2u) << "nothing after the last page";
-        events.clear();
-        allow = false;
-        SendMessageA(pages.Handle(), WM_KEYDOWN, VK_LEFT, 1);
-        EXPECT_EQ(events, (std::vector<std::string>{"changing"}));
-        EXPECT_EQ(pages.ActivePage(), &second) << "a refused change keeps the page";
+        TTwoPages p(Form, style);
+        p.Pages.SetFocus();
+        SendMessageA(p.Pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+        EXPECT_EQ(p.Events, (std::vector<std::string>{"changing from 0", "change to 1"}));
+        EXPECT_TRUE(p.Second.Visible());
+        SendMessageA(p.Pages.Handle(), WM_KEYDOWN, VK_RIGHT, 1);
+        EXPECT_EQ(p.Events.size(), 2u) << "nothing after the last page";
+        p.Events.clear();
+        p.Allow = false;
+        SendMessageA(p.Pages.Handle(), WM_KEYDOWN, VK_LEFT, 1);
+        EXPECT_EQ(p.Events, (std::vector<std::string>{"changing from 1"}));
+        EXPECT_EQ(p.Pages.ActivePage(), &p.Second) << "a refused change keeps the page";
     }
 }
 
