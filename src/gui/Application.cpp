@@ -71,6 +71,7 @@ void TApplication::DestroyForms() {
     }
     FMainForm = nullptr;
     FTerminated = false;
+    FTerminateRequested = false;
 }
 
 void TApplication::Run() {
@@ -82,8 +83,12 @@ void TApplication::Run() {
 }
 
 bool TApplication::ProcessMessage(MSG& msg) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE))
+    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        // A window's move loop ends at the quit message and keeps it: the request stands.
+        if (FTerminateRequested)
+            FTerminated = true;
         return false;
+    }
     if (msg.message == WM_QUIT) {
         FTerminated = true;
         return true;
@@ -102,7 +107,7 @@ bool TApplication::ProcessMessage(MSG& msg) {
 
 void TApplication::HandleMessage() {
     MSG msg;
-    if (!ProcessMessage(msg))
+    if (!ProcessMessage(msg) && !FTerminated)
         WaitMessage();
 }
 
@@ -113,7 +118,18 @@ void TApplication::ProcessMessages() {
 }
 
 void TApplication::Terminate() {
+    FTerminateRequested = true;
+    EndMenu();
     PostQuitMessage(0);
+}
+
+bool TApplication::InSystemLoop() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetCurrentThreadId(), &info))
+        return false;
+    return (info.flags &
+            (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
 void TApplication::HandleException(TObject* sender) {

@@ -67,10 +67,18 @@ public:
     void ProcessMessages();
     // Handles one message, waiting for it when the queue is empty.
     void HandleMessage();
-    // Ends the message loop (and any modal run, with mrCancel) once the loop sees it.
+    // Ends the message loop (and any modal run, with mrCancel) once the loop sees it. An open
+    // menu is ended first: its loop would keep the request for itself.
     void Terminate();
     // True once the termination request has reached the message loop.
     bool Terminated() const { return FTerminated; }
+
+    // The innermost form in a modal run (ShowModal), else nullptr.
+    TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
+    // True while a menu or a window's move or size loop of the system runs on this thread. A
+    // modal run started then would run inside that loop, which keeps the mouse: start it once
+    // the loop has returned (EndMenu ends a menu).
+    static bool InSystemLoop();
 
     // Call inside a catch block: OnException when assigned, else ShowException.
     void HandleException(TObject* sender);
@@ -100,6 +108,11 @@ private:
     std::vector<std::unique_ptr<TForm>> FForms;
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
+    bool FTerminateRequested = false;
+    // Forms in a modal run, innermost last; windows shown meanwhile, disabled until the last run
+    // ends.
+    std::vector<TForm*> FModalForms;
+    std::vector<HWND> FShownDuringModal;
     TMessageBoxFunction FMessageBoxFunction;
 };
 

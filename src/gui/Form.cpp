@@ -147,7 +147,8 @@ void TForm::SetVisible(bool value) {
         if (!Visible())
             ApplyPosition();
         CreateChildHandles();
-        ShowWindow(Handle(), SW_SHOW);
+        // While another form runs modally, that form keeps the activation.
+        ShowWindow(Handle(), Application().ModalForm() && !FModal ? SW_SHOWNA : SW_SHOW);
         FShownOnce = true;
     } else if (HandleAllocated()) {
         ShowWindow(Handle(), SW_HIDE);
@@ -159,6 +160,12 @@ void TForm::BringToFront() {
         return;
     SetWindowPos(Handle(), FFormStyle == fsStayOnTop ? HWND_TOPMOST : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+}
+
+void TForm::Activate() {
+    BringToFront();
+    SetForegroundWindow(Handle());
+    RestoreFocus();
 }
 
 bool TForm::CloseQuery() {
@@ -203,17 +210,29 @@ int TForm::ShowModal() {
     if (FModal || Visible())
         throw Exception("Cannot make a visible window modal");
     HWND activeBefore = GetActiveWindow();
+    TApplication& app = Application();
     FModal = true;
     FModalResult = mrNone;
     {
+        EnableWindow(Handle(), TRUE);
         TTaskWindowsDisabler disabler(Handle());
+        app.FModalForms.push_back(this);
         struct TModalEnd {
             TForm* Form;
-            ~TModalEnd() { Form->FModal = false; }
+            ~TModalEnd() {
+                Form->FModal = false;
+                TApplication& app = Application();
+                std::erase(app.FModalForms, Form);
+                if (!app.FModalForms.empty())
+                    return;
+                for (HWND h : app.FShownDuringModal)
+                    if (IsWindow(h))
+                        EnableWindow(h, TRUE);
+                app.FShownDuringModal.clear();
+            }
         } modalEnd{this};
         Show();
         SetForegroundWindow(Handle());
-        TApplication& app = Application();
         for (;;) {
             if (app.Terminated()) {
                 FModalResult = mrCancel;
@@ -308,6 +327,11 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_SHOWWINDOW:
+        // Shown while another form runs modally: no input until the last modal run ends.
+        if (wParam && !FModal && Application().ModalForm() && IsWindowEnabled(Handle())) {
+            EnableWindow(Handle(), FALSE);
+            Application().FShownDuringModal.push_back(Handle());
+        }
         if (lParam == 0) {
             if (wParam && OnShow)
                 OnShow(this);

@@ -75,13 +75,17 @@ public:
     bool Active() const { return HandleAllocated() && GetActiveWindow() == Handle(); }
     // Above its siblings (and active when the system allows).
     void BringToFront();
+    // To the front as the active window, the keyboard on its focused control.
+    void Activate();
 
     // Asks OnCloseQuery, then OnClose; see the header comment.
     void Close();
     bool CloseQuery();
 
     // Shows the form and runs a nested message loop until ModalResult is set; hides the form and
-    // returns the result. Throws when the form is already visible.
+    // returns the result. Throws when the form is already visible. The form takes input even over
+    // another modal run; the thread's other windows, and those shown before the last modal run
+    // ends, take none and stay behind it.
     int ShowModal();
     bool Modal() const { return FModal; }
     int ModalResult() const { return FModalResult; }

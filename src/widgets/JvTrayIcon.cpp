@@ -202,6 +202,13 @@ void TJvTrayIcon::ShowApplication() {
         (FVisibility & tvVisibleTaskBar) ? (ex & ~WS_EX_TOOLWINDOW) : (ex | WS_EX_TOOLWINDOW);
     if (wanted != ex)
         SetWindowLongA(h, GWL_EXSTYLE, wanted);
+    // During a modal run the main form comes up behind, and the modal form keeps the activation
+    // and the keyboard (a menu of this icon may have taken them meanwhile).
+    if (TForm* modal = Application().ModalForm()) {
+        ShowWindow(h, IsIconic(h) ? SW_SHOWNOACTIVATE : SW_SHOWNA);
+        modal->Activate();
+        return;
+    }
     ShowWindow(h, IsIconic(h) ? SW_RESTORE : SW_SHOW);
     SetForegroundWindow(h);
 }

@@ -79,7 +79,8 @@ public:
     void HideBalloon();
     bool BalloonShowing() const { return FBalloonShowing; }
 
-    // Hides / shows the main form and its taskbar button (restored if minimised).
+    // Hides / shows the main form and its taskbar button (restored if minimised). During a modal
+    // run the modal form stays the active one.
     void HideApplication();
     void ShowApplication();
     bool ApplicationVisible() const;
