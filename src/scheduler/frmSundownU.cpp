@@ -2,6 +2,8 @@
 
 #include <algorithm>
 #include <climits>
+#include <exception>
+#include <utility>
 
 #include "resource.h"
 #include "about/frmAboutU.h"
@@ -111,6 +113,10 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     TrayIcon.SetIconIndex(0);
     TrayIcon.SetPopupMenu(&PopupActionBarTrayIcon);
     TrayIcon.SetVisibility(tvVisibleTaskBar | tvVisibleTaskList | tvAutoHide | tvRestoreDbClick);
+
+    FDeferTimer.SetEnabled(false);
+    FDeferTimer.SetInterval(50);
+    FDeferTimer.OnTimer = [this](TObject*) { RunDeferred(); };
 }
 
 void TfrmSundown::WindowsCreated() {
@@ -212,7 +218,13 @@ void TfrmSundown::FormCloseQuery(TObject*, bool& CanClose) {
 }
 
 void TfrmSundown::FormClose(TObject*, TCloseAction&) {
-    SaveSettings();
+    try {
+        SaveSettings();
+    } catch (...) {
+        // The program ends all the same; only a user's Exit hears of the failure.
+        if (!FQuietExit)
+            Application().HandleException(this);
+    }
 }
 
 void TfrmSundown::FormDestroy(TObject*) {
@@ -230,6 +242,11 @@ void TfrmSundown::ActionExitExecute(TObject*) {
     Close();
 }
 
+void TfrmSundown::ExitQuietly() {
+    FQuietExit = true;
+    ActionExit.Execute();
+}
+
 void TfrmSundown::ActionShowApplicationExecute(TObject*) {
     TrayIcon.ShowApplication();
 }
@@ -243,17 +260,29 @@ void TfrmSundown::ActionHideApplicationExecute(TObject*) {
 }
 
 void TfrmSundown::ActionOptionsExecute(TObject*) {
+    if (RaiseCountdown() || Defer(FOptionsPending))
+        return;
     // A request before the first activation finds no keys yet: load them first.
     if (FSettings->Count() == 0)
         LoadSettings();
-    if (frmOptions->Execute(FSettings.get()) == mrOk) {
+    if (frmOptions->Execute(FSettings.get()) != mrOk)
+        return;
+    // The confirmed values rule the alarm and the icon even when they cannot be written.
+    std::exception_ptr saveFailure;
+    try {
         SaveSettings();
-        ApplyAlarm();
-        UpdateTrayIcon();
+    } catch (...) {
+        saveFailure = std::current_exception();
     }
+    ApplyAlarm();
+    UpdateTrayIcon();
+    if (saveFailure)
+        std::rethrow_exception(saveFailure);
 }
 
 void TfrmSundown::ActionAboutExecute(TObject*) {
+    if (RaiseCountdown() || Defer(FAboutPending))
+        return;
     // The tray menu works while the About window is open: a second request only raises it.
     if (frmAbout->Visible()) {
         frmAbout->BringToFront();
@@ -263,7 +292,7 @@ void TfrmSundown::ActionAboutExecute(TObject*) {
 }
 
 void TfrmSundown::WMEndSession(TMessage& Message) {
-    ActionExit.Execute();
+    ExitQuietly();
     Message.Result = 0;
 }
 
@@ -277,7 +306,8 @@ void TfrmSundown::WMInstanceCommand(TMessage& Message) {
         ActionHideApplication.Execute();
         break;
     case icExit:
-        ActionExit.Execute();
+        // Another program waits for the reply: no message box may hold it up.
+        ExitQuietly();
         break;
     case icOptions:
         ActionOptions.Execute();
@@ -316,7 +346,10 @@ void TfrmSundown::ClockAlarm(TObject*) {
 
 void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
     // One countdown at a time: the one on screen keeps its count and its result.
-    if (FWarningRunning)
+    if (FWarningRunning || FWarningPending)
+        return;
+    FPendingWarning = {ExitType, Seconds};
+    if (Defer(FWarningPending))
         return;
     FWarningRunning = true;
     struct TWarningEnd {
@@ -346,7 +379,39 @@ void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
     default:
         break;
     }
-    ActionExit.Execute();
+    ExitQuietly();
+}
+
+bool TfrmSundown::RaiseCountdown() {
+    if (!frmExitConfirm->Modal())
+        return false;
+    frmExitConfirm->Activate();
+    return true;
+}
+
+bool TfrmSundown::Defer(bool& pending) {
+    if (!Application().InSystemLoop())
+        return false;
+    pending = true;
+    EndMenu();
+    FDeferTimer.SetEnabled(true);
+    return true;
+}
+
+void TfrmSundown::RunDeferred() {
+    if (Application().InSystemLoop()) {
+        EndMenu();
+        return;
+    }
+    FDeferTimer.SetEnabled(false);
+    // The countdown first; what else was asked for comes after it unless the program is ending.
+    const auto ending = [this] { return FCanClose || Application().Terminated(); };
+    if (std::exchange(FWarningPending, false) && !ending())
+        ExitWindowsWithWarning(FPendingWarning.ExitType, FPendingWarning.Seconds);
+    if (std::exchange(FOptionsPending, false) && !ending())
+        ActionOptions.Execute();
+    if (std::exchange(FAboutPending, false) && !ending())
+        ActionAbout.Execute();
 }
 
 void TfrmSundown::ActionLogoffExecute(TObject*) {

@@ -15,7 +15,12 @@
 //
 // The daily alarm, the tray hint and image, and the warning that ends the session (balloon,
 // countdown window, ExitWindows, exit) live here too. One warning runs at a time: a second
-// request while the countdown is open starts nothing.
+// request while the countdown is open starts nothing, and a request for the options or About
+// window only brings the countdown to the front. A modal window asked for inside a menu or a
+// move loop (the tray menu open, the window dragged) starts once that loop has returned.
+//
+// Exiting always ends the program. A failed save is reported only when the user chose Exit from
+// the tray menu; at the session's end, command 3 and after a confirmed countdown nothing shows.
 #include <windows.h>
 
 #include <cstdint>
@@ -26,6 +31,7 @@
 #include "gui/ImageList.h"
 #include "gui/Menu.h"
 #include "gui/Panel.h"
+#include "gui/Timer.h"
 #include "settings/OrbProgramSettings.h"
 #include "system/OrbSystemInfo.h"
 #include "update/frmAutoUpdateU.h"
@@ -137,9 +143,29 @@ protected:
     void WindowsCreated() override;
 
 private:
+    // Runs ActionExit; nothing is shown when the settings cannot be saved.
+    void ExitQuietly();
+    // While the countdown runs: brings it to the front with the keyboard and returns true.
+    bool RaiseCountdown();
+    // Inside a menu or move loop: ends a menu, keeps the request in pending for RunDeferred and
+    // returns true.
+    bool Defer(bool& pending);
+    void RunDeferred();
+
+    struct TWarning {
+        uint8_t ExitType;
+        int Seconds;
+    };
+
     bool FActivated = false;
     bool FCanClose = false;
+    bool FQuietExit = false;
     bool FWarningRunning = false;
+    bool FWarningPending = false;
+    TWarning FPendingWarning{};
+    bool FOptionsPending = false;
+    bool FAboutPending = false;
+    TTimer FDeferTimer;
     std::unique_ptr<TProgramSettings> FSettings;
     std::unique_ptr<TfrmAutoUpdate> FAutoUpdateForm;
 };

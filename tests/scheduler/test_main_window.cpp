@@ -268,6 +268,56 @@ TEST_P(EndSessionTest, SavesAndEndsWhateverItsWParam) {
 
 INSTANTIATE_TEST_SUITE_P(WParam, EndSessionTest, ::testing::Values(WPARAM(1), WPARAM(0)));
 
+TEST_F(MainWindowTest, FailedSaveNeverKeepsTheProgramAndOnlyTheUsersExitHearsOfIt) {
+    struct TCase {
+        const char* Name;
+        std::function<void()> Road;
+        size_t Boxes;
+        bool Ends;
+    } cases[] = {
+        {"tray Exit", [] { frmSundown->Exit1.Click(); }, 1, true},
+        {"command 3", [] { SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, 3, 0); }, 0,
+         true},
+        {"end of session", [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); }, 0,
+         true},
+        {"confirmed countdown",
+         [this] {
+             WhenShown(frmExitConfirm, [] { frmExitConfirm->btnOk.Click(); });
+             frmSundown->ActionLogoff.Execute();
+         },
+         0, true},
+        // The schedule switched off: the alarm and the icon follow all the same.
+        {"options confirmed",
+         [this] {
+             WhenShown(frmOptions, [] {
+                 frmOptions->cbEnableSundown.SetChecked(false);
+                 frmOptions->btnOk.Click();
+             });
+             SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, 4, 0);
+             EXPECT_FALSE(frmSundown->Clock.AlarmEnabled());
+             EXPECT_EQ(frmSundown->TrayIcon.IconIndex(), 1);
+         },
+         1, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        // The settings folder's name is taken by a file.
+        scratch::WriteFileBytes(Folder.File("taken"), "");
+        frmSundown->Settings()->SetINIFileName(Folder.File("taken") + "\\settings.ini");
+        Start();
+        ASSERT_TRUE(frmSundown->Clock.AlarmEnabled());
+        Boxes.clear();
+        c.Road();
+        Application().ProcessMessages();
+        EXPECT_EQ(Application().Terminated(), c.Ends);
+        ASSERT_EQ(Boxes.size(), c.Boxes);
+        for (const fixture::TBox& box : Boxes)
+            EXPECT_EQ(box.Text.rfind("Unable to write to ", 0), 0u) << box.Text;
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(MainWindowTest, QueryEndSessionAlwaysConsents) {
     Start();
     EXPECT_TRUE(SendMessageA(frmSundown->Handle(), WM_QUERYENDSESSION, 0, 0));

@@ -1,0 +1,322 @@
+// The countdown, options and About windows among each other on real windows under Wine: what a
+// request for another window does while the countdown runs, the main window shown during a modal
+// run, and modal windows asked for while the tray menu is open or the window is being dragged.
+// Clicks that must reach a window go through the system's real input.
+#include "MainWindowFixture.h"
+
+using fixture::MainWindowTest;
+using fixture::TimeOfDay;
+using fixture::WaitFor;
+
+namespace {
+
+void MouseButton(DWORD flags) {
+    INPUT input{};
+    input.type = INPUT_MOUSE;
+    input.mi.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Presses the control's middle with the mouse, as the user would.
+void RealClick(const TControl& control) {
+    RECT r{};
+    GetWindowRect(control.Handle(), &r);
+    SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
+    MouseButton(MOUSEEVENTF_LEFTDOWN);
+    MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+bool HasFocus(const TForm& form) {
+    return IsChild(form.Handle(), GetFocus()) != FALSE;
+}
+
+// Runs step on the message loop every interval ms until it returns true (not while it runs).
+class TPoll {
+public:
+    TPoll(unsigned interval, std::function<bool()> step) : FStep(std::move(step)) {
+        FTimer.SetInterval(interval);
+        FTimer.OnTimer = [this](TObject*) {
+            FTimer.SetEnabled(false);
+            if (!FStep())
+                FTimer.SetEnabled(true);
+        };
+        FTimer.SetEnabled(true);
+    }
+
+private:
+    std::function<bool()> FStep;
+    TTimer FTimer;
+};
+
+// A window of the test's own that takes the activation, as the tray menu's window does.
+class TOtherWindow {
+public:
+    TOtherWindow()
+        : FHandle(CreateWindowExA(0, "STATIC", "other", WS_POPUP | WS_VISIBLE, 0, 0, 40, 40,
+                                  nullptr, nullptr, nullptr, nullptr)) {
+        SetForegroundWindow(FHandle);
+    }
+    ~TOtherWindow() { DestroyWindow(FHandle); }
+    TOtherWindow(const TOtherWindow&) = delete;
+    TOtherWindow& operator=(const TOtherWindow&) = delete;
+
+private:
+    HWND FHandle;
+};
+
+class ModalWindowsTest : public MainWindowTest {
+protected:
+    void StartWith(const std::string& lines) {
+        WriteIni("[Settings]\r\n" + lines);
+        Start();
+    }
+    static void Command(WPARAM command) {
+        SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, command, 0);
+    }
+    void Alarm() {
+        Now = TimeOfDay(20, 0, 0);
+        frmSundown->Clock.Tick();
+    }
+    void BeforeTheAlarm() {
+        Now = TimeOfDay(19, 59, 59);
+        frmSundown->Clock.Tick();
+    }
+};
+
+} // namespace
+
+TEST_F(ModalWindowsTest, DuringTheCountdownARequestForAnotherWindowOnlyRaisesIt) {
+    StartWith("Warning=60\r\n");
+    struct TCase {
+        const char* Name;
+        std::function<void()> Request;
+    } cases[] = {
+        {"tray Options", [] { frmSundown->Options1.Click(); }},
+        {"tray About", [] { frmSundown->About1.Click(); }},
+        {"command 4", [] { Command(icOptions); }},
+        {"Options button of the shown window",
+         [] {
+             Command(icShow);
+             frmSundown->btnOptions.Click();
+         }},
+    };
+    // Whatever other window comes up is noted and closed.
+    std::vector<std::string> opened;
+    TPoll closer(50, [&] {
+        if (frmOptions->Visible()) {
+            opened.push_back("Options");
+            frmOptions->btnCancel.Click();
+        }
+        if (frmAbout->Visible()) {
+            opened.push_back("About");
+            frmAbout->OKBtn.Click();
+        }
+        return false;
+    });
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        opened.clear();
+        bool enabled = false, active = false, focused = false;
+        TPoll answer(20, [&] {
+            if (!frmExitConfirm->Visible())
+                return false;
+            TOtherWindow other;
+            c.Request();
+            enabled = IsWindowEnabled(frmExitConfirm->Handle()) != FALSE;
+            active = frmExitConfirm->Active();
+            focused = HasFocus(*frmExitConfirm);
+            frmExitConfirm->btnCancel.Click();
+            return true;
+        });
+        frmSundown->ActionLogoff.Execute();
+        EXPECT_TRUE(opened.empty()) << opened.front() << " opened over the countdown";
+        EXPECT_TRUE(enabled);
+        EXPECT_TRUE(active) << "in front";
+        EXPECT_TRUE(focused) << "with the keyboard";
+        frmSundown->ActionHideApplication.Execute();
+    }
+    EXPECT_TRUE(ExitFlags.empty());
+    EXPECT_FALSE(Application().Terminated());
+}
+
+TEST_F(ModalWindowsTest, TheAlarmOverOptionsOrAboutComesUpInFrontAndTakesAClick) {
+    StartWith("Hour=20\r\nMinute=0\r\nWarning=5\r\n");
+    struct TCase {
+        const char* Name;
+        TForm* Form;
+        std::function<void()> Open, Close;
+        bool Confirm; // else cancel
+    } cases[] = {
+        {"Options", frmOptions, [] { Command(icOptions); }, [] { frmOptions->btnCancel.Click(); },
+         false},
+        {"About", frmAbout, [] { frmSundown->About1.Click(); }, [] { frmAbout->OKBtn.Click(); },
+         false},
+        // Confirmed: the session ends and the options window's run ends by itself.
+        {"Options, confirmed", frmOptions, [] { Command(icOptions); }, nullptr, true},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BeforeTheAlarm();
+        bool over = false, otherDisabled = false;
+        TPoll alarm(20, [&] {
+            if (!c.Form->Visible())
+                return false;
+            Alarm();
+            EXPECT_FALSE(frmExitConfirm->Visible());
+            if (c.Close)
+                c.Close();
+            return true;
+        });
+        TPoll answer(20, [&] {
+            if (!frmExitConfirm->Visible())
+                return false;
+            over = IsWindowEnabled(frmExitConfirm->Handle()) && frmExitConfirm->Active();
+            otherDisabled = !IsWindowEnabled(c.Form->Handle());
+            RealClick(c.Confirm ? frmExitConfirm->btnOk : frmExitConfirm->btnCancel);
+            return true;
+        });
+        c.Open();
+        Application().ProcessMessages();
+        EXPECT_TRUE(over) << "enabled and in front";
+        EXPECT_TRUE(otherDisabled);
+        EXPECT_FALSE(c.Form->Visible());
+        EXPECT_EQ(ExitFlags.size(), c.Confirm ? 1u : 0u);
+        EXPECT_EQ(Application().Terminated(), c.Confirm);
+    }
+}
+
+TEST_F(ModalWindowsTest, TheMainWindowShownDuringAModalRunStaysDisabledAndInactive) {
+    StartWith("Warning=60\r\n");
+    struct TModal {
+        const char* Name;
+        TForm* Form;
+        std::function<void()> Run, Close;
+    } modals[] = {
+        {"Options", frmOptions, [] { frmSundown->Options1.Click(); },
+         [] { frmOptions->btnCancel.Click(); }},
+        {"About", frmAbout, [] { frmSundown->About1.Click(); }, [] { frmAbout->OKBtn.Click(); }},
+        {"countdown", frmExitConfirm, [] { frmSundown->ActionLogoff.Execute(); },
+         [] { frmExitConfirm->btnCancel.Click(); }},
+    };
+    struct TShow {
+        const char* Name;
+        std::function<void()> Show;
+    } shows[] = {
+        {"command 1", [] { Command(icShow); }},
+        {"tray Open", [] { frmSundown->Open1.Click(); }},
+        {"double click",
+         [] {
+             SendMessageA(frmSundown->TrayIcon.Handle(), TJvTrayIcon::CallbackMessage,
+                          TJvTrayIcon::IconId, WM_LBUTTONDBLCLK);
+         }},
+    };
+    const HWND main = frmSundown->Handle();
+    for (const TModal& m : modals)
+        for (const TShow& s : shows) {
+            SCOPED_TRACE(std::string(m.Name) + ", " + s.Name);
+            bool shown = false, disabled = false, modalActive = false, modalFocused = false;
+            TPoll during(20, [&] {
+                if (!m.Form->Visible())
+                    return false;
+                s.Show();
+                shown = frmSundown->Visible();
+                disabled = !IsWindowEnabled(main);
+                modalActive = m.Form->Active();
+                modalFocused = HasFocus(*m.Form);
+                m.Close();
+                return true;
+            });
+            m.Run();
+            EXPECT_TRUE(shown);
+            EXPECT_TRUE(disabled);
+            EXPECT_TRUE(modalActive);
+            EXPECT_TRUE(modalFocused);
+            EXPECT_TRUE(IsWindowEnabled(main)) << "enabled again once the run is over";
+            frmSundown->ActionHideApplication.Execute();
+        }
+    EXPECT_TRUE(ExitFlags.empty());
+}
+
+TEST_F(ModalWindowsTest, NothingModalStartsInsideTheTrayMenuOrADragAndTheProgramStillEnds) {
+    struct TCase {
+        const char* Name;
+        bool Drag; // else the tray menu is open
+        std::function<void()> Event;
+        // The window that must come once the loop is over, if any, and its button that must take
+        // a real click (read when the case runs: the forms are made anew for each case).
+        TForm* (*Comes)();
+        TControl& (*Close)();
+    } cases[] = {
+        {"alarm in the tray menu", false, [this] { Alarm(); },
+         []() -> TForm* { return frmExitConfirm; },
+         []() -> TControl& { return frmExitConfirm->btnCancel; }},
+        {"alarm during a drag", true, [this] { Alarm(); },
+         []() -> TForm* { return frmExitConfirm; },
+         []() -> TControl& { return frmExitConfirm->btnCancel; }},
+        {"command 4 in the tray menu", false, [] { Command(icOptions); },
+         []() -> TForm* { return frmOptions; },
+         []() -> TControl& { return frmOptions->btnCancel; }},
+        {"end of session in the tray menu", false,
+         [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); }, nullptr, nullptr},
+        {"end of session during a drag", true,
+         [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); }, nullptr, nullptr},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith("Hour=20\r\nMinute=0\r\nWarning=5\r\n");
+        BeforeTheAlarm();
+        TForm* comes = c.Comes ? c.Comes() : nullptr;
+        bool inLoop = false, loopOver = false, came = false, usable = false;
+        TPoll inside(300, [&] {
+            inLoop = Application().InSystemLoop();
+            c.Event();
+            if (c.Drag)
+                MouseButton(MOUSEEVENTF_LEFTUP);
+            return true;
+        });
+        TPoll rescue(8000, [&] { // a failed case still ends
+            EndMenu();
+            MouseButton(MOUSEEVENTF_LEFTUP);
+            if (comes)
+                PostMessageA(comes->Handle(), WM_CLOSE, 0, 0);
+            return true;
+        });
+        TPoll answer(20, [&] {
+            if (!comes || !comes->Visible())
+                return false;
+            came = true;
+            usable = loopOver && IsWindowEnabled(comes->Handle()) && comes->Active();
+            RealClick(c.Close());
+            return true;
+        });
+        if (c.Drag) {
+            frmSundown->ActionShowApplication.Execute();
+            POINT header{30, 6};
+            ClientToScreen(frmSundown->pnlBackground.Handle(), &header);
+            SetCursorPos(header.x, header.y);
+            MouseButton(MOUSEEVENTF_LEFTDOWN);
+            Application().ProcessMessages(); // the press starts the move loop
+        } else {
+            frmSundown->PopupActionBarTrayIcon.Popup(600, 400);
+        }
+        loopOver = true;
+        EXPECT_TRUE(inLoop) << "the event came inside the loop";
+        if (comes) {
+            EXPECT_TRUE(WaitFor([&] { return came && !comes->Visible(); }, 10000));
+            EXPECT_TRUE(usable) << "after the loop, enabled and in front";
+            EXPECT_TRUE(ExitFlags.empty()) << "the click cancelled";
+            EXPECT_FALSE(Application().Terminated());
+        } else {
+            EXPECT_TRUE(WaitFor([] { return Application().Terminated(); }, 5000))
+                << "the program ends";
+            EXPECT_FALSE(came);
+        }
+        TearDown();
+        SetUp();
+    }
+}
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    return RUN_ALL_TESTS();
+}
