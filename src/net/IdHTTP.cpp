@@ -1,3 +1,5 @@
+#include <windows.h>
+
 #include "net/IdHTTP.h"
 
 #include <algorithm>
@@ -40,10 +42,46 @@ bool ParseDecimal(const std::string& text, int64_t& value) {
     return true;
 }
 
+std::string Duration(int ms) {
+    if (ms == 1000)
+        return "1 second";
+    return ms % 1000 == 0 ? Format("%d seconds", ms / 1000) : Format("%d ms", ms);
+}
+
+// A point in time (GetTickCount64) that ends a part of the transfer, with what to say then.
+struct TDeadline {
+    ULONGLONG End = 0; // 0: none
+    std::string Text;
+
+    static TDeadline After(int ms, std::string text) {
+        return {ms > 0 ? GetTickCount64() + static_cast<ULONGLONG>(ms) : 0, std::move(text)};
+    }
+    TDeadline Earlier(const TDeadline& other) const {
+        return !End || (other.End && other.End < End) ? other : *this;
+    }
+    // Limits timeout (0 or less: none) to the time left; true when the deadline is the limit.
+    // Raises once the deadline has passed.
+    bool Limit(int& timeout) const {
+        if (!End)
+            return false;
+        const ULONGLONG now = GetTickCount64();
+        if (now >= End)
+            throw EIdReadTimeout(Text);
+        const ULONGLONG left = End - now;
+        if (timeout > 0 && left >= static_cast<ULONGLONG>(timeout))
+            return false;
+        timeout = static_cast<int>(std::min<ULONGLONG>(left, INT_MAX));
+        return true;
+    }
+};
+
 // Reads the answer through a buffer: lines for the head and the chunk sizes, then the body.
 class TResponseReader {
 public:
     TResponseReader(TIdIOHandlerStack& io, int timeout) : FIO(io), FTimeout(timeout) {}
+
+    // No read waits past it.
+    void SetDeadline(TDeadline deadline) { FDeadline = std::move(deadline); }
 
     // One line without its line end; raises when the connection ends first.
     std::string ReadLine() {
@@ -71,7 +109,7 @@ public:
             FPos += n;
             return n;
         }
-        return FIO.ReadSome(out, count, FTimeout);
+        return ReadSome(out, count);
     }
 
 private:
@@ -81,13 +119,26 @@ private:
             FPos = 0;
         }
         char chunk[4096];
-        const size_t n = FIO.ReadSome(chunk, sizeof chunk, FTimeout);
+        const size_t n = ReadSome(chunk, sizeof chunk);
         FBuffer.append(chunk, n);
         return n > 0;
     }
 
+    size_t ReadSome(char* out, size_t count) {
+        int timeout = FTimeout;
+        const bool byDeadline = FDeadline.Limit(timeout);
+        try {
+            return FIO.ReadSome(out, count, timeout);
+        } catch (const EIdReadTimeout&) {
+            if (byDeadline)
+                throw EIdReadTimeout(FDeadline.Text);
+            throw;
+        }
+    }
+
     TIdIOHandlerStack& FIO;
     int FTimeout;
+    TDeadline FDeadline;
     std::string FBuffer;
     size_t FPos = 0;
 };
@@ -211,19 +262,25 @@ TIdURI ParseURI(const std::string& URL) {
 
 TIdHTTP::TIdHTTP() = default;
 TIdHTTP::~TIdHTTP() {
-    if (FIOHandler)
-        FIOHandler->OnStatus = nullptr;
+    SetIOHandler(nullptr);
 }
 
 void TIdHTTP::SetIOHandler(TIdIOHandlerStack* Value) {
-    if (FIOHandler)
+    if (FIOHandler) {
         FIOHandler->OnStatus = nullptr;
+        FIOHandler->OnIdle = nullptr;
+    }
     FIOHandler = Value;
-    if (FIOHandler)
-        FIOHandler->OnStatus = [this](TObject*, TIdStatus status, const std::string& text) {
-            if (OnStatus)
-                OnStatus(this, status, text);
-        };
+    if (!FIOHandler)
+        return;
+    FIOHandler->OnStatus = [this](TObject*, TIdStatus status, const std::string& text) {
+        if (OnStatus)
+            OnStatus(this, status, text);
+    };
+    FIOHandler->OnIdle = [this](TObject*) {
+        if (OnIdle)
+            OnIdle(this);
+    };
 }
 
 TIdIOHandlerStack& TIdHTTP::IO() {
@@ -255,6 +312,15 @@ void TIdHTTP::DoWorkEnd(TWorkMode Mode) {
 }
 
 void TIdHTTP::Get(const std::string& URL, TStream& AResponseContent) {
+    // A message handled while this one waits may ask for another: one at a time.
+    if (FBusy)
+        throw EIdException("A transfer is already running; the request for \"" + URL +
+                           "\" was not made.");
+    struct TBusy {
+        bool& Flag;
+        ~TBusy() { Flag = false; }
+    } busy{FBusy};
+    FBusy = true;
     FResponse = TIdHTTPResponse();
     try {
         DoGet(URL, AResponseContent);
@@ -285,16 +351,26 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
         if (c == '\0')
             throw EIdException("Invalid request: it holds a NUL character.");
 
+    const TDeadline transfer = TDeadline::After(
+        FTransferTimeout, "The transfer took longer than " + Duration(FTransferTimeout) + ".");
     TIdIOHandlerStack& io = IO();
-    if (viaProxy)
-        io.Open(FProxyParams.ProxyServer, FProxyParams.ProxyPort ? FProxyParams.ProxyPort : 8080,
-                FConnectTimeout);
-    else
-        io.Open(uri.Host, uri.Port, FConnectTimeout);
+    int connectTimeout = FConnectTimeout;
+    const bool connectByTransfer = transfer.Limit(connectTimeout);
+    try {
+        if (viaProxy)
+            io.Open(FProxyParams.ProxyServer,
+                    FProxyParams.ProxyPort ? FProxyParams.ProxyPort : 8080, connectTimeout);
+        else
+            io.Open(uri.Host, uri.Port, connectTimeout);
+    } catch (const EIdConnectTimeout&) {
+        if (connectByTransfer)
+            throw EIdConnectTimeout(transfer.Text);
+        throw;
+    }
 
     DoWorkBegin(wmWrite, static_cast<int64_t>(request.size()));
     try {
-        io.Write(request);
+        io.Write(request, FReadTimeout);
         DoWork(wmWrite, static_cast<int64_t>(request.size()));
     } catch (...) {
         DoWorkEnd(wmWrite);
@@ -303,11 +379,18 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
     DoWorkEnd(wmWrite);
 
     TResponseReader reader(io, FReadTimeout);
+    // The head, interim answers included, has one time limit, whatever the server's pace.
+    reader.SetDeadline(TDeadline::After(FHeadTimeout, "The server took longer than " +
+                                                          Duration(FHeadTimeout) + " to answer.")
+                           .Earlier(transfer));
     int code = 0;
     std::string statusLine;
     int64_t contentLength = -1;
     bool chunked = false;
-    for (;;) {
+    for (int interim = 0;; ++interim) {
+        if (interim > MaxInterimAnswers)
+            throw EIdException(
+                Format("The server sent more than %d interim answers.", MaxInterimAnswers));
         statusLine = reader.ReadLine();
         // "HTTP/1.1 200 OK"
         if (statusLine.compare(0, 5, "HTTP/") != 0 || statusLine.size() < 12 ||
@@ -355,6 +438,11 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
         throw EIdHTTPProtocolException(code, statusLine);
     if (code == 204 || code == 205)
         return;
+    reader.SetDeadline(transfer);
+    const std::string tooLarge =
+        Format("The answer is larger than %lld bytes.", static_cast<long long>(FMaxResponseSize));
+    if (FMaxResponseSize > 0 && FResponse.FContentLength > FMaxResponseSize)
+        throw EIdException(tooLarge);
 
     std::vector<char> buffer(BufferSize);
     int64_t received = 0;
@@ -372,6 +460,8 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
                     "Connection closed before the whole answer arrived (%lld bytes received).",
                     static_cast<long long>(received)));
             }
+            if (FMaxResponseSize > 0 && received + static_cast<int64_t>(n) > FMaxResponseSize)
+                throw EIdException(tooLarge);
             AResponseContent.WriteBuffer(buffer.data(), n);
             received += static_cast<int64_t>(n);
             if (count > 0)

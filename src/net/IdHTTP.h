@@ -1,7 +1,8 @@
 #pragma once
 // TIdHTTP: a small HTTP/1.1 client. Get fetches one http:// address into a stream over a
 // connection of its own (closed afterwards), firing the connection's status and the transfer's
-// work events on the calling thread while it blocks.
+// work events on the calling thread while it runs. It never waits long without firing OnIdle
+// (every IdleSliceMs), where a caller on the GUI thread handles its messages and may Disconnect.
 //
 //   TIdHTTP http;
 //   http.OnWork = [&](TObject*, TWorkMode mode, int32_t count) { if (cancel) http.Disconnect(); };
@@ -13,7 +14,11 @@
 // for a proxy (ProxyParams); bodies sized by Content-Length, chunked or ended by the server's
 // close. A status other than 2xx raises EIdHTTPProtocolException and writes nothing into the
 // stream; redirections are not followed. A body cut short raises. https:// addresses are refused
-// (no TLS). Disconnect, called from a work event, ends the running Get with EIdNotConnected.
+// (no TLS). Disconnect, called from a work event, OnIdle or a message handled meanwhile, ends the
+// running Get with EIdNotConnected. Limits: ConnectTimeout for the connection, ReadTimeout for
+// any silence, HeadTimeout for the status line and headers together (interim 1xx answers
+// included, at most MaxInterimAnswers of them), and, when set, TransferTimeout for the whole Get
+// and MaxResponseSize for the body; each raises when passed.
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -81,11 +86,23 @@ public:
     // Longest silence of the server while an answer is awaited or read, in milliseconds.
     int ReadTimeout() const { return FReadTimeout; }
     void SetReadTimeout(int Value) { FReadTimeout = Value; }
+    // Longest time from the request to the end of the answer's head, in milliseconds; 0 or less:
+    // no limit.
+    int HeadTimeout() const { return FHeadTimeout; }
+    void SetHeadTimeout(int Value) { FHeadTimeout = Value; }
+    // Longest time for a whole Get, connection included, in milliseconds; 0 or less: no limit.
+    int TransferTimeout() const { return FTransferTimeout; }
+    void SetTransferTimeout(int Value) { FTransferTimeout = Value; }
+    // Largest body taken, in bytes; 0 or less: no limit.
+    int64_t MaxResponseSize() const { return FMaxResponseSize; }
+    void SetMaxResponseSize(int64_t Value) { FMaxResponseSize = Value; }
 
     // Fetches URL; the body goes into AResponseContent as it arrives.
     void Get(const std::string& URL, TStream& AResponseContent);
     // Closes the connection (a running Get then ends with an exception).
     void Disconnect();
+    // A Get is running.
+    bool Busy() const { return FBusy; }
 
     const TIdHTTPResponse& Response() const { return FResponse; }
 
@@ -93,6 +110,9 @@ public:
     TWorkBeginEvent OnWorkBegin;
     TWorkEvent OnWork;
     TWorkEndEvent OnWorkEnd;
+    // Between the slices of a wait, and at least every IdleSliceMs while data flows; a handler
+    // may Disconnect.
+    TIdIdleEvent OnIdle;
 
 private:
     TIdIOHandlerStack& IO();
@@ -106,8 +126,15 @@ private:
     TIdProxyConnectionInfo FProxyParams;
     int FConnectTimeout = 30000;
     int FReadTimeout = 60000;
+    int FHeadTimeout = 30000;
+    int FTransferTimeout = 0;
+    int64_t FMaxResponseSize = 0;
+    bool FBusy = false;
     TIdHTTPResponse FResponse;
 };
+
+// Interim answers (100 Continue and the like) taken before the real one; one more raises.
+inline constexpr int MaxInterimAnswers = 5;
 
 // The parts of an http:// address; raises EIdException for anything else (https:// included).
 struct TIdURI {

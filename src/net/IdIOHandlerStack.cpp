@@ -3,7 +3,13 @@
 
 #include "net/IdIOHandlerStack.h"
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <condition_variable>
 #include <memory>
+#include <mutex>
+#include <thread>
 
 #include "base/SystemError.h"
 
@@ -31,21 +37,78 @@ struct SocketCloser {
     }
 };
 
-// Waits until s is readable (write false) or connected (write true); false on time-out.
-bool WaitFor(SOCKET s, bool write, int timeout) {
+// Whether s is readable (write false) or connected/writable (write true) within ms.
+bool Ready(SOCKET s, bool write, int ms) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(s, &set);
     fd_set failed;
     FD_ZERO(&failed);
     FD_SET(s, &failed);
-    timeval tv{timeout / 1000, (timeout % 1000) * 1000};
-    const int r = select(0, write ? nullptr : &set, write ? &set : nullptr,
-                         write ? &failed : nullptr, timeout > 0 ? &tv : nullptr);
+    timeval tv{ms / 1000, (ms % 1000) * 1000};
+    const int r =
+        select(0, write ? nullptr : &set, write ? &set : nullptr, write ? &failed : nullptr, &tv);
     if (r == SOCKET_ERROR)
         RaiseSocketError(WSAGetLastError());
     return r > 0;
 }
+
+// Milliseconds left until end (a GetTickCount64 value), at least 0; end 0: no limit (INT_MAX).
+int Remaining(ULONGLONG end) {
+    if (!end)
+        return INT_MAX;
+    const ULONGLONG now = GetTickCount64();
+    return now >= end ? 0 : static_cast<int>(std::min<ULONGLONG>(end - now, INT_MAX));
+}
+
+ULONGLONG EndOf(int timeout) {
+    return timeout > 0 ? GetTickCount64() + static_cast<ULONGLONG>(timeout) : 0;
+}
+
+// A host name lookup on a thread of its own, so that the caller can go on handling its
+// messages; a lookup given up on finishes by itself.
+class TLookup {
+public:
+    TLookup(const std::string& host, uint16_t port) : FShared(std::make_shared<TShared>()) {
+        std::thread([shared = FShared, host, port] {
+            WSADATA data;
+            const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+            addrinfo hints{};
+            hints.ai_family = AF_UNSPEC;
+            hints.ai_socktype = SOCK_STREAM;
+            hints.ai_protocol = IPPROTO_TCP;
+            addrinfo* found = nullptr;
+            const int r = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+            {
+                std::lock_guard<std::mutex> lock(shared->Mutex);
+                shared->Result = r;
+                shared->Found.reset(found);
+                shared->Done = true;
+            }
+            shared->Finished.notify_all();
+            if (started)
+                WSACleanup();
+        }).detach();
+    }
+    // Waits up to ms for the answer; true when it came.
+    bool Wait(int ms) {
+        std::unique_lock<std::mutex> lock(FShared->Mutex);
+        return FShared->Finished.wait_for(lock, std::chrono::milliseconds(ms),
+                                          [&] { return FShared->Done; });
+    }
+    int Result() const { return FShared->Result; }
+    addrinfo* Addresses() const { return FShared->Found.get(); }
+
+private:
+    struct TShared {
+        std::mutex Mutex;
+        std::condition_variable Finished;
+        bool Done = false;
+        int Result = 0;
+        std::unique_ptr<addrinfo, AddrInfoDeleter> Found;
+    };
+    std::shared_ptr<TShared> FShared;
+};
 
 } // namespace
 
@@ -74,8 +137,31 @@ void TIdIOHandlerStack::CheckConnected() const {
         throw EIdNotConnected("Not Connected");
 }
 
+void TIdIOHandlerStack::DoIdle() {
+    FLastIdle = GetTickCount64();
+    if (OnIdle)
+        OnIdle(this);
+    if (FClosed)
+        throw EIdNotConnected("Not Connected");
+}
+
+bool TIdIOHandlerStack::WaitFor(uintptr_t Socket, bool ForWrite, int Timeout) {
+    const ULONGLONG end = EndOf(Timeout);
+    for (;;) {
+        if (GetTickCount64() - FLastIdle >= static_cast<ULONGLONG>(IdleSliceMs))
+            DoIdle();
+        const int left = Remaining(end);
+        if (left == 0)
+            return false;
+        if (Ready(Socket, ForWrite, std::min(left, IdleSliceMs)))
+            return true;
+    }
+}
+
 void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int ConnectTimeout) {
     Close();
+    FClosed = false;
+    FLastIdle = GetTickCount64();
     if (FSocksVersion != svNoSocks)
         throw EIdSocksError("SOCKS proxies are not supported; no connection was made to " + Host +
                             ".");
@@ -85,20 +171,24 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
         if (!FStarted)
             RaiseSocketError(WSASYSNOTREADY);
     }
+    const ULONGLONG end = EndOf(ConnectTimeout);
 
     DoStatus(hsResolving, "Resolving hostname " + Host + ".");
-    addrinfo hints{};
-    hints.ai_family = AF_UNSPEC;
-    hints.ai_socktype = SOCK_STREAM;
-    hints.ai_protocol = IPPROTO_TCP;
-    addrinfo* found = nullptr;
-    if (const int r = getaddrinfo(Host.c_str(), std::to_string(Port).c_str(), &hints, &found))
+    TLookup lookup(Host, Port);
+    for (;;) {
+        const int left = Remaining(end);
+        if (left == 0)
+            throw EIdConnectTimeout("Connect timed out.");
+        if (lookup.Wait(std::min(left, IdleSliceMs)))
+            break;
+        DoIdle();
+    }
+    if (const int r = lookup.Result())
         throw EIdSocketError(r, Format("Socket Error # %d Host not found: %s", r, Host.c_str()));
-    std::unique_ptr<addrinfo, AddrInfoDeleter> addresses(found);
 
     int lastError = 0;
     bool timedOut = false;
-    for (addrinfo* a = addresses.get(); a; a = a->ai_next) {
+    for (addrinfo* a = lookup.Addresses(); a; a = a->ai_next) {
         char text[NI_MAXHOST] = {};
         getnameinfo(a->ai_addr, static_cast<int>(a->ai_addrlen), text, sizeof text, nullptr, 0,
                     NI_NUMERICHOST);
@@ -108,7 +198,7 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
             lastError = WSAGetLastError();
             continue;
         }
-        // Connect without blocking so that the time-out is ours.
+        // The socket never blocks: every wait on it is ours, in slices.
         u_long nonBlocking = 1;
         ioctlsocket(s.s, FIONBIO, &nonBlocking);
         if (connect(s.s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == SOCKET_ERROR) {
@@ -117,9 +207,9 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
                 lastError = e;
                 continue;
             }
-            if (!WaitFor(s.s, true, ConnectTimeout)) {
+            if (!WaitFor(s.s, true, end ? std::max(Remaining(end), 1) : 0)) {
                 timedOut = true;
-                continue;
+                break; // the time for all addresses is spent
             }
             int soError = 0;
             int len = sizeof soError;
@@ -129,18 +219,17 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
                 continue;
             }
         }
-        nonBlocking = 0;
-        ioctlsocket(s.s, FIONBIO, &nonBlocking);
         FSocket = s.release();
         DoStatus(hsConnected, "Connected.");
         return;
     }
-    if (timedOut && !lastError)
+    if (timedOut)
         throw EIdConnectTimeout("Connect timed out.");
     RaiseSocketError(lastError ? lastError : WSAEHOSTUNREACH);
 }
 
 void TIdIOHandlerStack::Close() {
+    FClosed = true;
     if (FSocket == INVALID_SOCKET)
         return;
     DoStatus(hsDisconnecting, "Disconnecting.");
@@ -151,26 +240,36 @@ void TIdIOHandlerStack::Close() {
     DoStatus(hsDisconnected, "Disconnected.");
 }
 
-void TIdIOHandlerStack::Write(const std::string& Data) {
+void TIdIOHandlerStack::Write(const std::string& Data, int Timeout) {
     size_t done = 0;
     while (done < Data.size()) {
         CheckConnected();
         const int part =
             Data.size() - done > 0x10000 ? 0x10000 : static_cast<int>(Data.size() - done);
         const int n = send(FSocket, Data.data() + done, part, 0);
-        if (n == SOCKET_ERROR)
-            RaiseSocketError(WSAGetLastError());
+        if (n == SOCKET_ERROR) {
+            const int e = WSAGetLastError();
+            if (e != WSAEWOULDBLOCK)
+                RaiseSocketError(e);
+            if (!WaitFor(FSocket, true, Timeout))
+                throw EIdReadTimeout("Write timed out.");
+            continue;
+        }
         done += static_cast<size_t>(n);
     }
 }
 
 size_t TIdIOHandlerStack::ReadSome(char* Buffer, size_t Count, int ReadTimeout) {
     CheckConnected();
-    if (!WaitFor(FSocket, false, ReadTimeout))
-        throw EIdReadTimeout("Read timed out.");
-    const int part = Count > 0x10000 ? 0x10000 : static_cast<int>(Count);
-    const int n = recv(FSocket, Buffer, part, 0);
-    if (n == SOCKET_ERROR)
-        RaiseSocketError(WSAGetLastError());
-    return static_cast<size_t>(n);
+    for (;;) {
+        if (!WaitFor(FSocket, false, ReadTimeout))
+            throw EIdReadTimeout("Read timed out.");
+        const int part = Count > 0x10000 ? 0x10000 : static_cast<int>(Count);
+        const int n = recv(FSocket, Buffer, part, 0);
+        if (n != SOCKET_ERROR)
+            return static_cast<size_t>(n);
+        // Readable yet nothing to take (it happens): wait again.
+        if (WSAGetLastError() != WSAEWOULDBLOCK)
+            RaiseSocketError(WSAGetLastError());
+    }
 }

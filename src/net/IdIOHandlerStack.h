@@ -5,11 +5,15 @@
 //
 //   TIdIOHandlerStack io;
 //   io.OnStatus = [](TIdStatus s, const std::string& text) { ... };
+//   io.OnIdle = [&](TObject*) { HandleMessages(); if (cancel) io.Close(); };
 //   io.Open("127.0.0.1", 8080, 30000);
 //   io.Write("GET / HTTP/1.1\r\n...");
 //   size_t n = io.ReadSome(buffer, sizeof buffer, 60000);   // 0: the peer closed
 //   io.Close();
 //
+// No call blocks for long: every wait goes in slices of IdleSliceMs, and OnIdle runs between
+// them (and at least that often while data flows), so a caller on the GUI thread can keep its
+// messages going. A Close from OnIdle ends the running call with EIdNotConnected.
 // Failures raise the EId... exceptions below. SOCKS proxies are not supported: with a SOCKS
 // version set, Open refuses rather than connect around the proxy.
 #include <cstdint>
@@ -33,6 +37,7 @@ enum TIdStatus : uint8_t {
 
 using TIdStatusEvent =
     std::function<void(TObject* ASender, TIdStatus AStatus, const std::string& AStatusText)>;
+using TIdIdleEvent = std::function<void(TObject* ASender)>;
 
 class EIdException : public Exception {
 public:
@@ -79,26 +84,37 @@ public:
     TSocksVersion SocksVersion() const { return FSocksVersion; }
     void SetSocksVersion(TSocksVersion Value) { FSocksVersion = Value; }
 
-    // Resolves Host and connects to the first of its addresses that answers within
-    // ConnectTimeout milliseconds (0 or less: the system's own limit).
+    // Resolves Host and connects to the first of its addresses that answers, trying them all
+    // within ConnectTimeout milliseconds in all (0 or less: no limit of its own).
     void Open(const std::string& Host, uint16_t Port, int ConnectTimeout);
-    // Closes the connection; reports disconnecting/disconnected when one was open.
+    // Closes the connection; reports disconnecting/disconnected when one was open. Called from
+    // OnIdle, it also ends a running Open, Write or ReadSome.
     void Close();
     bool Connected() const;
 
-    // Sends all of Data.
-    void Write(const std::string& Data);
+    // Sends all of Data; the peer must take each part within Timeout milliseconds (0 or less: no
+    // limit).
+    void Write(const std::string& Data, int Timeout = 0);
     // Waits at most ReadTimeout milliseconds (0 or less: no limit) for data and reads up to Count
     // bytes of it; 0 when the peer has closed the connection.
     size_t ReadSome(char* Buffer, size_t Count, int ReadTimeout);
 
     TIdStatusEvent OnStatus;
+    // Between the slices of a wait.
+    TIdIdleEvent OnIdle;
 
 private:
     void DoStatus(TIdStatus Status, const std::string& Text);
+    void DoIdle();
+    bool WaitFor(uintptr_t Socket, bool ForWrite, int Timeout);
     void CheckConnected() const;
 
     uintptr_t FSocket;
     bool FStarted = false;
+    bool FClosed = false; // Close was called since the last Open began
+    uint64_t FLastIdle = 0;
     TSocksVersion FSocksVersion = svNoSocks;
 };
+
+// The longest a wait of the connection goes without running OnIdle, in milliseconds.
+inline constexpr int IdleSliceMs = 100;

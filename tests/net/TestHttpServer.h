@@ -25,7 +25,8 @@ struct TTestReply {
     size_t Piece = 0;                    // body sent in pieces of this size (0: at once)
     int DelayMs = 0;                     // pause before each piece
     size_t CutAfter = std::string::npos; // close after this many body bytes
-    std::string Raw;                     // when set: sent as it stands, then the connection closes
+    std::string
+        Raw; // when set: sent as it stands (in pieces, when set), then the connection closes
 
     static TTestReply Ok(std::string body) {
         TTestReply r;
@@ -109,6 +110,8 @@ private:
             if (s == INVALID_SOCKET)
                 continue;
             ++FConnections;
+            u_long nonBlocking = 1;
+            ioctlsocket(s, FIONBIO, &nonBlocking);
             Handle(s);
             closesocket(s);
         }
@@ -124,13 +127,22 @@ private:
         return true;
     }
 
-    static bool SendAll(SOCKET s, const std::string& data) {
+    // Gives up when the server stops: a client that reads no more must not hold it.
+    bool SendAll(SOCKET s, const std::string& data) {
         size_t done = 0;
         while (done < data.size()) {
             const int n = send(s, data.data() + done, static_cast<int>(data.size() - done), 0);
-            if (n <= 0)
+            if (n > 0) {
+                done += static_cast<size_t>(n);
+                continue;
+            }
+            if (n == 0 || WSAGetLastError() != WSAEWOULDBLOCK || FStop)
                 return false;
-            done += static_cast<size_t>(n);
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(s, &set);
+            timeval tv{0, 20000};
+            select(0, nullptr, &set, nullptr, &tv);
         }
         return true;
     }
@@ -175,7 +187,11 @@ private:
             reply = it != FReplies.end() ? it->second : TTestReply::Status(404, "Not Found");
         }
         if (!reply.Raw.empty()) {
-            SendAll(s, reply.Raw);
+            const size_t piece = reply.Piece ? reply.Piece : reply.Raw.size();
+            for (size_t done = 0; done < reply.Raw.size(); done += piece)
+                if ((reply.DelayMs && !Pause(reply.DelayMs)) ||
+                    !SendAll(s, reply.Raw.substr(done, piece)))
+                    return;
             return;
         }
         std::string out = "HTTP/1.1 " + std::to_string(reply.Code) + " " + reply.Reason + "\r\n";

@@ -2,10 +2,15 @@
 // events and their order, failures, cancel by disconnect, time-outs, proxies and refusals.
 #include <gtest/gtest.h>
 
+#include "gui/Application.h"
+#include "gui/Timer.h"
 #include "net/IdHTTP.h"
 #include "net/TestHttpServer.h"
 
+#include <algorithm>
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -283,6 +288,160 @@ TEST(IdHTTP, TimeOutsAndRefusedConnections) {
     }
     EXPECT_EQ(http.Response().ResponseCode(), -1);
     EXPECT_EQ(http.Response().ResponseText(), "");
+}
+
+// A listener that never accepts, its queue filled: a further connection is never completed.
+class TDeafListener {
+public:
+    TDeafListener() {
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+        FListen = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+        sockaddr_in a{};
+        a.sin_family = AF_INET;
+        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        listen(FListen, 0);
+        int len = sizeof a;
+        getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
+        FPort = ntohs(a.sin_port);
+        for (SOCKET& s : FFill) {
+            s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+            u_long nonBlocking = 1;
+            ioctlsocket(s, FIONBIO, &nonBlocking);
+            connect(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+        }
+        Sleep(100);
+    }
+    ~TDeafListener() {
+        for (SOCKET s : FFill)
+            closesocket(s);
+        closesocket(FListen);
+        WSACleanup();
+    }
+    std::string Url() const { return "http://127.0.0.1:" + std::to_string(FPort) + "/x"; }
+
+private:
+    SOCKET FListen;
+    SOCKET FFill[4];
+    uint16_t FPort = 0;
+};
+
+std::string Interim(int n) {
+    std::string s;
+    for (int i = 0; i < n; ++i)
+        s += "HTTP/1.1 100 Continue\r\n\r\n";
+    return s + "HTTP/1.1 200 OK\r\nContent-Length: 2\r\n\r\nok";
+}
+
+// Whatever the server does, OnIdle comes often enough for the caller's messages to keep being
+// handled (a timer's ticks come at most a fraction of a second apart), the transfer ends within
+// its limit with a reason, and a Disconnect from a message handler ends it at once.
+TEST(IdHTTP, HostileServersNeitherHoldNorFreezeTheCaller) {
+    struct TCase {
+        const char* Name;
+        std::function<TTestReply()> Reply; // none: a connection that never completes
+        const char* Error;                 // part of the exception's message
+        int LimitMs;                       // the limit that ends it (0: ends at once)
+    };
+    auto piecewise = [](TTestReply r, size_t piece, int delay) {
+        r.Piece = piece;
+        r.DelayMs = delay;
+        return r;
+    };
+    auto raw = [](std::string text) {
+        TTestReply r;
+        r.Raw = std::move(text);
+        return r;
+    };
+    auto chunked = [](TTestReply r) {
+        r.Framing = TTestReply::Chunked;
+        return r;
+    };
+    const TCase cases[] = {
+        {"silent", [&] { return piecewise(TTestReply::Ok(Pattern(10)), 10, 10000); },
+         "Read timed out.", 1200},
+        {"header drip",
+         [&] {
+             return piecewise(raw("HTTP/1.1 200 OK\r\nX: " + Pattern(500) + "\r\n\r\n"), 1, 50);
+         },
+         "took longer than 1500 ms to answer", 1500},
+        {"interim flood", [&] { return piecewise(raw(Interim(50)), 25, 20); },
+         "more than 5 interim answers", 0},
+        {"body drip", [&] { return piecewise(TTestReply::Ok(Pattern(5000)), 10, 50); },
+         "The transfer took longer than 2500 ms.", 2500},
+        {"oversized", [&] { return TTestReply::Ok(Pattern(1024 * 1024 + 1)); },
+         "larger than 1048576 bytes", 0},
+        {"oversized unannounced",
+         [&] { return chunked(piecewise(TTestReply::Ok(Pattern(2 * 1024 * 1024)), 65536, 0)); },
+         "larger than 1048576 bytes", 0},
+        {"connect never completes", nullptr, "Connect timed out.", 1500},
+    };
+    for (const TCase& c : cases) {
+        for (const bool cancel : {false, true}) {
+            if (cancel && !c.LimitMs)
+                continue;
+            SCOPED_TRACE(std::string(c.Name) + (cancel ? ", cancelled" : ""));
+            TTestHttpServer server;
+            TDeafListener deaf;
+            std::string url = deaf.Url();
+            if (c.Reply) {
+                server.Set("/h", c.Reply());
+                url = server.Url("/h");
+            }
+            TIdHTTP http;
+            http.SetConnectTimeout(1500);
+            http.SetReadTimeout(1200);
+            http.SetHeadTimeout(1500);
+            http.SetTransferTimeout(2500);
+            http.SetMaxResponseSize(1024 * 1024);
+            http.OnIdle = [](TObject*) { Application().ProcessMessages(); };
+
+            using clock = std::chrono::steady_clock;
+            std::vector<clock::time_point> ticks;
+            TTimer ticker;
+            ticker.SetInterval(40);
+            ticker.OnTimer = [&](TObject*) { ticks.push_back(clock::now()); };
+            TTimer canceller;
+            canceller.SetEnabled(false);
+            canceller.SetInterval(300);
+            canceller.OnTimer = [&](TObject*) {
+                canceller.SetEnabled(false);
+                http.Disconnect();
+            };
+            canceller.SetEnabled(cancel);
+
+            TStringStream out;
+            std::string error;
+            const auto start = clock::now();
+            try {
+                http.Get(url, out);
+            } catch (const EIdException& e) {
+                error = e.what();
+                EXPECT_EQ(dynamic_cast<const EIdNotConnected*>(&e) != nullptr, cancel) << error;
+            }
+            const auto end = clock::now();
+            const auto ms = [](clock::duration d) {
+                return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+            };
+            EXPECT_FALSE(error.empty());
+            if (cancel) {
+                EXPECT_LT(ms(end - start), 1000);
+            } else {
+                EXPECT_NE(error.find(c.Error), std::string::npos) << error;
+                EXPECT_LT(ms(end - start), c.LimitMs + 1500);
+                EXPECT_GE(ms(end - start), c.LimitMs - 100);
+            }
+            EXPECT_FALSE(http.Busy());
+            // The messages went on: no gap of half a second anywhere in the wait.
+            ticks.insert(ticks.begin(), start);
+            ticks.push_back(end);
+            clock::duration gap{};
+            for (size_t i = 1; i < ticks.size(); ++i)
+                gap = std::max(gap, ticks[i] - ticks[i - 1]);
+            EXPECT_LT(ms(gap), 500);
+        }
+    }
 }
 
 TEST(IdHTTP, RefusedAddressesMakeNoConnection) {
