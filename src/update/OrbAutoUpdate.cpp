@@ -1,10 +1,12 @@
 #include "update/OrbAutoUpdate.h"
 
 #include <cmath>
+#include <cstring>
 #include <exception>
 #include <vector>
 
 #include "gui/Application.h"
+#include "base/Convert.h"
 #include "base/DateTime.h"
 #include "base/Exception.h"
 #include "base/FileStream.h"
@@ -39,6 +41,37 @@ bool SectionHasKeys(const std::string& file, const std::string& section) {
             return n > 0;
         buffer.resize(buffer.size() * 2);
     }
+}
+
+// A number written as decimal, or as hexadecimal with "$", "0x" or "x", signed or not.
+bool LooksNumeric(const std::string& text) {
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos)
+        return false;
+    if (text[i] == '+' || text[i] == '-')
+        ++i;
+    const char* digits = "0123456789";
+    for (const char* prefix : {"$", "0x", "0X", "x", "X"})
+        if (text.compare(i, strlen(prefix), prefix) == 0) {
+            i += strlen(prefix);
+            digits = "0123456789abcdefABCDEF";
+            break;
+        }
+    return i < text.size() && text.find_first_not_of(digits, i) == std::string::npos;
+}
+
+// One version part of the description: text that is no number reads as 0; false for a number
+// outside 0 to 65535 (one too large to convert included).
+bool ReadVersionPart(const std::string& text, uint16_t& part) {
+    int32_t value = 0;
+    if (!TryStrToInt(text, value)) {
+        part = 0;
+        return !LooksNumeric(text);
+    }
+    if (value < 0 || value > 65535)
+        return false;
+    part = static_cast<uint16_t>(value);
+    return true;
 }
 
 // Deletes the file when it goes, unless released.
@@ -274,6 +307,7 @@ TOrbAutoUpdate::TOrbAutoUpdate(TObject* AOwner) : FOwner(AOwner) {
     FHTTP->OnWorkBegin = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWorkBegin(s, m, n); };
     FHTTP->OnWork = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWork(s, m, n); };
     FHTTP->OnWorkEnd = [this](TObject* s, TWorkMode m) { HTTPWorkEnd(s, m); };
+    FHTTP->OnIdle = [this](TObject* s) { HTTPIdle(s); };
     FEnabled = true;
     FApplicationName = GetDefaultApplicationName();
     FUpdateURL = DefaultUpdateServer;
@@ -373,11 +407,25 @@ void TOrbAutoUpdate::HTTPWork(TObject*, TWorkMode AWorkMode, int32_t AWorkCount)
                           static_cast<int>(FDownloadSize)),
                    percent);
     }
-    if (FCancelled) {
-        DoProgress("Cancelling...", 100);
-        DoMessage("Cancelling...");
+    if (FCancelled)
+        Cancelling();
+}
+
+void TOrbAutoUpdate::HTTPIdle(TObject*) {
+    // The transfer runs on the main thread: the program lives on only through this while the
+    // server is waited for. A silent server sends no work events, so the cancel is looked at here
+    // too; and a program that is ending does not wait for a server.
+    Application().ProcessMessages();
+    if (Application().Terminated())
         FHTTP->Disconnect();
-    }
+    else if (FCancelled)
+        Cancelling();
+}
+
+void TOrbAutoUpdate::Cancelling() {
+    DoProgress("Cancelling...", 100);
+    DoMessage("Cancelling...");
+    FHTTP->Disconnect();
 }
 
 void TOrbAutoUpdate::HTTPWorkEnd(TObject*, TWorkMode AWorkMode) {
@@ -398,8 +446,9 @@ bool TOrbAutoUpdate::IsPlainFileName(const std::string& Name) {
     if (Name.empty() || Name.size() > 200 || Name == "." || Name == "..")
         return false;
     for (unsigned char c : Name)
+        // "%" too: the shell expands environment references in the path it opens.
         if (c < 0x20 ||
-            std::string_view("<>:\"/\\|?*").find(static_cast<char>(c)) != std::string_view::npos)
+            std::string_view("<>:\"/\\|?*%").find(static_cast<char>(c)) != std::string_view::npos)
             return false;
     if (Name.back() == '.' || Name.back() == ' ')
         return false;
@@ -419,22 +468,27 @@ bool TOrbAutoUpdate::IsPlainFileName(const std::string& Name) {
     return true;
 }
 
-bool TOrbAutoUpdate::LoadUpdateDetails(const std::string& FileName,
-                                       TAutoUpdateDetails& Details) const {
+bool TOrbAutoUpdate::LoadUpdateDetails(const std::string& FileName, TAutoUpdateDetails& Details) {
     TIniFile ini(FileName);
     if (!SectionHasKeys(FileName, FApplicationName))
         return false;
-    Details.MajorVersion =
-        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "MajorVersion", 0));
-    Details.MinorVersion =
-        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "MinorVersion", 0));
-    Details.ReleaseVersion =
-        static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "ReleaseVersion", 0));
-    Details.Build = static_cast<uint16_t>(ini.ReadInteger(FApplicationName, "Build", 0));
-    Details.Params = Widen(ini.ReadString(FApplicationName, "Params", ""));
-    Details.URL = Widen(ini.ReadString(FApplicationName, "URL", ""));
-    Details.Version = Format("%u.%u.%u.%u", Details.MajorVersion, Details.MinorVersion,
-                             Details.ReleaseVersion, Details.Build);
+    TAutoUpdateDetails read;
+    uint16_t* const parts[] = {&read.MajorVersion, &read.MinorVersion, &read.ReleaseVersion,
+                               &read.Build};
+    const char* const keys[] = {"MajorVersion", "MinorVersion", "ReleaseVersion", "Build"};
+    for (int i = 0; i < 4; ++i) {
+        const std::string text = ini.ReadString(FApplicationName, keys[i], "");
+        if (!ReadVersionPart(text, *parts[i])) {
+            // Cut to 16 bits it would offer another version than the file names.
+            DoMessage(std::string(keys[i]) + "=" + text + " is outside 0 to 65535.");
+            return false;
+        }
+    }
+    read.Params = Widen(ini.ReadString(FApplicationName, "Params", ""));
+    read.URL = Widen(ini.ReadString(FApplicationName, "URL", ""));
+    read.Version = Format("%u.%u.%u.%u", read.MajorVersion, read.MinorVersion, read.ReleaseVersion,
+                          read.Build);
+    Details = std::move(read);
     return true;
 }
 
@@ -466,22 +520,28 @@ void TOrbAutoUpdate::ApplyConnectionSettings() {
     FIOHandler->SetSocksVersion(FSocksProxy ? FSocksVersion : svNoSocks);
 }
 
-bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName) {
+bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName,
+                                  const TDownloadLimits& Limits) {
     const std::string url = Narrow(URL);
     DoMessage("Downloading: " + url + " to " + FileName);
     FCancelled = false;
+    FDownloadError.clear();
     bool result = false;
     TTemporaryFile download(GetTempFile("Orb"));
     bool complete = false;
     {
         TFileStream stream(download.Name(), fmCreate);
         ApplyConnectionSettings();
+        FHTTP->SetTransferTimeout(Limits.Timeout);
+        FHTTP->SetMaxResponseSize(Limits.MaxSize);
         try {
             FHTTP->Get(url, stream);
             complete = true;
         } catch (const std::exception& e) {
+            FDownloadError = e.what();
             DoMessage(e.what());
         } catch (...) {
+            FDownloadError = "Unknown error";
             DoMessage("Unknown error");
         }
     }
@@ -497,9 +557,12 @@ bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& Fi
                 DoMessage("File " + FileName + " has been removed.");
             result = true;
         } else {
-            DoMessage("Failed to rename temporary file " + download.Name());
+            FDownloadError = "Failed to rename temporary file " + download.Name();
+            DoMessage(FDownloadError);
         }
     } else {
+        if (FDownloadError.empty())
+            FDownloadError = FHTTP->Response().ResponseText();
         DoProgress("Download Failed.", 100);
         if (FCancelled) {
             DoProgress("Download cancelled by user.", 100);
@@ -541,7 +604,7 @@ void TOrbAutoUpdate::CheckForUpdate() {
     const std::string description = GetTempFolder() + descriptionName;
     if (FileExists(description))
         DeleteFileA(description.c_str());
-    if (!DownloadFile(Widen(FUpdateURL), description)) {
+    if (!DownloadFile(Widen(FUpdateURL), description, FDescriptionLimits)) {
         DoMessage("Error downloading AutoUpdate information, please check internet connection.");
         return;
     }
@@ -575,11 +638,22 @@ void TOrbAutoUpdate::CheckForUpdate() {
     }
     const std::string installerURL = Narrow(details.URL);
     const std::string installerName = ExtractURLFileName(installerURL);
-    // The installer's name comes from the server: refuse one that is not a plain file name.
-    if (!FCancelled && !IsPlainFileName(installerName)) {
-        DoMessage("Invalid file name " + Quoted(installerName) + " in the update address.");
+    const std::string installer = GetTempFolder() + installerName;
+    const std::string params = Narrow(details.Params);
+    // What the server names is refused before anything is asked or fetched when it cannot be
+    // used as given: a name that is not a plain file name, or a command line the system would
+    // cut.
+    std::string refused;
+    if (!IsPlainFileName(installerName))
+        refused = "Invalid file name " + Quoted(installerName) + " in the update address.";
+    else if (Quoted(installer).size() + 1 + params.size() >= MaxCommandLine)
+        refused = "The installer's parameters are too long (" + std::to_string(params.size()) +
+                  " characters; the command line holds at most " +
+                  std::to_string(MaxCommandLine - 1) + ").";
+    if (!FCancelled && !refused.empty()) {
+        DoMessage(refused);
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(installerURL));
+        Failed("Failed to download update " + Quoted(installerURL) + ": " + refused);
         return;
     }
     bool startUpdate = false;
@@ -599,14 +673,13 @@ void TOrbAutoUpdate::CheckForUpdate() {
     if (OnUpdateBegin)
         OnUpdateBegin(this);
     FDownloadSize = 0;
-    const std::string installer = GetTempFolder() + installerName;
     if (DownloadFile(details.URL, installer)) {
         DoProgress("Download complete.", 100);
         if (OnUpdateComplete)
             OnUpdateComplete(this);
         if (FileExists(installer)) {
-            const auto r = reinterpret_cast<INT_PTR>(ExecuteFile(
-                "open", installer, Narrow(details.Params), GetProgramFolder(), SW_SHOWNORMAL));
+            const auto r = reinterpret_cast<INT_PTR>(
+                ExecuteFile("open", installer, params, GetProgramFolder(), SW_SHOWNORMAL));
             if (r > 32)
                 Application().Terminate();
             else
@@ -617,7 +690,7 @@ void TOrbAutoUpdate::CheckForUpdate() {
         }
     } else if (!FCancelled) {
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(installerURL));
+        Failed("Failed to download update " + Quoted(installerURL) + ": " + FDownloadError);
     } else {
         DoProgress("Download cancelled.", 100);
         Failed("Download cancelled.");

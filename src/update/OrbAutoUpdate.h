@@ -11,7 +11,9 @@
 //   update->SetActive(true);     // a check at once, then every MonitorIntervalHours hours
 //
 // Everything of the component, every event included, runs on the main thread; the timer thread
-// only watches the clock. The events fire only when assigned.
+// only watches the clock. A transfer never holds that thread: between the slices of every wait the
+// program's messages are handled and Cancel, or the program's end, stops it. The events fire only
+// when assigned.
 #include <windows.h>
 
 #include <condition_variable>
@@ -34,6 +36,13 @@
 inline constexpr const char* DefaultUpdateURL = "http://update.sundown.invalid/autoupdate.ini";
 // The same server alone: the component's address before its settings are loaded.
 inline constexpr const char* DefaultUpdateServer = "http://update.sundown.invalid";
+
+// Limits of the update description's download: the file is small, and a check must not be held
+// by its server. The whole fetch, connection included, in milliseconds; and its size in bytes.
+inline constexpr int DescriptionTimeout = 30000;
+inline constexpr int64_t DescriptionMaxSize = 1024 * 1024;
+// The longest command line the system passes on whole, its terminating NUL included.
+inline constexpr size_t MaxCommandLine = 32767;
 
 // Adds the component's eighteen "AutoUpdate..." keys with their types and defaults, in order.
 void RegisterAutoUpdateSettings(TProgramSettings& Settings);
@@ -64,6 +73,12 @@ using TOnUpdateProgress =
 using TOnUpdateComplete = std::function<void(TObject* ASender)>;
 using TOnUpdateFailed = std::function<void(TObject* ASender, std::string AMessage)>;
 using TOnUpdateMessage = std::function<void(TObject* ASender, std::string AMessage)>;
+
+// Limits of one download; 0: none.
+struct TDownloadLimits {
+    int Timeout = 0;     // the whole transfer, in milliseconds
+    int64_t MaxSize = 0; // bytes
+};
 
 // What the timer thread reads the time from and how long it sleeps between looks; tests put in a
 // clock of their own and a short step.
@@ -172,20 +187,23 @@ public:
     bool Cancelled() const { return FCancelled; }
 
     // Reads the entry of ApplicationName from the description file; false when the section is
-    // missing or empty (Details then untouched).
-    bool LoadUpdateDetails(const std::string& FileName, TAutoUpdateDetails& Details) const;
+    // missing or empty, or a version part is a number outside 0 to 65535 (Details then
+    // untouched; the reason goes to OnMessage).
+    bool LoadUpdateDetails(const std::string& FileName, TAutoUpdateDetails& Details);
     // The offered version is greater than the running program's (major, minor, release, build,
     // compared in that order).
     static bool IsNewerVersion(const TOrbVersionInfo& VersionInfo,
                                const TAutoUpdateDetails& Details);
     // Downloads URL into a temporary file and, when the whole answer arrived with status 200 and
-    // no cancel, puts it in place of FileName. True when FileName now holds the download.
-    bool DownloadFile(const std::wstring& URL, const std::string& FileName);
+    // no cancel, puts it in place of FileName. True when FileName now holds the download;
+    // otherwise the reason is kept for the failure's text.
+    bool DownloadFile(const std::wstring& URL, const std::string& FileName,
+                      const TDownloadLimits& Limits = {});
     // Everything after the last "/" (all of URL when there is none).
     static std::string ExtractURLFileName(const std::string& URL);
     // A name that can only mean a file in the folder it is appended to: not empty, no path
-    // separators, drive letters, wildcards or control characters, not "." or "..", no device
-    // name.
+    // separators, drive letters, wildcards, environment references or control characters, not
+    // "." or "..", no device name.
     static bool IsPlainFileName(const std::string& Name);
 
     // The reporting of the check: OnMessage, and OnUpdateProgress with the cancel flag.
@@ -197,10 +215,12 @@ public:
     void HTTPWorkBegin(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCountMax);
     void HTTPWork(TObject* ASender, TWorkMode AWorkMode, int32_t AWorkCount);
     void HTTPWorkEnd(TObject* ASender, TWorkMode AWorkMode);
+    void HTTPIdle(TObject* ASender);
 
-    // Seams for tests: the HTTP client (time-outs), the timer thread's clock (taken when the
-    // thread starts) and the running thread.
+    // Seams for tests: the HTTP client (time-outs), the description's limits, the timer thread's
+    // clock (taken when the thread starts) and the running thread.
     TIdHTTP& HTTP() { return *FHTTP; }
+    void SetDescriptionLimits(TDownloadLimits Value) { FDescriptionLimits = Value; }
     void SetTimerClock(TTimerClock Value) { FTimerClock = std::move(Value); }
     TTimerThread* TimerThread() const { return FTimerThread.get(); }
 
@@ -216,6 +236,7 @@ private:
     void TimerThreadTimer(TObject* Sender);
     void ApplyConnectionSettings();
     void Failed(const std::string& AMessage);
+    void Cancelling();
 
     TObject* FOwner;
     bool FCancelled = false;
@@ -243,5 +264,7 @@ private:
     TProgramSettings* FProgramSettings = nullptr;
     bool FEnabled = true;
     bool FChecking = false;
+    std::string FDownloadError; // why the last DownloadFile failed
+    TDownloadLimits FDescriptionLimits{DescriptionTimeout, DescriptionMaxSize};
     TTimerClock FTimerClock;
 };

@@ -113,6 +113,11 @@ void TfrmAutoUpdate::ActionCancelExecute(TObject*) {
 void TfrmAutoUpdate::AutoUpdateUpdateAvailable(TObject*, const std::string& AApplicationName,
                                                const std::string& ANewVersion, const std::string&,
                                                bool& AStartUpdate) {
+    // A program that is ending asks nothing: a box would hold it up.
+    if (Application().Terminated()) {
+        AStartUpdate = false;
+        return;
+    }
     const std::string text = "Version " + ANewVersion + " of \"" + AApplicationName +
                              "\" is available, would you like to update now?";
     AStartUpdate = MessageDlg(text, mtInformation, mbYes | mbNo, 0) == mrYes;
@@ -134,7 +139,8 @@ void TfrmAutoUpdate::AutoUpdateUpdateComplete(TObject*) {
 
 void TfrmAutoUpdate::AutoUpdateUpdateFailed(TObject*, const std::string& AMessage) {
     Hide();
-    MessageDlg(AMessage, mtError, mbOK, 0);
+    if (!Application().Terminated())
+        MessageDlg(AMessage, mtError, mbOK, 0);
 }
 
 void TfrmAutoUpdate::AutoUpdateMessage(TObject* ASender, const std::string& AMessage) {

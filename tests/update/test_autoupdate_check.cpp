@@ -4,6 +4,7 @@
 #include "UpdateFixture.h"
 
 #include "gui/Application.h"
+#include "gui/Timer.h"
 #include "base/IniFile.h"
 
 namespace {
@@ -57,25 +58,18 @@ using UpdateDetails = UpdateFixture;
 TEST_F(UpdateDetails, ReadsTheApplicationsEntry) {
     const std::string file = Temp + "details.ini";
     WriteFile(file, "[Other]\r\nMajorVersion=7\r\n[SUNDOWN]\r\nMajorVersion=0x10\r\n"
-                    "MinorVersion=$10\r\nReleaseVersion=abc\r\nBuild=65537\r\n"
+                    "MinorVersion=$10\r\nReleaseVersion=abc\r\nBuild=65535\r\n"
                     "URL=http://h/setup.exe\r\nParams=/silent \"x y\"\r\n"
-                    "[Empty]\r\n[Minus]\r\nBuild=-1\r\n");
+                    "[Empty]\r\n");
     TAutoUpdateDetails d;
     EXPECT_TRUE(Update->LoadUpdateDetails(file, d)); // "sundown": sections match in any case
     EXPECT_EQ(d.MajorVersion, 16);
     EXPECT_EQ(d.MinorVersion, 16);
     EXPECT_EQ(d.ReleaseVersion, 0);
-    EXPECT_EQ(d.Build, 1);
-    EXPECT_EQ(d.Version, "16.16.0.1");
+    EXPECT_EQ(d.Build, 65535);
+    EXPECT_EQ(d.Version, "16.16.0.65535");
     EXPECT_EQ(d.URL, L"http://h/setup.exe");
     EXPECT_EQ(d.Params, L"/silent \"x y\"");
-
-    Update->SetApplicationName("Minus");
-    EXPECT_TRUE(Update->LoadUpdateDetails(file, d));
-    EXPECT_EQ(d.Build, 65535);
-    EXPECT_EQ(d.MajorVersion, 0);
-    EXPECT_EQ(d.URL, L"");
-    EXPECT_EQ(d.Version, "0.0.0.65535");
 
     TAutoUpdateDetails untouched;
     untouched.Version = "kept";
@@ -85,6 +79,25 @@ TEST_F(UpdateDetails, ReadsTheApplicationsEntry) {
     EXPECT_FALSE(Update->LoadUpdateDetails(file, untouched));
     EXPECT_FALSE(Update->LoadUpdateDetails(Temp + "none.ini", untouched));
     EXPECT_EQ(untouched.Version, "kept");
+
+    // A version part is a number from 0 to 65535; any other number makes the entry invalid (it
+    // is not cut to 16 bits), and text that is no number reads as 0.
+    const struct {
+        const char* Text;
+        int Value; // -1: the entry is invalid
+    } parts[] = {{"0", 0},          {"65535", 65535},  {"$FFFF", 65535},    {"x", 0},
+                 {"1.2", 0},        {"12abc", 0},      {"65536", -1},       {"-1", -1},
+                 {"0x10000", -1},   {"$FFFFFFFF", -1}, {"99999999999", -1}, {"-99999999999", -1},
+                 {"$123456789", -1}};
+    Update->SetApplicationName("Part");
+    for (const auto& p : parts) {
+        WriteFile(file, std::string("[Part]\r\nBuild=") + p.Text + "\r\n");
+        TAutoUpdateDetails read;
+        read.Version = "kept";
+        EXPECT_EQ(Update->LoadUpdateDetails(file, read), p.Value >= 0) << p.Text;
+        EXPECT_EQ(read.Version, p.Value >= 0 ? "0.0.0." + std::to_string(p.Value) : "kept")
+            << p.Text;
+    }
 }
 
 using UpdateEvents = UpdateFixture;
@@ -253,7 +266,8 @@ TEST_F(UpdateCheck, InstallerNameFromTheServerMustBePlain) {
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     Update->CheckForUpdate();
     EXPECT_EQ(CountPrefix("available:"), 0) << Dump();
-    EXPECT_TRUE(Has("failed: Failed to download update \"" + url + "\""));
+    EXPECT_TRUE(Has("failed: Failed to download update \"" + url +
+                    "\": Invalid file name \"get?f=..\\..\\evil.exe\" in the update address."));
     EXPECT_EQ(Server.Requests().size(), 1u); // the description only
     EXPECT_TRUE(TempFiles().empty());
 }
@@ -266,9 +280,11 @@ TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     Update->CheckForUpdate();
     EXPECT_TRUE(Has("progress: Download failed.|100")) << Dump();
-    EXPECT_EQ(Log.back(),
-              "message: Failed to download update \"" + Server.Url("/setup.exe") + "\"");
-    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") + "\""));
+    // The window's text says why.
+    const std::string failed =
+        "Failed to download update \"" + Server.Url("/setup.exe") + "\": HTTP/1.1 404 Not Found";
+    EXPECT_EQ(Log.back(), "message: " + failed);
+    EXPECT_TRUE(Has("failed: " + failed));
     EXPECT_TRUE(Has("begin"));
     EXPECT_FALSE(Has("complete"));
 
@@ -278,7 +294,8 @@ TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
     Server.Set("/setup.exe", cut);
     Log.clear();
     Update->CheckForUpdate();
-    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") + "\""))
+    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") +
+                    "\": Connection closed before the whole answer arrived (2000 bytes received)."))
         << Dump();
     EXPECT_TRUE(Has("message: HTTP/1.1 200 OK"));
     EXPECT_EQ(ReadFile(installer), "the previous installer");
@@ -338,6 +355,135 @@ TEST_F(UpdateCheck, CancelDuringTheDescriptionDownload) {
               "message: Error downloading AutoUpdate information, please check internet "
               "connection.");
     EXPECT_EQ(CountPrefix("failed:"), 0);
+}
+
+// Whatever the update server sends, the check ends within its limits with its ending and the
+// reason logged, nothing that should not be is asked, fetched, kept or started, the program's
+// messages go on (a timer's ticks never half a second apart), and a Cancel acts within a second.
+TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
+    using TServe = std::function<void(TTestHttpServer&)>;
+    auto describe = [](std::string path, std::string params = "",
+                       std::string version = "1.0.2.0") -> TServe {
+        return [=](TTestHttpServer& s) {
+            s.Set("/autoupdate.ini",
+                  TTestReply::Ok(Describe("sundown", version, s.Url(path), params)));
+            s.Set("/setup.exe", TTestReply::Ok("installer"));
+        };
+    };
+    auto entry = [](std::string text) -> TServe {
+        return [=](TTestHttpServer& s) {
+            s.Set("/autoupdate.ini",
+                  TTestReply::Ok("[sundown]\r\n" + text + "\r\nURL=" + s.Url("/setup.exe")));
+        };
+    };
+    auto slow = [](const std::string& path, TTestReply r, size_t piece, int delay) -> TServe {
+        return [=](TTestHttpServer& s) {
+            TTestReply reply = r;
+            reply.Piece = piece;
+            reply.DelayMs = delay;
+            s.Set(path, reply);
+            if (path != "/autoupdate.ini")
+                s.Set("/autoupdate.ini",
+                      TTestReply::Ok(Describe("sundown", "1.0.2.0", s.Url(path))));
+        };
+    };
+    TTestReply silent;
+    silent.Raw = "HTTP/1.1 200 OK\r\n\r\n";
+    const std::string noDescription =
+        "message: Error downloading AutoUpdate information, please check internet connection.";
+    const std::string badEntry = "message: Error loading \"sundown\" update details.";
+    const struct {
+        const char* Name;
+        TServe Serve;
+        int CancelAfterMs;  // 0: none
+        std::string Reason; // a line on the way ("@" stands for the server's address)
+        std::string Ending; // the last line
+        int BoundMs;
+    } cases[] = {
+        {"environment reference in the installer name", describe("/%windir%x.exe"), 0,
+         "message: Invalid file name \"%windir%x.exe\" in the update address.",
+         "message: Failed to download update \"@/%windir%x.exe\": Invalid file name "
+         "\"%windir%x.exe\" in the update address.",
+         3000},
+        {"parameters the system would cut", describe("/setup.exe", std::string(40000, 'p')), 0,
+         "", // the length depends on the folder's
+         "message: Failed to download update \"@/setup.exe\": The installer's parameters are too "
+         "long (40000 characters; the command line holds at most 32766).",
+         3000},
+        {"major version -1", entry("MajorVersion=-1"), 0,
+         "message: MajorVersion=-1 is outside 0 to 65535.", badEntry, 3000},
+        {"build 65536", entry("MajorVersion=2\r\nBuild=65536"), 0,
+         "message: Build=65536 is outside 0 to 65535.", badEntry, 3000},
+        {"oversized description",
+         slow("/autoupdate.ini", TTestReply::Ok(std::string(DescriptionMaxSize + 1, ';')), 0, 0), 0,
+         "message: The answer is larger than 1048576 bytes.", noDescription, 3000},
+        {"dripping description",
+         slow("/autoupdate.ini", TTestReply::Ok(std::string(5000, ';')), 10, 50), 0,
+         "message: The transfer took longer than 1500 ms.", noDescription, 3000},
+        {"silent description, cancelled", slow("/autoupdate.ini", silent, 0, 10000), 300,
+         "message: Download cancelled by user.", noDescription, 1000},
+        {"silent installer, cancelled", slow("/setup.exe", silent, 0, 10000), 300,
+         "progress: Cancelling...|100", "message: Download cancelled.", 1000},
+        {"installer over https",
+         [](TTestHttpServer& s) {
+             s.Set("/autoupdate.ini",
+                   TTestReply::Ok(Describe("sundown", "1.0.2.0", "https://127.0.0.1/setup.exe")));
+         },
+         0, "",
+         "message: Failed to download update \"https://127.0.0.1/setup.exe\": HTTPS is not "
+         "supported: \"https://127.0.0.1/setup.exe\" cannot be fetched; use an http:// address.",
+         3000},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestHttpServer server; // one each: a silent reply keeps a server busy
+        c.Serve(server);
+        auto at = [&](std::string text) {
+            for (size_t i; (i = text.find('@')) != std::string::npos;)
+                text.replace(i, 1, server.Url(""));
+            return text;
+        };
+        Log.clear();
+        Update->SetUpdateURL(server.Url("/autoupdate.ini"));
+        Update->SetDescriptionLimits({1500, DescriptionMaxSize});
+
+        using clock = std::chrono::steady_clock;
+        std::vector<clock::time_point> ticks;
+        TTimer ticker;
+        ticker.SetInterval(40);
+        ticker.OnTimer = [&](TObject*) { ticks.push_back(clock::now()); };
+        TTimer canceller;
+        canceller.SetEnabled(false);
+        canceller.SetInterval(static_cast<unsigned>(std::max(c.CancelAfterMs, 1)));
+        canceller.OnTimer = [&](TObject*) {
+            canceller.SetEnabled(false);
+            Update->Cancel();
+        };
+        canceller.SetEnabled(c.CancelAfterMs > 0);
+
+        const auto start = clock::now();
+        Update->CheckForUpdate();
+        const auto end = clock::now();
+        ticks.insert(ticks.begin(), start);
+        ticks.push_back(end);
+        clock::duration gap{};
+        for (size_t i = 1; i < ticks.size(); ++i)
+            gap = std::max(gap, ticks[i] - ticks[i - 1]);
+        const auto ms = [](clock::duration d) {
+            return std::chrono::duration_cast<std::chrono::milliseconds>(d).count();
+        };
+        EXPECT_LT(ms(end - start), c.CancelAfterMs + c.BoundMs);
+        EXPECT_LT(ms(gap), 500);
+        ASSERT_FALSE(Log.empty());
+        EXPECT_EQ(Log.back(), at(c.Ending)) << Dump();
+        EXPECT_TRUE(c.Reason.empty() || Has(at(c.Reason))) << Dump();
+        EXPECT_FALSE(Has("complete"));
+        EXPECT_TRUE(TempFiles().empty()); // nothing partial kept
+        const bool installerFetched = std::string(c.Name) == "silent installer, cancelled";
+        EXPECT_EQ(server.Count("/setup.exe"), installerFetched ? 1 : 0);
+    }
+    Application().ProcessMessages();
+    EXPECT_FALSE(Application().Terminated());
 }
 
 TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {

@@ -202,6 +202,35 @@ TEST_F(UpdateWindow, DownloadShowsProgressAndCancelStopsIt) {
     EXPECT_FALSE(Application().Terminated());
 }
 
+TEST_F(UpdateWindow, ProgramEndingDuringADownloadEndsItWithoutABox) {
+    TTestReply slow = TTestReply::Ok(std::string(300000, 'x'));
+    slow.Piece = 1000;
+    slow.DelayMs = 20; // six seconds in all
+    Server.Set("/setup.exe", slow);
+    Server.Set("/autoupdate.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    NextAnswer = IDYES;
+    std::vector<std::string> lines;
+    std::chrono::steady_clock::time_point asked{};
+    Form->OnUpdateMessage = [&](TObject*, std::string m) {
+        lines.push_back(m);
+        if (m.rfind("Downloading: " + Server.Url("/setup.exe"), 0) == 0) {
+            asked = std::chrono::steady_clock::now();
+            Application().Terminate(); // the main window closes, or the session ends
+        }
+    };
+    Form->SetProgramSettings(&Settings);
+    Form->SetAutoUpdateEnabled(true);
+    ASSERT_TRUE(PumpUntil(
+        [&] { return !lines.empty() && lines.back().rfind("Failed to download update", 0) == 0; }));
+    EXPECT_LT(std::chrono::steady_clock::now() - asked, std::chrono::seconds(1));
+    EXPECT_EQ(Boxes.size(), 1u); // the question only: no error box holds the program up
+    EXPECT_FALSE(Form->Visible());
+    EXPECT_FALSE(FileThere(Temp + "setup.exe"));
+    EXPECT_TRUE(Application().Terminated());
+    Application().DestroyForms(); // clears the flag for the tests that follow
+}
+
 TEST_F(UpdateWindow, StatusFollowsEveryReport) {
     // A description whose size is announced: the percentages reach the bar.
     Server.Set("/autoupdate.ini",
