@@ -42,21 +42,27 @@ struct TTestReply {
     }
 };
 
+// A socket listening on 127.0.0.1 at a port the system picks (Winsock started).
+inline SOCKET ListenOnLoopback(int backlog, uint16_t& port) {
+    const SOCKET s = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
+    sockaddr_in a{};
+    a.sin_family = AF_INET;
+    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    a.sin_port = 0;
+    bind(s, reinterpret_cast<sockaddr*>(&a), sizeof a);
+    listen(s, backlog);
+    int len = sizeof a;
+    getsockname(s, reinterpret_cast<sockaddr*>(&a), &len);
+    port = ntohs(a.sin_port);
+    return s;
+}
+
 class TTestHttpServer {
 public:
     TTestHttpServer() {
         WSADATA data;
         WSAStartup(MAKEWORD(2, 2), &data);
-        FListen = socket(AF_INET, SOCK_STREAM, IPPROTO_TCP);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        a.sin_port = 0;
-        bind(FListen, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        listen(FListen, 8);
-        int len = sizeof a;
-        getsockname(FListen, reinterpret_cast<sockaddr*>(&a), &len);
-        FPort = ntohs(a.sin_port);
+        FListen = ListenOnLoopback(8, FPort);
         FThread = std::thread([this] { Serve(); });
     }
     ~TTestHttpServer() {
