@@ -70,7 +70,7 @@ ULONGLONG EndOf(int timeout) {
 class TLookup {
 public:
     TLookup(const std::string& host, uint16_t port) : FShared(std::make_shared<TShared>()) {
-        std::thread([shared = FShared, host, port] {
+        std::thread([shared = FShared, host, port]() mutable {
             WSADATA data;
             const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
             addrinfo hints{};
@@ -86,6 +86,7 @@ public:
                 shared->Done = true;
             }
             shared->Finished.notify_all();
+            shared.reset(); // an answer given up on is freed before Winsock is left
             if (started)
                 WSACleanup();
         }).detach();
