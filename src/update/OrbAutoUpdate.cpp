@@ -21,6 +21,8 @@ namespace {
 
 // The timer thread's hand-over of a due check to the main thread.
 const UINT WM_TIMERTHREAD_SYNC = WM_APP + 0x51;
+// Its answers: the check ran, raised (the thread's loop ends), or must wait for a later step.
+enum : LRESULT { SyncDone = 0, SyncRaised = 1, SyncDeferred = 2 };
 
 std::string Quoted(const std::string& s) {
     return "\"" + s + "\"";
@@ -255,13 +257,16 @@ void TTimerThread::Execute(std::shared_ptr<TShared> Shared) {
             const TDateTime now = Shared->Now();
             const auto hours = static_cast<int64_t>(std::fabs(now - Shared->LastCheck) * 24);
             if (hours >= Shared->IntervalHours && Shared->Suspended == 0) {
+                const TDateTime previous = Shared->LastCheck;
                 Shared->LastCheck = Shared->Now();
                 lock.unlock();
-                // Waits until the main thread has run the check; non-zero: the check raised.
-                const LRESULT failed = SendMessageA(Shared->Window, WM_TIMERTHREAD_SYNC, 0, 0);
+                // Waits until the main thread has run the check.
+                const LRESULT outcome = SendMessageA(Shared->Window, WM_TIMERTHREAD_SYNC, 0, 0);
                 lock.lock();
-                if (failed)
+                if (outcome == SyncRaised)
                     break;
+                if (outcome == SyncDeferred)
+                    Shared->LastCheck = previous; // still due: tried again at the next step
             }
             Shared->Wake.wait_for(lock, std::chrono::milliseconds(Shared->Clock.StepMilliseconds),
                                   [&] { return Shared->Signalled; });
@@ -275,14 +280,20 @@ void TTimerThread::Execute(std::shared_ptr<TShared> Shared) {
 bool TTimerThread::Synchronized(UINT Msg, LRESULT& Result) {
     if (Msg != WM_TIMERTHREAD_SYNC)
         return false;
+    // A check run from inside a modal window's loop would hold that window's end (the countdown's
+    // exit among them) until the transfer ends: it waits until no modal window runs.
+    if (Application().ModalForm()) {
+        Result = SyncDeferred;
+        return true;
+    }
     const std::shared_ptr<bool> alive = FAlive;
     FInSync = true;
-    Result = 0;
+    Result = SyncDone;
     try {
         DoTimer();
     } catch (...) {
         // A check that raised ends the thread's loop; the error is shown like any other.
-        Result = 1;
+        Result = SyncRaised;
         Application().HandleException(nullptr);
     }
     if (*alive)

@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "gui/Application.h"
+#include "gui/Form.h"
+#include "gui/Timer.h"
 #include "base/Exception.h"
 #include "update/OrbAutoUpdate.h"
 
@@ -169,6 +171,29 @@ TEST(TimerThread, SuspendedThreadHandsNothingOver) {
     EXPECT_EQ(count, held);
     t.Resume();
     EXPECT_TRUE(PumpUntil([&] { return count > held; }));
+}
+
+TEST(TimerThread, DueCheckWaitsUntilNoModalWindowRuns) {
+    FakeClock clock;
+    int count = 0;
+    TTimerThread t(12, clock.Make());
+    t.OnTimer = [&](TObject*) { ++count; };
+    // The first check falls due while the dialog runs modally: it must not run inside that loop.
+    TForm dialog("TTimerThreadTestDialog");
+    TTimer end;
+    end.SetInterval(400);
+    int seenDuringModal = -1;
+    end.OnTimer = [&](TObject*) {
+        end.SetEnabled(false);
+        seenDuringModal = count;
+        dialog.SetModalResult(mrCancel);
+    };
+    dialog.ShowModal();
+    EXPECT_EQ(seenDuringModal, 0);
+    // Deferred, not dropped: it runs once the modal run is over, and only once.
+    ASSERT_TRUE(PumpUntil([&] { return count == 1; }));
+    PumpFor(100);
+    EXPECT_EQ(count, 1);
 }
 
 // The component: an empty address makes each check end at once with a failure event.
