@@ -35,8 +35,18 @@ TImageList::TImageList(int width, int height)
         throw Exception(Format("Error creating an image list of %dx%d", width, height));
 }
 
+// An icon of the list's size goes in as its own two bitmaps: given the icon itself, the list
+// first makes a copy of it, one more icon object per image.
 int TImageList::AddIcon(HICON icon) {
-    return icon ? ImageList_AddIcon(FHandle.get(), icon) : -1;
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info))
+        return -1;
+    GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
+    BITMAP bm{};
+    if (color && GetObjectA(color.get(), sizeof(bm), &bm) && bm.bmWidth == FWidth &&
+        bm.bmHeight == FHeight)
+        return ImageList_Add(FHandle.get(), color.get(), mask.get());
+    return ImageList_AddIcon(FHandle.get(), icon); // scaled to the list's size
 }
 
 int TImageList::AddResourceIcon(int resourceId) {

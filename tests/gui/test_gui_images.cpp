@@ -1,9 +1,13 @@
 // Image lists and pictures loaded from the program's resources, drawn for real.
 #include <gtest/gtest.h>
 
+#include <cstdint>
+#include <vector>
+
 #include "gui/Form.h"
 #include "gui/Image.h"
 #include "gui/ImageList.h"
+#include "base/Handles.h"
 
 namespace {
 
@@ -72,6 +76,47 @@ TEST(ImageList, IconsFromResourcesAndBackAsIcons) {
     DeleteObject(info.hbmMask);
     EXPECT_EQ(icons.GetIcon(1), nullptr);
     EXPECT_EQ(icons.GetIcon(-1), nullptr);
+}
+
+// What the list draws for an icon is what the icon draws, on any background.
+TEST(ImageList, AnIconDrawsAsTheIconItself) {
+    for (const int size : {32, 16}) {
+        SCOPED_TRACE(size);
+        IconHandle icon(
+            static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ProgramIcon),
+                                          IMAGE_ICON, size, size, LR_DEFAULTCOLOR)));
+        ASSERT_NE(icon, nullptr);
+        TImageList icons(size, size);
+        ASSERT_EQ(icons.AddIcon(icon.get()), 0);
+        EXPECT_EQ(icons.Count(), 1);
+        for (const COLORREF background : {RGB(255, 0, 255), RGB(255, 255, 255), RGB(0, 0, 0)}) {
+            auto draw = [&](auto paint) {
+                MemoryDC dc{CreateCompatibleDC(nullptr)};
+                BITMAPINFO bi{};
+                bi.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+                bi.bmiHeader.biWidth = size;
+                bi.bmiHeader.biHeight = -size; // top-down
+                bi.bmiHeader.biPlanes = 1;
+                bi.bmiHeader.biBitCount = 32;
+                void* bits = nullptr;
+                GdiObject<HBITMAP> target(
+                    CreateDIBSection(dc.get(), &bi, DIB_RGB_COLORS, &bits, nullptr, 0));
+                TSelectObject selected(dc.get(), target.get());
+                GdiObject<HBRUSH> brush(CreateSolidBrush(background));
+                const RECT all{0, 0, size, size};
+                FillRect(dc.get(), &all, brush.get());
+                paint(dc.get());
+                GdiFlush();
+                const auto* p = static_cast<const uint32_t*>(bits);
+                return std::vector<uint32_t>(p, p + size * size);
+            };
+            const auto fromList = draw([&](HDC dc) { icons.Draw(dc, 0, 0, 0, true); });
+            const auto fromIcon = draw([&](HDC dc) {
+                DrawIconEx(dc, 0, 0, icon.get(), size, size, 0, nullptr, DI_NORMAL);
+            });
+            EXPECT_EQ(fromList, fromIcon) << "background " << std::hex << background;
+        }
+    }
 }
 
 TEST(Image, ShowsAResourceBitmapCentredAndTransparent) {
