@@ -25,6 +25,8 @@ void TPageControl::CreateWnd() {
                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                            StyleBits(),
                        WS_EX_CONTROLPARENT, 0, 0, 289, 193);
+    // Made with flat buttons, the control would draw separators between them as well.
+    Perform(TCM_SETEXTENDEDSTYLE, TCS_EX_FLATSEPARATORS, 0);
     if (FImages)
         Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(FImages->Handle()));
     for (size_t i = 0; i < FPages.size(); ++i)

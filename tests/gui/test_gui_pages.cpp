@@ -166,6 +166,27 @@ TEST_F(PagesTest, PagesShowOneAtATimeAndCodeSelectsWithoutEvents) {
     EXPECT_STREQ(text, "Three");
 }
 
+// Flat buttons look the same whether the style was set before the window was made or after.
+TEST_F(PagesTest, FlatButtonsHaveNoSeparatorsHoweverTheStyleCame) {
+    for (const bool before : {true, false}) {
+        SCOPED_TRACE(before ? "set before the window" : "set after");
+        TPageControl pages(Form);
+        TTabSheet first(&pages), second(&pages);
+        if (before)
+            pages.SetStyle(tsFlatButtons);
+        EXPECT_FALSE(pages.HandleAllocated());
+        first.SetCaption("One");
+        pages.Show();
+        if (!before)
+            pages.SetStyle(tsFlatButtons);
+        EXPECT_TRUE(GetWindowLongA(pages.Handle(), GWL_STYLE) & TCS_FLATBUTTONS);
+        EXPECT_FALSE(pages.Perform(TCM_GETEXTENDEDSTYLE) & TCS_EX_FLATSEPARATORS);
+        EXPECT_GT(pages.TabRect(1).left, pages.TabRect(0).left);
+        EXPECT_TRUE(first.Visible());
+        EXPECT_FALSE(second.Visible());
+    }
+}
+
 TEST_F(PagesTest, TheUsersSelectionFiresChangingThenChange) {
     TTwoPages p(Form);
     TPageControl& pages = p.Pages;
