@@ -154,6 +154,20 @@ void CloseShown(HWND w) {
         Sleep(1);
 }
 
+// Times a window of the class from `from` until it shows, prints the time as key and closes the
+// window again; false when it did not show.
+bool TimeOpening(const char* windowClass, const char* key, DWORD pid, LARGE_INTEGER from) {
+    HWND shown = nullptr;
+    const double ms = WaitShown(windowClass, pid, from, shown);
+    if (ms < 0) {
+        Out("error", "no window of class %s showed", windowClass);
+        return false;
+    }
+    Out(key, "%.1f", ms);
+    CloseShown(shown);
+    return true;
+}
+
 // A key press as the keyboard makes it: it goes to the menu, which has the foreground.
 void PressKey(WORD key) {
     INPUT in[2]{};
@@ -172,16 +186,10 @@ void OpenWindows(const Options& o, const PROCESS_INFORMATION& pi) {
         return;
     }
     LARGE_INTEGER from;
-    HWND shown = nullptr;
     QueryPerformanceCounter(&from);
     PostMessageA(main, WM_USER + 1, 4, 0);
-    const double options = WaitShown("TfrmOptions", pid, from, shown);
-    if (options < 0) {
-        Out("error", "the options window did not show");
+    if (!TimeOpening("TfrmOptions", "options_open_ms", pid, from))
         return;
-    }
-    Out("options_open_ms", "%.1f", options);
-    CloseShown(shown);
 
     // The tray menu: its icon's window is a top-level helper window of the process.
     HWND tray = nullptr;
@@ -206,13 +214,7 @@ void OpenWindows(const Options& o, const PROCESS_INFORMATION& pi) {
     Sleep(100);
     QueryPerformanceCounter(&from);
     PressKey(VK_RETURN);
-    const double countdown = WaitShown("TfrmExitConfirm", pid, from, shown);
-    if (countdown < 0) {
-        Out("error", "the countdown window did not show");
-        return;
-    }
-    Out("countdown_open_ms", "%.1f", countdown);
-    CloseShown(shown);
+    TimeOpening("TfrmExitConfirm", "countdown_open_ms", pid, from);
 }
 
 void EndProgram(const Options& o, const PROCESS_INFORMATION& pi) {
