@@ -117,15 +117,18 @@ unix_pid_of() { # $1: Windows path of the exe
     done
     return 1
 }
-wineserver_pid() {
-    local p
+wineserver_pid() { # the prefix's server: of its processes named wineserver, the one that works
+    local p pid best="" most=-1 t
     for p in /proc/[0-9]*; do
         tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1 | grep -q 'wineserver' || continue
         tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-        echo "${p#/proc/}"
-        return 0
+        pid=${p#/proc/}
+        t=$(cpu_ns "$pid")
+        if [ "${t:-0}" -gt "$most" ]; then
+            most=${t:-0} best=$pid
+        fi
     done
-    return 1
+    [ -n "$best" ] && echo "$best"
 }
 cpu_ns() { # time on CPU of every thread of process $1, in nanoseconds
     cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
