@@ -247,9 +247,14 @@ int TForm::ShowModal() {
                 break;
         }
     }
-    Hide();
-    if (activeBefore && activeBefore != Handle() && IsWindowVisible(activeBefore))
+    // The activation goes back before this form hides, while the program still holds it: hidden
+    // first, the system would hand it to the next window, perhaps another program's. A modal form
+    // below takes it, as input belongs to it, whatever window was active when this run began.
+    if (TForm* below = app.ModalForm())
+        below->Activate();
+    else if (activeBefore && activeBefore != Handle() && IsWindowVisible(activeBefore))
         SetActiveWindow(activeBefore);
+    Hide();
     return FModalResult;
 }
 

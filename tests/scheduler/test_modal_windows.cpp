@@ -185,6 +185,45 @@ TEST_F(ModalWindowsTest, TheAlarmOverOptionsOrAboutComesUpInFrontAndTakesAClick)
     }
 }
 
+// Another window had taken the activation when the countdown came (the tray icon's, when the
+// user clicked there): once the countdown is cancelled, the window below takes input again.
+TEST_F(ModalWindowsTest, ACancelledCountdownGivesTheWindowBelowTheKeyboardBack) {
+    StartWith("Hour=20\r\nMinute=0\r\nWarning=60\r\n");
+    struct TCase {
+        const char* Name;
+        TForm* Form;
+        std::function<void()> Open, Close;
+    } cases[] = {
+        {"Options", frmOptions, [] { Command(icOptions); }, [] { frmOptions->btnCancel.Click(); }},
+        {"About", frmAbout, [] { frmSundown->About1.Click(); }, [] { frmAbout->OKBtn.Click(); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        BeforeTheAlarm();
+        bool back = false, focused = false;
+        TPoll alarm(20, [&] {
+            if (!c.Form->Visible())
+                return false;
+            TOtherWindow other;
+            Alarm();
+            back = c.Form->Active();
+            focused = HasFocus(*c.Form);
+            c.Close();
+            return true;
+        });
+        TPoll answer(20, [&] {
+            if (!frmExitConfirm->Visible())
+                return false;
+            RealClick(frmExitConfirm->btnCancel);
+            return true;
+        });
+        c.Open();
+        EXPECT_TRUE(back) << "active again";
+        EXPECT_TRUE(focused) << "with the keyboard";
+    }
+    EXPECT_TRUE(ExitFlags.empty());
+}
+
 TEST_F(ModalWindowsTest, TheMainWindowShownDuringAModalRunStaysDisabledAndInactive) {
     StartWith("Warning=60\r\n");
     struct TModal {
