@@ -234,14 +234,14 @@ void TfrmAbout::GatherSystemInformation() {
     } dialogClose{dialog};
 
     TRichEdit& report = SystemInformation;
-    auto title = [&](const std::string& text) {
-        AddRichText(report, text, ReportFont, clRed, fsBold, 14, true);
+    auto title = [&](const std::string& Text) {
+        AddRichText(report, Text, ReportFont, clRed, fsBold, 14, true);
     };
-    auto heading = [&](const std::string& text) {
-        AddRichText(report, text, ReportFont, clNavy, fsBold, 12, true);
+    auto heading = [&](const std::string& Text) {
+        AddRichText(report, Text, ReportFont, clNavy, fsBold, 12, true);
     };
-    auto body = [&](const std::string& text) {
-        AddRichText(report, text, ReportFont, clWindowText, fsNone, 8, true);
+    auto body = [&](const std::string& Text) {
+        AddRichText(report, Text, ReportFont, clWindowText, fsNone, 8, true);
     };
 
     report.Clear();
@@ -292,12 +292,12 @@ void TfrmAbout::GatherSystemInformation() {
     body("");
 
     // Each list is asked for only once its heading stands in the report.
-    auto listBlock = [&](int progress, const std::string& name, bool dashes, auto list) {
-        dialog.SetPosition(progress);
-        heading(name);
-        if (dashes)
+    auto listBlock = [&](int Progress, const std::string& Name, bool Dashes, auto List) {
+        dialog.SetPosition(Progress);
+        heading(Name);
+        if (Dashes)
             body("---");
-        body(list().Text());
+        body(List().Text());
         body("");
     };
     listBlock(20, "Shell Folders", false, [] { return GetShellFolders(); });

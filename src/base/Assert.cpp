@@ -6,9 +6,9 @@
 #include <cstdlib>
 #include <string>
 
-void AssertionFailed(const char* condition, const char* file, int line) {
-    const std::string text = std::string("Assertion failed: ") + condition + ", " + file + ":" +
-                             std::to_string(line) + "\n";
+void AssertionFailed(const char* Condition, const char* File, int Line) {
+    const std::string text = std::string("Assertion failed: ") + Condition + ", " + File + ":" +
+                             std::to_string(Line) + "\n";
     OutputDebugStringA(text.c_str());
     fputs(text.c_str(), stderr);
     fflush(stderr);

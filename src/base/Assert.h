@@ -10,9 +10,8 @@
 #define ASSERT(condition) ((void)0)
 #define VERIFY(expression) ((void)(expression))
 #else
-#define ASSERT(condition)                                                                          \
-    ((condition) ? (void)0 : AssertionFailed(#condition, __FILE__, __LINE__))
+#define ASSERT(condition) ((condition) ? (void)0 : AssertionFailed(#condition, __FILE__, __LINE__))
 #define VERIFY(expression) ASSERT(expression)
 #endif
 
-[[noreturn]] void AssertionFailed(const char* condition, const char* file, int line);
+[[noreturn]] void AssertionFailed(const char* Condition, const char* File, int Line);

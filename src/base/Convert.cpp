@@ -9,40 +9,40 @@
 
 namespace {
 
-bool IsBlank(char c) {
-    return c == ' ' || c == '\t';
+bool IsBlank(char C) {
+    return C == ' ' || C == '\t';
 }
-bool IsDigit(char c) {
-    return c >= '0' && c <= '9';
-}
-
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+bool IsDigit(char C) {
+    return C >= '0' && C <= '9';
 }
 
-bool SameTextAt(const std::string& text, size_t pos, const std::string& word) {
-    if (word.empty() || text.size() - pos < word.size()) {
+char UpperAscii(char C) {
+    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
+}
+
+bool SameTextAt(const std::string& Text, size_t Pos, const std::string& Word) {
+    if (Word.empty() || Text.size() - Pos < Word.size()) {
         return false;
     }
-    for (size_t i = 0; i < word.size(); ++i) {
-        if (UpperAscii(text[pos + i]) != UpperAscii(word[i])) {
+    for (size_t i = 0; i < Word.size(); ++i) {
+        if (UpperAscii(Text[Pos + i]) != UpperAscii(Word[i])) {
             return false;
         }
     }
     return true;
 }
 
-int HexValue(char c) {
-    if (IsDigit(c)) {
-        return c - '0';
+int HexValue(char C) {
+    if (IsDigit(C)) {
+        return C - '0';
     }
-    const char u = UpperAscii(c);
+    const char u = UpperAscii(C);
     return u >= 'A' && u <= 'F' ? u - 'A' + 10 : -1;
 }
 
-std::string Padded(int value, int width) {
-    std::string s = std::to_string(value);
-    while (static_cast<int>(s.size()) < width) {
+std::string Padded(int Value, int Width) {
+    std::string s = std::to_string(Value);
+    while (static_cast<int>(s.size()) < Width) {
         s.insert(s.begin(), '0');
     }
     return s;
@@ -55,27 +55,27 @@ struct TToken {
     std::string Literal;
 };
 
-bool IsFieldLetter(char c) {
-    return c == 'd' || c == 'M' || c == 'y' || c == 'g' || c == 'h' || c == 'H' || c == 'm' ||
-           c == 's' || c == 't';
+bool IsFieldLetter(char C) {
+    return C == 'd' || C == 'M' || C == 'y' || C == 'g' || C == 'h' || C == 'H' || C == 'm' ||
+           C == 's' || C == 't';
 }
 
-std::vector<TToken> Tokenize(const std::string& picture) {
+std::vector<TToken> Tokenize(const std::string& Picture) {
     std::vector<TToken> tokens;
-    auto literal = [&](char c) {
+    auto literal = [&](char C) {
         if (tokens.empty() || tokens.back().Letter != 0) {
             tokens.push_back({});
         }
-        tokens.back().Literal += c;
+        tokens.back().Literal += C;
     };
-    for (size_t i = 0; i < picture.size();) {
-        const char c = picture[i];
+    for (size_t i = 0; i < Picture.size();) {
+        const char c = Picture[i];
         if (c == '\'') {
             // Quoted text; two quotes stand for one.
             ++i;
-            while (i < picture.size()) {
-                if (picture[i] == '\'') {
-                    if (i + 1 < picture.size() && picture[i + 1] == '\'') {
+            while (i < Picture.size()) {
+                if (Picture[i] == '\'') {
+                    if (i + 1 < Picture.size() && Picture[i + 1] == '\'') {
                         literal('\'');
                         i += 2;
                         continue;
@@ -83,11 +83,11 @@ std::vector<TToken> Tokenize(const std::string& picture) {
                     ++i;
                     break;
                 }
-                literal(picture[i++]);
+                literal(Picture[i++]);
             }
         } else if (IsFieldLetter(c)) {
             size_t j = i;
-            while (j < picture.size() && picture[j] == c) {
+            while (j < Picture.size() && Picture[j] == c) {
                 ++j;
             }
             tokens.push_back({c, static_cast<int>(j - i), {}});
@@ -104,55 +104,55 @@ struct TParts {
     int Year = 0, Month = 0, Day = 0, Hour = 0, Min = 0, Sec = 0, MSec = 0;
 };
 
-bool Decode(TDateTime value, TParts& p) {
-    return TryDecodeDateTime(value, p.Year, p.Month, p.Day, p.Hour, p.Min, p.Sec, p.MSec);
+bool Decode(TDateTime Value, TParts& P) {
+    return TryDecodeDateTime(Value, P.Year, P.Month, P.Day, P.Hour, P.Min, P.Sec, P.MSec);
 }
 
-std::string FormatPicture(const std::string& picture, const TParts& p, int dayOfWeek,
-                          const TFormatSettings& fmt) {
+std::string FormatPicture(const std::string& Picture, const TParts& P, int DayOfWeek,
+                          const TFormatSettings& Fmt) {
     std::string out;
-    for (const TToken& t : Tokenize(picture)) {
+    for (const TToken& t : Tokenize(Picture)) {
         switch (t.Letter) {
         case 0:
             out += t.Literal;
             break;
         case 'd':
             if (t.Count >= 4) {
-                out += fmt.LongDayNames[dayOfWeek];
+                out += Fmt.LongDayNames[DayOfWeek];
             } else if (t.Count == 3) {
-                out += fmt.ShortDayNames[dayOfWeek];
+                out += Fmt.ShortDayNames[DayOfWeek];
             } else {
-                out += Padded(p.Day, t.Count);
+                out += Padded(P.Day, t.Count);
             }
             break;
         case 'M':
             if (t.Count >= 4) {
-                out += fmt.LongMonthNames[p.Month - 1];
+                out += Fmt.LongMonthNames[P.Month - 1];
             } else if (t.Count == 3) {
-                out += fmt.ShortMonthNames[p.Month - 1];
+                out += Fmt.ShortMonthNames[P.Month - 1];
             } else {
-                out += Padded(p.Month, t.Count);
+                out += Padded(P.Month, t.Count);
             }
             break;
         case 'y':
-            out += t.Count >= 3 ? Padded(p.Year, 4) : Padded(p.Year % 100, t.Count);
+            out += t.Count >= 3 ? Padded(P.Year, 4) : Padded(P.Year % 100, t.Count);
             break;
         case 'h': {
-            const int h12 = p.Hour % 12 == 0 ? 12 : p.Hour % 12;
+            const int h12 = P.Hour % 12 == 0 ? 12 : P.Hour % 12;
             out += Padded(h12, t.Count >= 2 ? 2 : 1);
             break;
         }
         case 'H':
-            out += Padded(p.Hour, t.Count >= 2 ? 2 : 1);
+            out += Padded(P.Hour, t.Count >= 2 ? 2 : 1);
             break;
         case 'm':
-            out += Padded(p.Min, t.Count >= 2 ? 2 : 1);
+            out += Padded(P.Min, t.Count >= 2 ? 2 : 1);
             break;
         case 's':
-            out += Padded(p.Sec, t.Count >= 2 ? 2 : 1);
+            out += Padded(P.Sec, t.Count >= 2 ? 2 : 1);
             break;
         case 't': {
-            const std::string& designator = p.Hour < 12 ? fmt.TimeAMString : fmt.TimePMString;
+            const std::string& designator = P.Hour < 12 ? Fmt.TimeAMString : Fmt.TimePMString;
             out += t.Count >= 2 ? designator : designator.substr(0, 1);
             break;
         }
@@ -163,86 +163,86 @@ std::string FormatPicture(const std::string& picture, const TParts& p, int dayOf
     return out;
 }
 
-void SkipBlanks(const std::string& text, size_t& pos) {
-    while (pos < text.size() && IsBlank(text[pos])) {
-        ++pos;
+void SkipBlanks(const std::string& Text, size_t& Pos) {
+    while (Pos < Text.size() && IsBlank(Text[Pos])) {
+        ++Pos;
     }
 }
 
-bool ReadNumber(const std::string& text, size_t& pos, int maxDigits, int& value, int& digits) {
-    SkipBlanks(text, pos);
-    value = 0;
-    digits = 0;
-    while (pos < text.size() && IsDigit(text[pos]) && digits < maxDigits) {
-        value = value * 10 + (text[pos] - '0');
-        ++pos;
-        ++digits;
+bool ReadNumber(const std::string& Text, size_t& Pos, int MaxDigits, int& Value, int& Digits) {
+    SkipBlanks(Text, Pos);
+    Value = 0;
+    Digits = 0;
+    while (Pos < Text.size() && IsDigit(Text[Pos]) && Digits < MaxDigits) {
+        Value = Value * 10 + (Text[Pos] - '0');
+        ++Pos;
+        ++Digits;
     }
-    return digits > 0;
+    return Digits > 0;
 }
 
 // Index of the longest of the names found at pos, or -1; pos moves past it.
-int ReadName(const std::string& text, size_t& pos, const std::string* names, int count) {
-    SkipBlanks(text, pos);
+int ReadName(const std::string& Text, size_t& Pos, const std::string* Names, int Count) {
+    SkipBlanks(Text, Pos);
     int best = -1;
     size_t bestLength = 0;
-    for (int i = 0; i < count; ++i) {
-        if (names[i].size() > bestLength && SameTextAt(text, pos, names[i])) {
+    for (int i = 0; i < Count; ++i) {
+        if (Names[i].size() > bestLength && SameTextAt(Text, Pos, Names[i])) {
             best = i;
-            bestLength = names[i].size();
+            bestLength = Names[i].size();
         }
     }
-    pos += bestLength;
+    Pos += bestLength;
     return best;
 }
 
-bool MatchLiteral(const std::string& text, size_t& pos, const std::string& literal) {
-    for (char c : literal) {
+bool MatchLiteral(const std::string& Text, size_t& Pos, const std::string& Literal) {
+    for (char c : Literal) {
         if (IsBlank(c)) {
-            SkipBlanks(text, pos);
+            SkipBlanks(Text, Pos);
             continue;
         }
-        SkipBlanks(text, pos);
-        if (pos >= text.size() || UpperAscii(text[pos]) != UpperAscii(c)) {
+        SkipBlanks(Text, Pos);
+        if (Pos >= Text.size() || UpperAscii(Text[Pos]) != UpperAscii(c)) {
             return false;
         }
-        ++pos;
+        ++Pos;
     }
     return true;
 }
 
-int WindowedYear(int year) {
+int WindowedYear(int Year) {
     // Two-digit years fall within 50 years either side of the current year.
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_s(&local, &now);
     const int base = local.tm_year + 1900 - 50;
-    year += base / 100 * 100;
-    if (year < base) {
-        year += 100;
+    Year += base / 100 * 100;
+    if (Year < base) {
+        Year += 100;
     }
-    return year;
+    return Year;
 }
 
-bool ParseDate(const std::string& text, size_t& pos, const TFormatSettings& fmt,
-               TDateTime& result) {
+bool ParseDate(const std::string& Text, size_t& Pos, const TFormatSettings& Fmt,
+               TDateTime& Result) {
     int year = -1, month = -1, day = -1;
     int value = 0, digits = 0;
-    for (const TToken& t : Tokenize(fmt.ShortDateFormat)) {
+    for (const TToken& t : Tokenize(Fmt.ShortDateFormat)) {
         switch (t.Letter) {
         case 0:
-            if (!MatchLiteral(text, pos, t.Literal)) {
+            if (!MatchLiteral(Text, Pos, t.Literal)) {
                 return false;
             }
             break;
         case 'd':
             if (t.Count >= 3) {
-                if (ReadName(text, pos, fmt.LongDayNames, 7) < 0 &&
-                    ReadName(text, pos, fmt.ShortDayNames, 7) < 0) {
+                if (ReadName(Text, Pos, Fmt.LongDayNames, 7) < 0 &&
+                    ReadName(Text, Pos, Fmt.ShortDayNames, 7) < 0) {
                     return false;
                 }
             } else {
-                if (!ReadNumber(text, pos, 2, value, digits)) {
+                if (!ReadNumber(Text, Pos, 2, value, digits)) {
                     return false;
                 }
                 day = value;
@@ -250,23 +250,23 @@ bool ParseDate(const std::string& text, size_t& pos, const TFormatSettings& fmt,
             break;
         case 'M':
             if (t.Count >= 3) {
-                int i = ReadName(text, pos, fmt.LongMonthNames, 12);
+                int i = ReadName(Text, Pos, Fmt.LongMonthNames, 12);
                 if (i < 0) {
-                    i = ReadName(text, pos, fmt.ShortMonthNames, 12);
+                    i = ReadName(Text, Pos, Fmt.ShortMonthNames, 12);
                 }
                 if (i < 0) {
                     return false;
                 }
                 month = i + 1;
             } else {
-                if (!ReadNumber(text, pos, 2, value, digits)) {
+                if (!ReadNumber(Text, Pos, 2, value, digits)) {
                     return false;
                 }
                 month = value;
             }
             break;
         case 'y':
-            if (!ReadNumber(text, pos, t.Count >= 3 ? 4 : 2, value, digits)) {
+            if (!ReadNumber(Text, Pos, t.Count >= 3 ? 4 : 2, value, digits)) {
                 return false;
             }
             year = digits <= 2 ? WindowedYear(value) : value;
@@ -275,57 +275,57 @@ bool ParseDate(const std::string& text, size_t& pos, const TFormatSettings& fmt,
             break;
         }
     }
-    return year >= 0 && month >= 0 && day >= 0 && TryEncodeDate(year, month, day, result);
+    return year >= 0 && month >= 0 && day >= 0 && TryEncodeDate(year, month, day, Result);
 }
 
-bool ParseTime(const std::string& text, size_t& pos, const TFormatSettings& fmt,
-               TDateTime& result) {
+bool ParseTime(const std::string& Text, size_t& Pos, const TFormatSettings& Fmt,
+               TDateTime& Result) {
     int hour = -1, min = 0, sec = 0;
     bool twelveHour = false;
     int designator = -1; // 0 AM, 1 PM
     int value = 0, digits = 0;
-    for (const TToken& t : Tokenize(fmt.LongTimeFormat)) {
+    for (const TToken& t : Tokenize(Fmt.LongTimeFormat)) {
         switch (t.Letter) {
         case 0:
-            if (!MatchLiteral(text, pos, t.Literal)) {
+            if (!MatchLiteral(Text, Pos, t.Literal)) {
                 return false;
             }
             break;
         case 'h':
         case 'H':
-            if (!ReadNumber(text, pos, 2, value, digits)) {
+            if (!ReadNumber(Text, Pos, 2, value, digits)) {
                 return false;
             }
             hour = value;
             twelveHour = t.Letter == 'h';
             break;
         case 'm':
-            if (!ReadNumber(text, pos, 2, value, digits)) {
+            if (!ReadNumber(Text, Pos, 2, value, digits)) {
                 return false;
             }
             min = value;
             break;
         case 's':
-            if (!ReadNumber(text, pos, 2, value, digits)) {
+            if (!ReadNumber(Text, Pos, 2, value, digits)) {
                 return false;
             }
             sec = value;
             break;
         case 't': {
-            SkipBlanks(text, pos);
-            const std::string& am = fmt.TimeAMString;
-            const std::string& pm = fmt.TimePMString;
+            SkipBlanks(Text, Pos);
+            const std::string& am = Fmt.TimeAMString;
+            const std::string& pm = Fmt.TimePMString;
             if (am.empty() && pm.empty()) {
                 break;
             }
             const std::string amWord = t.Count >= 2 ? am : am.substr(0, 1);
             const std::string pmWord = t.Count >= 2 ? pm : pm.substr(0, 1);
-            if (SameTextAt(text, pos, amWord)) {
+            if (SameTextAt(Text, Pos, amWord)) {
                 designator = 0;
-                pos += amWord.size();
-            } else if (SameTextAt(text, pos, pmWord)) {
+                Pos += amWord.size();
+            } else if (SameTextAt(Text, Pos, pmWord)) {
                 designator = 1;
-                pos += pmWord.size();
+                Pos += pmWord.size();
             } else {
                 return false;
             }
@@ -344,12 +344,12 @@ bool ParseTime(const std::string& text, size_t& pos, const TFormatSettings& fmt,
         }
         hour = hour % 12 + (designator == 1 ? 12 : 0);
     }
-    return TryEncodeTime(hour, min, sec, 0, result);
+    return TryEncodeTime(hour, min, sec, 0, Result);
 }
 
-bool AtEnd(const std::string& text, size_t pos) {
-    SkipBlanks(text, pos);
-    return pos == text.size();
+bool AtEnd(const std::string& Text, size_t Pos) {
+    SkipBlanks(Text, Pos);
+    return Pos == Text.size();
 }
 
 } // namespace

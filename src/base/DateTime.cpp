@@ -10,35 +10,35 @@ constexpr int64_t MSecsPerDay = 86400000;
 constexpr int64_t EpochOffset = 25569;
 
 // Days since 1 January 1970 of a proleptic Gregorian date.
-int64_t DaysFromCivil(int64_t y, int m, int d) {
-    y -= m <= 2;
-    const int64_t era = (y >= 0 ? y : y - 399) / 400;
-    const int64_t yoe = y - era * 400;
-    const int64_t doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+int64_t DaysFromCivil(int64_t Y, int M, int D) {
+    Y -= M <= 2;
+    const int64_t era = (Y >= 0 ? Y : Y - 399) / 400;
+    const int64_t yoe = Y - era * 400;
+    const int64_t doy = (153 * (M + (M > 2 ? -3 : 9)) + 2) / 5 + D - 1;
     const int64_t doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
     return era * 146097 + doe - 719468;
 }
 
-void CivilFromDays(int64_t z, int& year, int& month, int& day) {
-    z += 719468;
-    const int64_t era = (z >= 0 ? z : z - 146096) / 146097;
-    const int64_t doe = z - era * 146097;
+void CivilFromDays(int64_t Z, int& Year, int& Month, int& Day) {
+    Z += 719468;
+    const int64_t era = (Z >= 0 ? Z : Z - 146096) / 146097;
+    const int64_t doe = Z - era * 146097;
     const int64_t yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
     const int64_t doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
     const int64_t mp = (5 * doy + 2) / 153;
-    day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
-    month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
-    year = static_cast<int>(yoe + era * 400 + (month <= 2));
+    Day = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    Month = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    Year = static_cast<int>(yoe + era * 400 + (Month <= 2));
 }
 
 // Whole days and milliseconds of the day; the time is rounded to the millisecond.
-bool Split(TDateTime value, int64_t& days, int64_t& msec) {
-    if (!std::isfinite(value) || std::fabs(value) > 3.0e6) {
+bool Split(TDateTime Value, int64_t& Days, int64_t& Msec) {
+    if (!std::isfinite(Value) || std::fabs(Value) > 3.0e6) {
         return false;
     }
-    const int64_t total = std::llround(value * static_cast<double>(MSecsPerDay));
-    days = total / MSecsPerDay;
-    msec = std::llabs(total) % MSecsPerDay;
+    const int64_t total = std::llround(Value * static_cast<double>(MSecsPerDay));
+    Days = total / MSecsPerDay;
+    Msec = std::llabs(total) % MSecsPerDay;
     return true;
 }
 

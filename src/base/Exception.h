@@ -6,7 +6,7 @@
 
 class Exception : public std::exception {
 public:
-    explicit Exception(std::string message) : FMessage(std::move(message)) {}
+    explicit Exception(std::string Message) : FMessage(std::move(Message)) {}
     const std::string& Message() const noexcept { return FMessage; }
     const char* what() const noexcept override { return FMessage.c_str(); }
 
@@ -15,5 +15,5 @@ private:
 };
 
 // printf-style formatting into a std::string; used to build exception messages.
-std::string Format(const char* format, ...) __attribute__((format(printf, 1, 2)));
-std::string FormatV(const char* format, va_list args);
+std::string Format(const char* Format, ...) __attribute__((format(printf, 1, 2)));
+std::string FormatV(const char* Format, va_list Args);

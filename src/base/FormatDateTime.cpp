@@ -10,35 +10,35 @@
 
 namespace {
 
-std::string Digits(int value, int width) {
+std::string Digits(int Value, int Width) {
     char text[16];
-    snprintf(text, sizeof text, "%0*d", width, value);
+    snprintf(text, sizeof text, "%0*d", Width, Value);
     return text;
 }
 
-bool StartsWithNoCase(const std::string& text, size_t at, const char* word) {
-    const size_t n = strlen(word);
-    if (text.size() - at < n)
+bool StartsWithNoCase(const std::string& Text, size_t At, const char* Word) {
+    const size_t n = strlen(Word);
+    if (Text.size() - At < n)
         return false;
     for (size_t i = 0; i < n; ++i)
-        if (std::tolower(static_cast<unsigned char>(text[at + i])) !=
-            std::tolower(static_cast<unsigned char>(word[i])))
+        if (std::tolower(static_cast<unsigned char>(Text[At + i])) !=
+            std::tolower(static_cast<unsigned char>(Word[i])))
             return false;
     return true;
 }
 
 // The AM/PM part, if the picture holds one outside quotes.
-bool HasAmPm(const std::string& format) {
+bool HasAmPm(const std::string& Format) {
     char quote = 0;
-    for (size_t i = 0; i < format.size(); ++i) {
-        const char c = format[i];
+    for (size_t i = 0; i < Format.size(); ++i) {
+        const char c = Format[i];
         if (quote) {
             if (c == quote)
                 quote = 0;
         } else if (c == '\'' || c == '"') {
             quote = c;
-        } else if (StartsWithNoCase(format, i, "am/pm") || StartsWithNoCase(format, i, "a/p") ||
-                   StartsWithNoCase(format, i, "ampm")) {
+        } else if (StartsWithNoCase(Format, i, "am/pm") || StartsWithNoCase(Format, i, "a/p") ||
+                   StartsWithNoCase(Format, i, "ampm")) {
             return true;
         }
     }

@@ -4,18 +4,18 @@
 
 namespace {
 
-std::string LocaleText(LCTYPE type, const char* fallback) {
+std::string LocaleText(LCTYPE Type, const char* Fallback) {
     char buffer[256];
-    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, type, buffer, sizeof buffer);
+    const int n = GetLocaleInfoA(LOCALE_USER_DEFAULT, Type, buffer, sizeof buffer);
     if (n <= 1) {
-        return fallback;
+        return Fallback;
     }
     return std::string(buffer, static_cast<size_t>(n - 1));
 }
 
-char LocaleChar(LCTYPE type, char fallback) {
-    const std::string text = LocaleText(type, "");
-    return text.empty() ? fallback : text[0];
+char LocaleChar(LCTYPE Type, char Fallback) {
+    const std::string text = LocaleText(Type, "");
+    return text.empty() ? Fallback : text[0];
 }
 
 } // namespace

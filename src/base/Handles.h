@@ -16,7 +16,7 @@
 
 // Closes a handle with Close when its owner goes.
 template <auto Close> struct HandleCloser {
-    template <class H> void operator()(H h) const { Close(h); }
+    template <class H> void operator()(H Handle) const { Close(Handle); }
 };
 template <class H, auto Close>
 using ScopedHandle = std::unique_ptr<std::remove_pointer_t<H>, HandleCloser<Close>>;
@@ -31,9 +31,9 @@ using MemoryDC = ScopedHandle<HDC, DeleteDC>;
 
 // Kernel objects (events, mutexes, threads, files). A file's failed open gives
 // INVALID_HANDLE_VALUE, not null: test for it before handing the handle over.
-inline void CloseKernelHandle(HANDLE h) {
-    if (h != INVALID_HANDLE_VALUE)
-        CloseHandle(h);
+inline void CloseKernelHandle(HANDLE H) {
+    if (H != INVALID_HANDLE_VALUE)
+        CloseHandle(H);
 }
 using KernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 
@@ -42,7 +42,7 @@ using KernelHandle = ScopedHandle<HANDLE, CloseKernelHandle>;
 // window is never null: the system would give the whole screen's context.
 template <HDC(WINAPI* Get)(HWND)> class TWindowDCOf {
 public:
-    explicit TWindowDCOf(HWND window) : FWindow(window), FDC(Get(window)) { ASSERT(window); }
+    explicit TWindowDCOf(HWND Window) : FWindow(Window), FDC(Get(Window)) { ASSERT(Window); }
     ~TWindowDCOf() {
         if (FDC)
             ReleaseDC(FWindow, FDC);
@@ -61,7 +61,7 @@ using TWindowDC = TWindowDCOf<GetWindowDC>;
 // Selects object into dc and puts the one it replaced back when it goes.
 class TSelectObject {
 public:
-    TSelectObject(HDC dc, HGDIOBJ object) : FDC(dc), FOld(SelectObject(dc, object)) {}
+    TSelectObject(HDC DC, HGDIOBJ Object) : FDC(DC), FOld(SelectObject(DC, Object)) {}
     ~TSelectObject() {
         if (FOld)
             SelectObject(FDC, FOld);

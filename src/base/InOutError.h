@@ -4,7 +4,7 @@
 
 class EInOutError : public Exception {
 public:
-    EInOutError(std::string message, int errorCode)
-        : Exception(std::move(message)), ErrorCode(errorCode) {}
+    EInOutError(std::string Message, int ErrorCode)
+        : Exception(std::move(Message)), ErrorCode(ErrorCode) {}
     int ErrorCode;
 };

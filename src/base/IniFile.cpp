@@ -13,40 +13,40 @@
 namespace {
 
 // Blanks the private-profile functions drop around a value.
-bool IsProfileBlank(char c) {
-    return c == ' ' || c == '\t' || c == '\v' || c == '\f' || c == '\x1a' ||
-           static_cast<unsigned char>(c) == 0xA0;
+bool IsProfileBlank(char C) {
+    return C == ' ' || C == '\t' || C == '\v' || C == '\f' || C == '\x1a' ||
+           static_cast<unsigned char>(C) == 0xA0;
 }
 
-bool IsQuote(char c) {
-    return c == '"' || c == '\'';
+bool IsQuote(char C) {
+    return C == '"' || C == '\'';
 }
 
 // Whether the reading rules would change Value: outer blanks are dropped, and so is one pair of
 // enclosing quotes. One extra pair of double quotes protects it, and text that needs none is
 // written as it is, so files written without them read the same.
-bool NeedsQuotes(const std::string& value) {
-    if (value.empty()) {
+bool NeedsQuotes(const std::string& Value) {
+    if (Value.empty()) {
         return false;
     }
-    if (IsProfileBlank(value.front()) || IsProfileBlank(value.back())) {
+    if (IsProfileBlank(Value.front()) || IsProfileBlank(Value.back())) {
         return true;
     }
-    return value.size() >= 2 && IsQuote(value.front()) && value.back() == value.front();
+    return Value.size() >= 2 && IsQuote(Value.front()) && Value.back() == Value.front();
 }
 
-bool HasLineBreak(const std::string& text) {
-    return text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
+bool HasLineBreak(const std::string& Text) {
+    return Text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
 // Reads the raw text with the given fallback, whatever its length.
-std::string ProfileString(const std::string& file, const std::string& section,
-                          const std::string& ident, const char* fallback) {
+std::string ProfileString(const std::string& File, const std::string& Section,
+                          const std::string& Ident, const char* Fallback) {
     DWORD size = 2048;
     for (;;) {
         std::vector<char> buffer(size);
-        const DWORD n = GetPrivateProfileStringA(section.c_str(), ident.c_str(), fallback,
-                                                 buffer.data(), size, file.c_str());
+        const DWORD n = GetPrivateProfileStringA(Section.c_str(), Ident.c_str(), Fallback,
+                                                 buffer.data(), size, File.c_str());
         // A full buffer may have cut the text short: read again with room to spare.
         if (n + 1 < size || size >= (1u << 24)) {
             return std::string(buffer.data(), n);
@@ -56,12 +56,12 @@ std::string ProfileString(const std::string& file, const std::string& section,
 }
 
 // The names of the keys the section holds, as the platform lists them.
-std::vector<std::string> ProfileKeys(const std::string& file, const std::string& section) {
+std::vector<std::string> ProfileKeys(const std::string& File, const std::string& Section) {
     DWORD size = 4096;
     for (;;) {
         std::vector<char> buffer(size);
-        const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(), size,
-                                                 file.c_str());
+        const DWORD n = GetPrivateProfileStringA(Section.c_str(), nullptr, "", buffer.data(), size,
+                                                 File.c_str());
         // A list cut short comes back as size - 2: read again with room to spare.
         if (n + 2 < size || size >= (1u << 24)) {
             std::vector<std::string> keys;
@@ -76,32 +76,32 @@ std::vector<std::string> ProfileKeys(const std::string& file, const std::string&
 // Whether the platform matches the name as it is compared here: plain ASCII without outer blanks
 // (the platform drops those, and folds other letters its own way), and not a comment's (the key
 // list leaves comments out).
-bool IsPlainName(const std::string& name) {
-    if (name.empty() || name.front() == ';' || IsProfileBlank(name.front()) ||
-        IsProfileBlank(name.back()) || isspace(static_cast<unsigned char>(name.front())) ||
-        isspace(static_cast<unsigned char>(name.back())))
+bool IsPlainName(const std::string& Name) {
+    if (Name.empty() || Name.front() == ';' || IsProfileBlank(Name.front()) ||
+        IsProfileBlank(Name.back()) || isspace(static_cast<unsigned char>(Name.front())) ||
+        isspace(static_cast<unsigned char>(Name.back())))
         return false;
-    return std::none_of(name.begin(), name.end(),
-                        [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
+    return std::none_of(Name.begin(), Name.end(),
+                        [](char C) { return static_cast<unsigned char>(C) >= 0x80; });
 }
 
-bool SameName(const std::string& a, const std::string& b) {
-    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return tolower(static_cast<unsigned char>(x)) ==
-                      tolower(static_cast<unsigned char>(y));
+bool SameName(const std::string& A, const std::string& B) {
+    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
+               return tolower(static_cast<unsigned char>(X)) ==
+                      tolower(static_cast<unsigned char>(Y));
            });
 }
 
-bool WriteProfileString(const std::string& file, const std::string& section,
-                        const std::string& ident, const std::string& text) {
+bool WriteProfileString(const std::string& File, const std::string& Section,
+                        const std::string& Ident, const std::string& Text) {
     // The ANSI function converts through a 16-bit counted string and cuts longer text short;
     // long text goes through the wide function after the same code-page conversion.
-    if (text.size() < 30000) {
-        return WritePrivateProfileStringA(section.c_str(), ident.c_str(), text.c_str(),
-                                          file.c_str());
+    if (Text.size() < 30000) {
+        return WritePrivateProfileStringA(Section.c_str(), Ident.c_str(), Text.c_str(),
+                                          File.c_str());
     }
-    return WritePrivateProfileStringW(Widen(section).c_str(), Widen(ident).c_str(),
-                                      Widen(text).c_str(), Widen(file).c_str());
+    return WritePrivateProfileStringW(Widen(Section).c_str(), Widen(Ident).c_str(),
+                                      Widen(Text).c_str(), Widen(File).c_str());
 }
 
 // Two different fallbacks tell a missing entry from one that holds either of them.
@@ -121,7 +121,7 @@ bool TIniFile::MayHold(const std::string& Section, const std::string& Ident) con
     if (it == FKeys.end())
         it = FKeys.emplace(Section, ProfileKeys(FFileName, Section)).first;
     return std::any_of(it->second.begin(), it->second.end(),
-                       [&](const std::string& key) { return SameName(key, Ident); });
+                       [&](const std::string& Key) { return SameName(Key, Ident); });
 }
 
 bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {

@@ -6,7 +6,7 @@ class EListError : public Exception {
 public:
     using Exception::Exception;
     // "List index out of bounds (%d)"
-    static EListError IndexOutOfBounds(int index) {
-        return EListError(Format("List index out of bounds (%d)", index));
+    static EListError IndexOutOfBounds(int Index) {
+        return EListError(Format("List index out of bounds (%d)", Index));
     }
 };

@@ -5,11 +5,11 @@
 
 namespace {
 
-LONG RealOpenKey(HKEY root, const char* path, bool canCreate, REGSAM access, HKEY* result) {
-    if (!canCreate || *path == '\0') {
-        return RegOpenKeyExA(root, path, 0, access, result);
+LONG RealOpenKey(HKEY Root, const char* Path, bool CanCreate, REGSAM Access, HKEY* Result) {
+    if (!CanCreate || *Path == '\0') {
+        return RegOpenKeyExA(Root, Path, 0, Access, Result);
     }
-    return RegCreateKeyExA(root, path, 0, nullptr, REG_OPTION_NON_VOLATILE, access, nullptr, result,
+    return RegCreateKeyExA(Root, Path, 0, nullptr, REG_OPTION_NON_VOLATILE, Access, nullptr, Result,
                            nullptr);
 }
 
@@ -18,8 +18,8 @@ TRegistry::TOpenKeyFunc& OpenKeyFunc() {
     return func;
 }
 
-[[noreturn]] void Fail(const char* format, const std::string& name) {
-    throw ERegistryException(Format(format, name.c_str()));
+[[noreturn]] void Fail(const char* Message, const std::string& Name) {
+    throw ERegistryException(Format(Message, Name.c_str()));
 }
 
 } // namespace
@@ -65,14 +65,14 @@ namespace {
 
 // Enumerates names by index with RegEnumKeyExA or RegEnumValueA (Enum), growing the buffer when
 // a name is longer than the key reported.
-template <class TEnum> std::vector<std::string> EnumNames(HKEY key, DWORD maxLength, TEnum Enum) {
+template <class TEnum> std::vector<std::string> EnumNames(HKEY Key, DWORD MaxLength, TEnum Enum) {
     std::vector<std::string> names;
-    if (!key)
+    if (!Key)
         return names;
-    std::vector<char> buffer(maxLength + 1);
+    std::vector<char> buffer(MaxLength + 1);
     for (DWORD index = 0;;) {
         DWORD length = static_cast<DWORD>(buffer.size());
-        const LONG rc = Enum(key, index, buffer.data(), &length);
+        const LONG rc = Enum(Key, index, buffer.data(), &length);
         if (rc == ERROR_MORE_DATA && buffer.size() < 32768) {
             buffer.resize(buffer.size() * 2);
             continue;
@@ -92,8 +92,8 @@ std::vector<std::string> TRegistry::GetKeyNames() const {
     if (FCurrentKey)
         RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, &maxLength, nullptr,
                          nullptr, nullptr, nullptr, nullptr, nullptr);
-    return EnumNames(FCurrentKey, maxLength, [](HKEY key, DWORD index, char* name, DWORD* length) {
-        return RegEnumKeyExA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    return EnumNames(FCurrentKey, maxLength, [](HKEY Key, DWORD Index, char* Name, DWORD* Length) {
+        return RegEnumKeyExA(Key, Index, Name, Length, nullptr, nullptr, nullptr, nullptr);
     });
 }
 
@@ -102,8 +102,8 @@ std::vector<std::string> TRegistry::GetValueNames() const {
     if (FCurrentKey)
         RegQueryInfoKeyA(FCurrentKey, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr,
                          &maxLength, nullptr, nullptr, nullptr);
-    return EnumNames(FCurrentKey, maxLength, [](HKEY key, DWORD index, char* name, DWORD* length) {
-        return RegEnumValueA(key, index, name, length, nullptr, nullptr, nullptr, nullptr);
+    return EnumNames(FCurrentKey, maxLength, [](HKEY Key, DWORD Index, char* Name, DWORD* Length) {
+        return RegEnumValueA(Key, Index, Name, Length, nullptr, nullptr, nullptr, nullptr);
     });
 }
 

@@ -4,15 +4,15 @@
 
 namespace {
 
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+char UpperAscii(char C) {
+    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
 }
 
-bool SameTextAscii(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
+bool SameTextAscii(const std::string& A, const std::string& B) {
+    if (A.size() != B.size())
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i]))
+    for (size_t i = 0; i < A.size(); ++i) {
+        if (UpperAscii(A[i]) != UpperAscii(B[i]))
             return false;
     }
     return true;

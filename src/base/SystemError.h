@@ -7,4 +7,4 @@
 
 #include <string>
 
-std::string SysErrorMessage(DWORD code);
+std::string SysErrorMessage(DWORD Code);

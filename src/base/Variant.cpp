@@ -7,18 +7,18 @@
 
 namespace {
 
-[[noreturn]] void CastError(const Variant& from, const char* to) {
+[[noreturn]] void CastError(const Variant& From, const char* To) {
     throw EVariantTypeCastError(Format("Could not convert variant of type (%s) into type (%s)",
-                                       from.TypeName().c_str(), to));
+                                       From.TypeName().c_str(), To));
 }
 
-bool EqualsNoCase(const std::string& a, const char* b) {
-    const std::string other(b);
-    if (a.size() != other.size()) {
+bool EqualsNoCase(const std::string& A, const char* B) {
+    const std::string other(B);
+    if (A.size() != other.size()) {
         return false;
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        const char x = a[i] >= 'a' && a[i] <= 'z' ? static_cast<char>(a[i] - 32) : a[i];
+    for (size_t i = 0; i < A.size(); ++i) {
+        const char x = A[i] >= 'a' && A[i] <= 'z' ? static_cast<char>(A[i] - 32) : A[i];
         const char y =
             other[i] >= 'a' && other[i] <= 'z' ? static_cast<char>(other[i] - 32) : other[i];
         if (x != y) {
@@ -29,32 +29,32 @@ bool EqualsNoCase(const std::string& a, const char* b) {
 }
 
 // Round half to even, as the conversions of floating-point values to integers do.
-bool RoundToInt64(double value, int64_t& result) {
-    if (!std::isfinite(value)) {
+bool RoundToInt64(double Value, int64_t& Result) {
+    if (!std::isfinite(Value)) {
         return false;
     }
-    const double r = std::nearbyint(value);
+    const double r = std::nearbyint(Value);
     if (r < -9223372036854775808.0 || r >= 9223372036854775808.0) {
         return false;
     }
-    result = static_cast<int64_t>(r);
+    Result = static_cast<int64_t>(r);
     return true;
 }
 
-int64_t RoundHalfEvenDiv(int64_t value, int64_t divisor) {
-    int64_t q = value / divisor;
-    const int64_t r = value % divisor;
+int64_t RoundHalfEvenDiv(int64_t Value, int64_t Divisor) {
+    int64_t q = Value / Divisor;
+    const int64_t r = Value % Divisor;
     const int64_t twice = (r < 0 ? -r : r) * 2;
-    if (twice > divisor || (twice == divisor && q % 2 != 0)) {
-        q += value < 0 ? -1 : 1;
+    if (twice > Divisor || (twice == Divisor && q % 2 != 0)) {
+        q += Value < 0 ? -1 : 1;
     }
     return q;
 }
 
-std::string CurrencyToStr(int64_t scaled) {
-    const bool negative = scaled < 0;
+std::string CurrencyToStr(int64_t Scaled) {
+    const bool negative = Scaled < 0;
     const uint64_t magnitude =
-        negative ? 0u - static_cast<uint64_t>(scaled) : static_cast<uint64_t>(scaled);
+        negative ? 0u - static_cast<uint64_t>(Scaled) : static_cast<uint64_t>(Scaled);
     std::string text = (negative ? "-" : "") + std::to_string(magnitude / 10000);
     std::string fraction = std::to_string(magnitude % 10000);
     fraction.insert(0, 4 - fraction.size(), '0');
@@ -76,17 +76,17 @@ Variant Variant::Null() {
     return v;
 }
 
-Variant Variant::FromCurrency(int64_t scaled) {
+Variant Variant::FromCurrency(int64_t Scaled) {
     Variant v;
     v.FKind = TVarKind::vkCurrency;
-    v.FInt = scaled;
+    v.FInt = Scaled;
     return v;
 }
 
-Variant Variant::FromDateTime(TDateTime value) {
+Variant Variant::FromDateTime(TDateTime Value) {
     Variant v;
     v.FKind = TVarKind::vkDate;
-    v.FDouble = value;
+    v.FDouble = Value;
     return v;
 }
 
@@ -214,7 +214,7 @@ bool Variant::AsBoolean() const {
     CastError(*this, "Boolean");
 }
 
-double Variant::AsNumber(bool (*parse)(const std::string&, double&), const char* typeName) const {
+double Variant::AsNumber(bool (*Parse)(const std::string&, double&), const char* TypeName) const {
     switch (FKind) {
     case TVarKind::vkEmpty:
         return 0.0;
@@ -228,7 +228,7 @@ double Variant::AsNumber(bool (*parse)(const std::string&, double&), const char*
         return FDouble;
     case TVarKind::vkString: {
         double d = 0;
-        if (parse(FString, d)) {
+        if (Parse(FString, d)) {
             return d;
         }
         break;
@@ -236,11 +236,11 @@ double Variant::AsNumber(bool (*parse)(const std::string&, double&), const char*
     case TVarKind::vkNull:
         break;
     }
-    CastError(*this, typeName);
+    CastError(*this, TypeName);
 }
 
 double Variant::AsDouble() const {
-    return AsNumber([](const std::string& text, double& d) { return TryStrToFloat(text, d); },
+    return AsNumber([](const std::string& Text, double& D) { return TryStrToFloat(Text, D); },
                     "Double");
 }
 
@@ -276,25 +276,25 @@ int64_t Variant::AsCurrency() const {
 }
 
 TDateTime Variant::AsDateTime() const {
-    return AsNumber([](const std::string& text,
-                       double& d) { return TryStrToDateTime(text, d) || TryStrToTime(text, d); },
+    return AsNumber([](const std::string& Text,
+                       double& D) { return TryStrToDateTime(Text, D) || TryStrToTime(Text, D); },
                     "Date");
 }
 
-bool operator==(const Variant& a, const Variant& b) {
-    if (a.FKind != b.FKind) {
+bool operator==(const Variant& A, const Variant& B) {
+    if (A.FKind != B.FKind) {
         return false;
     }
-    switch (a.FKind) {
+    switch (A.FKind) {
     case TVarKind::vkEmpty:
     case TVarKind::vkNull:
         return true;
     case TVarKind::vkDouble:
     case TVarKind::vkDate:
-        return a.FDouble == b.FDouble;
+        return A.FDouble == B.FDouble;
     case TVarKind::vkString:
-        return a.FString == b.FString;
+        return A.FString == B.FString;
     default:
-        return a.FInt == b.FInt;
+        return A.FInt == B.FInt;
     }
 }

@@ -30,17 +30,17 @@ enum class TVarKind : uint8_t {
 class Variant {
 public:
     Variant() = default; // unassigned
-    Variant(bool value) : FKind(TVarKind::vkBoolean), FInt(value ? 1 : 0) {}
+    Variant(bool Value) : FKind(TVarKind::vkBoolean), FInt(Value ? 1 : 0) {}
     template <std::integral T>
-    requires(!std::same_as<T, bool> && !std::same_as<T, char>) Variant(T value)
-        : FKind(TVarKind::vkInteger), FInt(static_cast<int64_t>(value)) {}
-    Variant(double value) : FKind(TVarKind::vkDouble), FDouble(value) {}
-    Variant(const char* value) : FKind(TVarKind::vkString), FString(value ? value : "") {}
-    Variant(std::string value) : FKind(TVarKind::vkString), FString(std::move(value)) {}
+    requires(!std::same_as<T, bool> && !std::same_as<T, char>) Variant(T Value)
+        : FKind(TVarKind::vkInteger), FInt(static_cast<int64_t>(Value)) {}
+    Variant(double Value) : FKind(TVarKind::vkDouble), FDouble(Value) {}
+    Variant(const char* Value) : FKind(TVarKind::vkString), FString(Value ? Value : "") {}
+    Variant(std::string Value) : FKind(TVarKind::vkString), FString(std::move(Value)) {}
 
     static Variant Null();
-    static Variant FromCurrency(int64_t scaled); // amount times 10,000
-    static Variant FromDateTime(TDateTime value);
+    static Variant FromCurrency(int64_t Scaled); // amount times 10,000
+    static Variant FromDateTime(TDateTime Value);
 
     TVarKind Kind() const { return FKind; }
     bool IsEmpty() const { return FKind == TVarKind::vkEmpty; }
@@ -59,12 +59,12 @@ public:
     TDateTime AsDateTime() const;
 
     // Same kind and same value.
-    friend bool operator==(const Variant& a, const Variant& b);
+    friend bool operator==(const Variant& A, const Variant& B);
 
 private:
     // The value as a double for the numeric kinds; text through parse; typeName names the
     // target in the cast error.
-    double AsNumber(bool (*parse)(const std::string&, double&), const char* typeName) const;
+    double AsNumber(bool (*Parse)(const std::string&, double&), const char* TypeName) const;
 
     TVarKind FKind = TVarKind::vkEmpty;
     int64_t FInt = 0;     // Boolean, integer, currency

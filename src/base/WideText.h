@@ -5,5 +5,5 @@
 //   WritePrivateProfileStringW(Widen(section).c_str(), ...);   std::string url = Narrow(wide);
 #include <string>
 
-std::wstring Widen(const std::string& text);
-std::string Narrow(const std::wstring& text);
+std::wstring Widen(const std::string& Text);
+std::string Narrow(const std::wstring& Text);

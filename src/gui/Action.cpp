@@ -6,14 +6,14 @@ TActionClient::~TActionClient() {
     SetAction(nullptr);
 }
 
-void TActionClient::SetAction(TAction* action) {
-    if (FAction == action)
+void TActionClient::SetAction(TAction* Action) {
+    if (FAction == Action)
         return;
     if (FAction) {
         auto& c = FAction->FClients;
         c.erase(std::remove(c.begin(), c.end(), this), c.end());
     }
-    FAction = action;
+    FAction = Action;
     if (FAction) {
         FAction->FClients.push_back(this);
         ActionChanged();
@@ -32,7 +32,7 @@ void TActionList::UpdateActions() {
         a->Update();
 }
 
-TAction::TAction(TActionList* list) : FActionList(list) {
+TAction::TAction(TActionList* List) : FActionList(List) {
     if (FActionList)
         FActionList->FActions.push_back(this);
 }
@@ -52,37 +52,37 @@ void TAction::Changed() {
         c->ActionChanged();
 }
 
-void TAction::SetCaption(const std::string& value) {
-    if (FCaption != value) {
-        FCaption = value;
+void TAction::SetCaption(const std::string& Value) {
+    if (FCaption != Value) {
+        FCaption = Value;
         Changed();
     }
 }
 
-void TAction::SetImageIndex(int value) {
-    if (FImageIndex != value) {
-        FImageIndex = value;
+void TAction::SetImageIndex(int Value) {
+    if (FImageIndex != Value) {
+        FImageIndex = Value;
         Changed();
     }
 }
 
-void TAction::SetChecked(bool value) {
-    if (FChecked != value) {
-        FChecked = value;
+void TAction::SetChecked(bool Value) {
+    if (FChecked != Value) {
+        FChecked = Value;
         Changed();
     }
 }
 
-void TAction::SetEnabled(bool value) {
-    if (FEnabled != value) {
-        FEnabled = value;
+void TAction::SetEnabled(bool Value) {
+    if (FEnabled != Value) {
+        FEnabled = Value;
         Changed();
     }
 }
 
-void TAction::SetVisible(bool value) {
-    if (FVisible != value) {
-        FVisible = value;
+void TAction::SetVisible(bool Value) {
+    if (FVisible != Value) {
+        FVisible = Value;
         Changed();
     }
 }

@@ -29,7 +29,7 @@ public:
     TActionClient& operator=(const TActionClient&) = delete;
 
     TAction* Action() const { return FAction; }
-    void SetAction(TAction* action);
+    void SetAction(TAction* Action);
 
 protected:
     // The bound action changed (or was bound); take over its properties.
@@ -46,7 +46,7 @@ public:
     ~TActionList() override;
 
     TImageList* Images() const { return FImages; }
-    void SetImages(TImageList* value) { FImages = value; }
+    void SetImages(TImageList* Value) { FImages = Value; }
     const std::vector<TAction*>& Actions() const { return FActions; }
     // Runs OnUpdate of every action.
     void UpdateActions();
@@ -62,26 +62,26 @@ using TActionManager = TActionList;
 
 class TAction : public TObject {
 public:
-    explicit TAction(TActionList* list = nullptr);
+    explicit TAction(TActionList* List = nullptr);
     ~TAction() override;
 
     TActionList* ActionList() const { return FActionList; }
 
     const std::string& Caption() const { return FCaption; }
-    void SetCaption(const std::string& value);
+    void SetCaption(const std::string& Value);
     const std::string& Category() const { return FCategory; }
-    void SetCategory(const std::string& value) { FCategory = value; }
+    void SetCategory(const std::string& Value) { FCategory = Value; }
     const std::string& Hint() const { return FHint; }
-    void SetHint(const std::string& value) { FHint = value; }
+    void SetHint(const std::string& Value) { FHint = Value; }
     // Index in the images of the list / menu; -1: none.
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int value);
+    void SetImageIndex(int Value);
     bool Checked() const { return FChecked; }
-    void SetChecked(bool value);
+    void SetChecked(bool Value);
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool value);
+    void SetEnabled(bool Value);
     bool Visible() const { return FVisible; }
-    void SetVisible(bool value);
+    void SetVisible(bool Value);
 
     // OnUpdate, then OnExecute if enabled. True when OnExecute ran.
     bool Execute();

@@ -21,9 +21,9 @@ std::string ModulePath() {
     }
 }
 
-std::string BaseNameWithoutExtension(const std::string& path) {
-    const size_t slash = path.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+std::string BaseNameWithoutExtension(const std::string& Path) {
+    const size_t slash = Path.find_last_of("\\/:");
+    std::string name = slash == std::string::npos ? Path : Path.substr(slash + 1);
     const size_t dot = name.find_last_of('.');
     if (dot != std::string::npos)
         name.resize(dot);
@@ -45,20 +45,20 @@ TApplication& Application() {
     return application;
 }
 
-void TApplication::AddForm(std::unique_ptr<TForm> form) {
+void TApplication::AddForm(std::unique_ptr<TForm> Form) {
     if (!FMainForm)
-        FMainForm = form.get();
-    FForms.push_back(std::move(form));
+        FMainForm = Form.get();
+    FForms.push_back(std::move(Form));
 }
 
-void TApplication::FinishCreate(TForm* form) {
-    if (form == FMainForm)
-        form->Handle();
-    form->DoCreate();
+void TApplication::FinishCreate(TForm* Form) {
+    if (Form == FMainForm)
+        Form->Handle();
+    Form->DoCreate();
 }
 
-void TApplication::FormDestroyed(TForm* form) {
-    if (FMainForm == form)
+void TApplication::FormDestroyed(TForm* Form) {
+    if (FMainForm == Form)
         FMainForm = nullptr;
 }
 
@@ -82,26 +82,26 @@ void TApplication::Run() {
         HandleMessage();
 }
 
-bool TApplication::ProcessMessage(MSG& msg) {
-    if (!PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+bool TApplication::ProcessMessage(MSG& Msg) {
+    if (!PeekMessageA(&Msg, nullptr, 0, 0, PM_REMOVE)) {
         // A window's move loop ends at the quit message and keeps it: the request stands.
         if (FTerminateRequested)
             FTerminated = true;
         return false;
     }
-    if (msg.message == WM_QUIT) {
+    if (Msg.message == WM_QUIT) {
         FTerminated = true;
         return true;
     }
     // Keys of a form go through the dialog manager (Tab, Enter, Esc); Ctrl+Tab turns its pages.
-    if (msg.message >= WM_KEYFIRST && msg.message <= WM_KEYLAST && msg.hwnd) {
-        HWND root = GetAncestor(msg.hwnd, GA_ROOT);
+    if (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST && Msg.hwnd) {
+        HWND root = GetAncestor(Msg.hwnd, GA_ROOT);
         if (dynamic_cast<TForm*>(TControl::FromHandle(root)) &&
-            (TPageControl::HandlePageKey(msg) || IsDialogMessageA(root, &msg)))
+            (TPageControl::HandlePageKey(Msg) || IsDialogMessageA(root, &Msg)))
             return true;
     }
-    TranslateMessage(&msg);
-    DispatchMessageA(&msg);
+    TranslateMessage(&Msg);
+    DispatchMessageA(&Msg);
     return true;
 }
 
@@ -132,7 +132,7 @@ bool TApplication::InSystemLoop() {
             (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
-void TApplication::HandleException(TObject* sender) {
+void TApplication::HandleException(TObject* Sender) {
     if (!std::current_exception())
         return; // not called from a catch block: nothing to report
     try {
@@ -140,13 +140,13 @@ void TApplication::HandleException(TObject* sender) {
             throw;
         } catch (const std::exception& e) {
             if (OnException)
-                OnException(sender, e);
+                OnException(Sender, e);
             else
                 ShowException(e);
         } catch (...) {
             const Exception e("Unknown exception");
             if (OnException)
-                OnException(sender, e);
+                OnException(Sender, e);
             else
                 ShowException(e);
         }
@@ -155,13 +155,13 @@ void TApplication::HandleException(TObject* sender) {
     }
 }
 
-void TApplication::ShowException(const std::exception& e) {
-    MessageBox(e.what(), FTitle, MB_OK | MB_ICONERROR);
+void TApplication::ShowException(const std::exception& E) {
+    MessageBox(E.what(), FTitle, MB_OK | MB_ICONERROR);
 }
 
-int TApplication::MessageBox(const std::string& text, const std::string& caption, UINT flags) {
+int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
     if (FMessageBoxFunction)
-        return FMessageBoxFunction(text, caption, flags);
-    return ::MessageBoxA(nullptr, text.c_str(), caption.c_str(),
-                         flags | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
+        return FMessageBoxFunction(Text, Caption, Flags);
+    return ::MessageBoxA(nullptr, Text.c_str(), Caption.c_str(),
+                         Flags | MB_TASKMODAL | MB_SETFOREGROUND | MB_TOPMOST);
 }

@@ -31,7 +31,7 @@ public:
     // Caption of the taskbar button and of the default error box; names the settings folder and
     // the start-with-Windows value. Defaults to the executable's name without extension.
     const std::string& Title() const { return FTitle; }
-    void SetTitle(const std::string& title) { FTitle = title; }
+    void SetTitle(const std::string& Title) { FTitle = Title; }
 
     // Full path of the running executable.
     const std::string& ExeName() const { return FExeName; }
@@ -51,12 +51,12 @@ public:
     // runs its OnCreate. The first form created becomes the main form; its window is made at
     // once (a second copy of the program finds the running one by it), the others' when first
     // needed.
-    template <class T, class... Args> T* CreateForm(T*& reference, Args&&... args) {
-        auto form = std::make_unique<T>(std::forward<Args>(args)...);
-        reference = form.get();
+    template <class T, class... Args> T* CreateForm(T*& Reference, Args&&... Arguments) {
+        auto form = std::make_unique<T>(std::forward<Args>(Arguments)...);
+        Reference = form.get();
         AddForm(std::move(form));
-        FinishCreate(reference);
-        return reference;
+        FinishCreate(Reference);
+        return Reference;
     }
     // Runs OnDestroy of each form, newest first, and frees them; clears Terminated.
     void DestroyForms();
@@ -81,27 +81,27 @@ public:
     static bool InSystemLoop();
 
     // Call inside a catch block: OnException when assigned, else ShowException.
-    void HandleException(TObject* sender);
+    void HandleException(TObject* Sender);
     // The default error box.
-    void ShowException(const std::exception& e);
+    void ShowException(const std::exception& E);
     std::function<void(TObject* Sender, const std::exception& E)> OnException;
 
     // MessageBoxA, centred on the screen and modal to the application's windows. Returns IDOK,
     // IDYES ...
-    int MessageBox(const std::string& text, const std::string& caption, UINT flags);
+    int MessageBox(const std::string& Text, const std::string& Caption, UINT Flags);
     using TMessageBoxFunction =
         std::function<int(const std::string& Text, const std::string& Caption, UINT Flags)>;
     // Replaces the system's message box (tests); an empty function restores it.
-    void SetMessageBoxFunction(TMessageBoxFunction function) {
-        FMessageBoxFunction = std::move(function);
+    void SetMessageBoxFunction(TMessageBoxFunction Function) {
+        FMessageBoxFunction = std::move(Function);
     }
 
 private:
     friend class TForm;
-    void AddForm(std::unique_ptr<TForm> form);
-    void FinishCreate(TForm* form);
-    void FormDestroyed(TForm* form);
-    bool ProcessMessage(MSG& msg);
+    void AddForm(std::unique_ptr<TForm> Form);
+    void FinishCreate(TForm* Form);
+    void FormDestroyed(TForm* Form);
+    bool ProcessMessage(MSG& Msg);
 
     std::string FTitle;
     std::string FExeName;

@@ -1,6 +1,6 @@
 #include "gui/Bevel.h"
 
-TBevel::TBevel(TControl* parent) : TControl(parent) {}
+TBevel::TBevel(TControl* Parent) : TControl(Parent) {}
 
 void TBevel::CreateWnd() {
     CreateHandle("TBevel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 50, 50);
@@ -8,28 +8,28 @@ void TBevel::CreateWnd() {
     SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TBevel::Paint(HDC dc, const RECT& clientRect) {
+void TBevel::Paint(HDC DC, const RECT& ClientRect) {
     const COLORREF shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF highlight = GetSysColor(COLOR_BTNHIGHLIGHT);
     // The first colour draws the upper/left edge of a line, the second its lower/right edge.
     const COLORREF first = FStyle == bsLowered ? shadow : highlight;
     const COLORREF second = FStyle == bsLowered ? highlight : shadow;
-    const RECT& r = clientRect;
-    auto line = [dc](int x1, int y1, int x2, int y2, COLORREF color) {
-        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
-        TSelectObject selected(dc, pen.get());
-        MoveToEx(dc, x1, y1, nullptr);
-        LineTo(dc, x2, y2);
+    const RECT& r = ClientRect;
+    auto line = [DC](int X1, int Y1, int X2, int Y2, COLORREF Color) {
+        GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Color));
+        TSelectObject selected(DC, pen.get());
+        MoveToEx(DC, X1, Y1, nullptr);
+        LineTo(DC, X2, Y2);
     };
     switch (FShape) {
     case bsBox: {
         RECT box = r;
-        DrawEdge(dc, &box, FStyle == bsLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+        DrawEdge(DC, &box, FStyle == bsLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
         break;
     }
     case bsFrame: {
         RECT outer = r;
-        DrawEdge(dc, &outer, FStyle == bsLowered ? EDGE_ETCHED : EDGE_BUMP, BF_RECT);
+        DrawEdge(DC, &outer, FStyle == bsLowered ? EDGE_ETCHED : EDGE_BUMP, BF_RECT);
         break;
     }
     case bsTopLine:

@@ -19,16 +19,16 @@ enum TBevelStyle : uint8_t { bsLowered, bsRaised };
 
 class TBevel : public TControl {
 public:
-    explicit TBevel(TControl* parent);
+    explicit TBevel(TControl* Parent);
 
     TBevelShape Shape() const { return FShape; }
-    void SetShape(TBevelShape value) { FShape = value, Invalidate(); }
+    void SetShape(TBevelShape Value) { FShape = Value, Invalidate(); }
     TBevelStyle Style() const { return FStyle; }
-    void SetStyle(TBevelStyle value) { FStyle = value, Invalidate(); }
+    void SetStyle(TBevelStyle Value) { FStyle = Value, Invalidate(); }
 
 protected:
     void CreateWnd() override;
-    void Paint(HDC dc, const RECT& clientRect) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
 
 private:
     TBevelShape FShape = bsBox;

@@ -5,16 +5,16 @@
 #include "base/Handles.h"
 #include "gui/ImageList.h"
 
-TBitBtn::TBitBtn(TControl* parent) : TCustomButton(parent) {}
+TBitBtn::TBitBtn(TControl* Parent) : TCustomButton(Parent) {}
 
 void TBitBtn::CreateWnd() {
     CreateSystemHandle("BUTTON", WS_CHILD | WS_VISIBLE | WS_TABSTOP | BS_OWNERDRAW, 0, 0, 0, 75,
                        25);
 }
 
-bool TBitBtn::LoadGlyphFromResource(int resourceId) {
+bool TBitBtn::LoadGlyphFromResource(int ResourceId) {
     GdiObject<HBITMAP> bitmap(
-        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     BITMAP info{};
     if (!bitmap || !GetObjectA(bitmap.get(), sizeof(info), &info))
@@ -31,19 +31,19 @@ bool TBitBtn::LoadGlyphFromResource(int resourceId) {
     return true;
 }
 
-bool TBitBtn::CNCommand(WORD code) {
-    if (code != BN_CLICKED)
+bool TBitBtn::CNCommand(WORD Code) {
+    if (Code != BN_CLICKED)
         return false;
     Click();
     return true;
 }
 
-bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
-    HDC dc = item->hDC;
-    RECT r = item->rcItem;
-    const bool pressed = item->itemState & ODS_SELECTED;
-    const bool disabled = item->itemState & ODS_DISABLED;
-    const bool focused = item->itemState & ODS_FOCUS;
+bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* Item) {
+    HDC dc = Item->hDC;
+    RECT r = Item->rcItem;
+    const bool pressed = Item->itemState & ODS_SELECTED;
+    const bool disabled = Item->itemState & ODS_DISABLED;
+    const bool focused = Item->itemState & ODS_FOCUS;
     DrawFrameControl(dc, &r, DFC_BUTTON, DFCS_BUTTONPUSH | (pressed ? DFCS_PUSHED : 0));
 
     const std::string text = Caption();
@@ -73,7 +73,7 @@ bool TBitBtn::CNDrawItem(DRAWITEMSTRUCT* item) {
     SetTextColor(dc, GetSysColor(disabled ? COLOR_GRAYTEXT : COLOR_BTNTEXT));
     DrawTextA(dc, text.c_str(), -1, &textRect, DT_SINGLELINE);
     if (focused) {
-        RECT f = item->rcItem;
+        RECT f = Item->rcItem;
         InflateRect(&f, -4, -4);
         DrawFocusRect(dc, &f);
     }

@@ -11,18 +11,18 @@
 
 class TBitBtn : public TCustomButton {
 public:
-    explicit TBitBtn(TControl* parent);
+    explicit TBitBtn(TControl* Parent);
 
     // A bitmap resource of the program; false when there is none of that id.
-    bool LoadGlyphFromResource(int resourceId);
+    bool LoadGlyphFromResource(int ResourceId);
     bool HasGlyph() const { return FGlyph != nullptr; }
     int GlyphWidth() const { return FGlyphWidth; }
     int GlyphHeight() const { return FGlyphHeight; }
 
 protected:
     void CreateWnd() override;
-    bool CNCommand(WORD code) override;
-    bool CNDrawItem(DRAWITEMSTRUCT* item) override;
+    bool CNCommand(WORD Code) override;
+    bool CNDrawItem(DRAWITEMSTRUCT* Item) override;
 
 private:
     ImageListHandle FGlyph;

@@ -7,11 +7,11 @@
 // target when the object goes.
 class TBufferedPaint {
 public:
-    TBufferedPaint(HDC target, const RECT& rect)
-        : FTarget(target), FRect(rect), FDC(CreateCompatibleDC(target)),
-          FBitmap(CreateCompatibleBitmap(target, Width(), Height())),
+    TBufferedPaint(HDC Target, const RECT& Rect)
+        : FTarget(Target), FRect(Rect), FDC(CreateCompatibleDC(Target)),
+          FBitmap(CreateCompatibleBitmap(Target, Width(), Height())),
           FSelected(FDC.get(), FBitmap.get()) {
-        SetWindowOrgEx(FDC.get(), rect.left, rect.top, nullptr);
+        SetWindowOrgEx(FDC.get(), Rect.left, Rect.top, nullptr);
     }
     // The copy comes first; then the bitmap is deselected, deleted, and the context deleted.
     ~TBufferedPaint() {

@@ -19,7 +19,7 @@ void TCustomButton::ActionChanged() {
     SetVisible(a->Visible());
 }
 
-TButton::TButton(TControl* parent) : TCustomButton(parent) {}
+TButton::TButton(TControl* Parent) : TCustomButton(Parent) {}
 
 void TButton::CreateWnd() {
     CreateSystemHandle("BUTTON",
@@ -28,14 +28,14 @@ void TButton::CreateWnd() {
                        0, 0, 0, 75, 25);
 }
 
-void TButton::SetDefault(bool value) {
-    TCustomButton::SetDefault(value);
+void TButton::SetDefault(bool Value) {
+    TCustomButton::SetDefault(Value);
     if (HandleAllocated())
-        SendMessageA(Handle(), BM_SETSTYLE, value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
+        SendMessageA(Handle(), BM_SETSTYLE, Value ? BS_DEFPUSHBUTTON : BS_PUSHBUTTON, TRUE);
 }
 
-bool TButton::CNCommand(WORD code) {
-    if (code != BN_CLICKED)
+bool TButton::CNCommand(WORD Code) {
+    if (Code != BN_CLICKED)
         return false;
     Click();
     return true;

@@ -13,16 +13,16 @@
 
 class TCustomButton : public TControl, public TActionClient {
 public:
-    explicit TCustomButton(TControl* parent) : TControl(parent) {}
+    explicit TCustomButton(TControl* Parent) : TControl(Parent) {}
 
     int ModalResult() const { return FModalResult; }
-    void SetModalResult(int value) { FModalResult = value; }
+    void SetModalResult(int Value) { FModalResult = Value; }
     // Enter presses this button when the focus is on no other button.
     bool Default() const { return FDefault; }
-    virtual void SetDefault(bool value) { FDefault = value; }
+    virtual void SetDefault(bool Value) { FDefault = Value; }
     // Esc presses this button.
     bool Cancel() const { return FCancel; }
-    void SetCancel(bool value) { FCancel = value; }
+    void SetCancel(bool Value) { FCancel = Value; }
 
     virtual void Click();
 
@@ -39,10 +39,10 @@ private:
 
 class TButton : public TCustomButton {
 public:
-    explicit TButton(TControl* parent);
-    void SetDefault(bool value) override;
+    explicit TButton(TControl* Parent);
+    void SetDefault(bool Value) override;
 
 protected:
     void CreateWnd() override;
-    bool CNCommand(WORD code) override;
+    bool CNCommand(WORD Code) override;
 };

@@ -12,14 +12,14 @@
 
 class TCheckBox : public TControl {
 public:
-    explicit TCheckBox(TControl* parent);
+    explicit TCheckBox(TControl* Parent);
 
     bool Checked() const;
-    void SetChecked(bool value);
+    void SetChecked(bool Value);
 
     TNotifyEvent OnClick;
 
 protected:
     void CreateWnd() override;
-    bool CNCommand(WORD code) override;
+    bool CNCommand(WORD Code) override;
 };

@@ -38,8 +38,8 @@ enum TShiftState : uint8_t {
     ssMiddle = 32,
     ssDouble = 64,
 };
-inline TShiftState operator|(TShiftState a, TShiftState b) {
-    return static_cast<TShiftState>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
+inline TShiftState operator|(TShiftState A, TShiftState B) {
+    return static_cast<TShiftState>(static_cast<uint8_t>(A) | static_cast<uint8_t>(B));
 }
 
 // A window message as handed to a message handler; set Result to answer it.

@@ -9,8 +9,8 @@
 
 using TColor = uint32_t;
 
-constexpr TColor SystemColor(int index) {
-    return 0x80000000u | static_cast<TColor>(index);
+constexpr TColor SystemColor(int Index) {
+    return 0x80000000u | static_cast<TColor>(Index);
 }
 
 constexpr TColor clBlack = 0x000000;
@@ -29,17 +29,17 @@ constexpr TColor clGrayText = SystemColor(COLOR_GRAYTEXT);
 constexpr TColor clActiveCaption = SystemColor(COLOR_ACTIVECAPTION);
 constexpr TColor clInactiveCaption = SystemColor(COLOR_INACTIVECAPTION);
 
-inline bool IsSystemColor(TColor color) {
-    return color & 0x80000000u;
+inline bool IsSystemColor(TColor Color) {
+    return Color & 0x80000000u;
 }
 
-inline COLORREF ColorToRGB(TColor color) {
-    if (IsSystemColor(color))
-        return GetSysColor(static_cast<int>(color & 0xFF));
-    return static_cast<COLORREF>(color);
+inline COLORREF ColorToRGB(TColor Color) {
+    if (IsSystemColor(Color))
+        return GetSysColor(static_cast<int>(Color & 0xFF));
+    return static_cast<COLORREF>(Color);
 }
 
 // The system's own brush of a system colour (never to be deleted); null for other colours.
-inline HBRUSH SystemColorBrush(TColor color) {
-    return IsSystemColor(color) ? GetSysColorBrush(static_cast<int>(color & 0xFF)) : nullptr;
+inline HBRUSH SystemColorBrush(TColor Color) {
+    return IsSystemColor(Color) ? GetSysColorBrush(static_cast<int>(Color & 0xFF)) : nullptr;
 }

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-TComboBox::TComboBox(TControl* parent, TComboBoxStyle style) : TControl(parent), FStyle(style) {
+TComboBox::TComboBox(TControl* Parent, TComboBoxStyle Style) : TControl(Parent), FStyle(Style) {
     SetColor(clWindow);
 }
 
@@ -21,12 +21,12 @@ int TComboBox::ListHeight() const {
 
 // The window's height includes the drop-down list; the box itself is as high as its font makes
 // it.
-void TComboBox::SetBounds(int left, int top, int width, int height) {
-    TControl::SetBounds(left, top, width, height + ListHeight());
+void TComboBox::SetBounds(int Left, int Top, int Width, int Height) {
+    TControl::SetBounds(Left, Top, Width, Height + ListHeight());
 }
 
-void TComboBox::SetDropDownCount(int value) {
-    FDropDownCount = value;
+void TComboBox::SetDropDownCount(int Value) {
+    FDropDownCount = Value;
     SetBounds(Left(), Top(), Width(), Height());
 }
 
@@ -35,23 +35,23 @@ int TComboBox::ItemIndex() const {
     return index == CB_ERR ? -1 : static_cast<int>(index);
 }
 
-void TComboBox::SetItemIndex(int value) {
-    if (value < 0 || value >= FItems.Count())
-        value = -1;
-    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(value), 0);
+void TComboBox::SetItemIndex(int Value) {
+    if (Value < 0 || Value >= FItems.Count())
+        Value = -1;
+    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
 }
 
-bool TComboBox::CNCommand(WORD code) {
-    if (code != CBN_SELCHANGE)
+bool TComboBox::CNCommand(WORD Code) {
+    if (Code != CBN_SELCHANGE)
         return false;
     if (OnChange)
         OnChange(this);
     return true;
 }
 
-int TComboBox::TItems::Add(const std::string& text) {
+int TComboBox::TItems::Add(const std::string& Text) {
     const LRESULT index =
-        SendMessageA(FOwner.Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+        SendMessageA(FOwner.Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text.c_str()));
     return index < 0 ? -1 : static_cast<int>(index);
 }
 
@@ -64,12 +64,12 @@ int TComboBox::TItems::Count() const {
     return n < 0 ? 0 : static_cast<int>(n);
 }
 
-std::string TComboBox::TItems::operator[](int index) const {
-    const LRESULT n = SendMessageA(FOwner.Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(index), 0);
+std::string TComboBox::TItems::operator[](int Index) const {
+    const LRESULT n = SendMessageA(FOwner.Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
     if (n < 0)
         return std::string();
     std::string text(static_cast<size_t>(n) + 1, '\0');
-    const LRESULT got = SendMessageA(FOwner.Handle(), CB_GETLBTEXT, static_cast<WPARAM>(index),
+    const LRESULT got = SendMessageA(FOwner.Handle(), CB_GETLBTEXT, static_cast<WPARAM>(Index),
                                      reinterpret_cast<LPARAM>(text.data()));
     text.resize(got < 0 ? 0 : static_cast<size_t>(got));
     return text;

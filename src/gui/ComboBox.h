@@ -19,39 +19,39 @@ public:
     // The items of the list, in the control itself.
     class TItems {
     public:
-        explicit TItems(TComboBox& owner) : FOwner(owner) {}
+        explicit TItems(TComboBox& Owner) : FOwner(Owner) {}
         TItems(const TItems&) = delete;
         TItems& operator=(const TItems&) = delete;
         // Appends text; returns its index.
-        int Add(const std::string& text);
+        int Add(const std::string& Text);
         void Clear();
         int Count() const;
         // The text of item index; empty outside the list.
-        std::string operator[](int index) const;
+        std::string operator[](int Index) const;
 
     private:
         TComboBox& FOwner;
     };
 
-    explicit TComboBox(TControl* parent, TComboBoxStyle style = csDropDown);
+    explicit TComboBox(TControl* Parent, TComboBoxStyle Style = csDropDown);
 
     TComboBoxStyle Style() const { return FStyle; }
     TItems& Items() { return FItems; }
     const TItems& Items() const { return FItems; }
     // The selected item, -1 when none.
     int ItemIndex() const;
-    void SetItemIndex(int value);
+    void SetItemIndex(int Value);
     int DropDownCount() const { return FDropDownCount; }
-    void SetDropDownCount(int value);
+    void SetDropDownCount(int Value);
 
-    void SetBounds(int left, int top, int width, int height) override;
+    void SetBounds(int Left, int Top, int Width, int Height) override;
 
     // The user chose another item.
     TNotifyEvent OnChange;
 
 protected:
     void CreateWnd() override;
-    bool CNCommand(WORD code) override;
+    bool CNCommand(WORD Code) override;
 
 private:
     int ListHeight() const;

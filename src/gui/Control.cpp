@@ -18,11 +18,11 @@ constexpr int ControlSlot = 0;
 // of its own), loaded once for every class; only top-level windows show an icon, and not those
 // with a dialog frame, whose title bar holds the close box only (Wine would draw a class icon
 // there, Windows does not).
-void RegisterOwnClass(const char* className, WNDPROC proc, bool showsIcon) {
+void RegisterOwnClass(const char* ClassName, WNDPROC Proc, bool ShowsIcon) {
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);
-    if (GetClassInfoExA(instance, className, &wc))
+    if (GetClassInfoExA(instance, ClassName, &wc))
         return;
     static const HCURSOR arrow = LoadCursorA(nullptr, IDC_ARROW);
     static const HICON icon = static_cast<HICON>(
@@ -34,21 +34,21 @@ void RegisterOwnClass(const char* className, WNDPROC proc, bool showsIcon) {
     wc = WNDCLASSEXA{};
     wc.cbSize = sizeof(wc);
     wc.style = CS_DBLCLKS;
-    wc.lpfnWndProc = proc;
+    wc.lpfnWndProc = Proc;
     wc.cbWndExtra = sizeof(TControl*);
     wc.hInstance = instance;
     wc.hCursor = arrow;
-    if (showsIcon) {
+    if (ShowsIcon) {
         wc.hIcon = icon;
         wc.hIconSm = smallIcon;
     }
-    wc.lpszClassName = className;
+    wc.lpszClassName = ClassName;
     RegisterClassExA(&wc);
 }
 
 } // namespace
 
-TControl::TControl(TControl* parent) : FParent(parent) {
+TControl::TControl(TControl* Parent) : FParent(Parent) {
     if (FParent) {
         FParent->FControls.push_back(this);
         FFont = FParent->FFont;
@@ -87,14 +87,14 @@ void TControl::DestroyHandle() {
 // Read in the process, without a call to the window server: a window of our classes holds its
 // control (the class's procedure, which a subclass leaves alone, tells our classes); a system
 // control is one of its parent's controls.
-TControl* TControl::FromHandle(HWND hwnd) {
-    if (!hwnd)
+TControl* TControl::FromHandle(HWND Wnd) {
+    if (!Wnd)
         return nullptr;
-    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(hwnd, GCLP_WNDPROC)) == &StaticWndProc)
-        return reinterpret_cast<TControl*>(GetWindowLongPtrA(hwnd, ControlSlot));
-    if (TControl* parent = FromHandle(GetParent(hwnd)))
+    if (reinterpret_cast<WNDPROC>(GetClassLongPtrA(Wnd, GCLP_WNDPROC)) == &StaticWndProc)
+        return reinterpret_cast<TControl*>(GetWindowLongPtrA(Wnd, ControlSlot));
+    if (TControl* parent = FromHandle(GetParent(Wnd)))
         for (TControl* child : parent->FControls)
-            if (child->FHandle == hwnd)
+            if (child->FHandle == Wnd)
                 return child;
     return nullptr;
 }
@@ -125,7 +125,7 @@ void TControl::MakeWindows() {
     {
         struct TCreating {
             bool& Flag;
-            explicit TCreating(bool& flag) : Flag(flag) { Flag = true; }
+            explicit TCreating(bool& Flag) : Flag(Flag) { Flag = true; }
             ~TCreating() { Flag = false; }
         } creating(FCreating);
         CreateWnd();
@@ -164,36 +164,36 @@ TForm* TControl::ParentForm() const {
     return dynamic_cast<TForm*>(const_cast<TControl*>(c));
 }
 
-void TControl::CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
-                            int width, int height, HWND parentOrOwner) {
-    RegisterOwnClass(className, &TControl::StaticWndProc,
-                     FParent == nullptr && !(exStyle & WS_EX_DLGMODALFRAME));
-    HWND parent = FParent ? FParent->Handle() : parentOrOwner;
-    CreateWindowExA(exStyle, className, FCaption.c_str(), style, left, top, width, height, parent,
+void TControl::CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left, int Top,
+                            int Width, int Height, HWND ParentOrOwner) {
+    RegisterOwnClass(ClassName, &TControl::StaticWndProc,
+                     FParent == nullptr && !(ExStyle & WS_EX_DLGMODALFRAME));
+    HWND parent = FParent ? FParent->Handle() : ParentOrOwner;
+    CreateWindowExA(ExStyle, ClassName, FCaption.c_str(), Style, Left, Top, Width, Height, parent,
                     nullptr, GetModuleHandleA(nullptr), this);
     if (!FHandle)
         throw Exception(
-            Format("Error creating window of class %s (error %lu)", className, GetLastError()));
+            Format("Error creating window of class %s (error %lu)", ClassName, GetLastError()));
     ApplyFont();
 }
 
-void TControl::CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left,
-                                  int top, int width, int height) {
+void TControl::CreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left,
+                                  int Top, int Width, int Height) {
     HWND parent = FParent ? FParent->Handle() : nullptr;
-    HWND h = CreateWindowExA(exStyle, className, FCaption.c_str(), style, left, top, width, height,
+    HWND h = CreateWindowExA(ExStyle, ClassName, FCaption.c_str(), Style, Left, Top, Width, Height,
                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId())),
                              GetModuleHandleA(nullptr), nullptr);
     if (!h)
         throw Exception(
-            Format("Error creating window of class %s (error %lu)", className, GetLastError()));
+            Format("Error creating window of class %s (error %lu)", ClassName, GetLastError()));
     FHandle = h;
     FSystemClass = true;
     SetWindowSubclass(h, &TControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
     ApplyFont();
 }
 
-void TControl::RecreateSystemHandle(const char* className, DWORD style, DWORD exStyle,
-                                    const std::function<void()>& prepare) {
+void TControl::RecreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle,
+                                    const std::function<void()>& Prepare) {
     HWND old = FHandle;
     const std::string text = Caption();
     const RECT bounds{Left(), Top(), Left() + Width(), Top() + Height()};
@@ -202,14 +202,14 @@ void TControl::RecreateSystemHandle(const char* className, DWORD style, DWORD ex
     const bool focused = Focused();
     HWND previous = GetWindow(old, GW_HWNDPREV);
     DestroyHandle();
-    CreateSystemHandle(className, style & ~WS_VISIBLE, exStyle, bounds.left, bounds.top,
+    CreateSystemHandle(ClassName, Style & ~WS_VISIBLE, ExStyle, bounds.left, bounds.top,
                        bounds.right - bounds.left, bounds.bottom - bounds.top);
     // Back to its place among the siblings, which is its place in the Tab order.
     SetWindowPos(FHandle, previous ? previous : HWND_TOP, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE | SWP_FRAMECHANGED);
     SetWindowTextA(FHandle, text.c_str());
-    if (prepare)
-        prepare();
+    if (Prepare)
+        Prepare();
     EnableWindow(FHandle, enabled);
     if (visible)
         ShowWindow(FHandle, SW_SHOWNA);
@@ -217,61 +217,61 @@ void TControl::RecreateSystemHandle(const char* className, DWORD style, DWORD ex
         ::SetFocus(FHandle);
 }
 
-LRESULT CALLBACK TControl::StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
+LRESULT CALLBACK TControl::StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (Msg == WM_NCCREATE) {
         auto* self =
-            static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+            static_cast<TControl*>(reinterpret_cast<CREATESTRUCTA*>(LParam)->lpCreateParams);
         if (self) {
-            self->FHandle = hwnd;
-            SetWindowLongPtrA(hwnd, ControlSlot, reinterpret_cast<LONG_PTR>(self));
+            self->FHandle = Wnd;
+            SetWindowLongPtrA(Wnd, ControlSlot, reinterpret_cast<LONG_PTR>(self));
             if (self->FParent)
-                SetWindowLongPtrA(hwnd, GWLP_ID, self->ControlId());
+                SetWindowLongPtrA(Wnd, GWLP_ID, self->ControlId());
         }
     }
-    auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrA(hwnd, ControlSlot));
+    auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrA(Wnd, ControlSlot));
     if (!self)
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
-    if (msg == WM_NCDESTROY) {
+        return DefWindowProcA(Wnd, Msg, WParam, LParam);
+    if (Msg == WM_NCDESTROY) {
         self->FHandle = nullptr;
-        return DefWindowProcA(hwnd, msg, wParam, lParam);
+        return DefWindowProcA(Wnd, Msg, WParam, LParam);
     }
-    return self->Dispatch(msg, wParam, lParam);
+    return self->Dispatch(Msg, WParam, LParam);
 }
 
-LRESULT CALLBACK TControl::SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR data) {
-    auto* self = reinterpret_cast<TControl*>(data);
-    if (msg == WM_NCDESTROY) {
-        RemoveWindowSubclass(hwnd, &TControl::SubclassProc, 1);
+LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR,
+                                        DWORD_PTR Data) {
+    auto* self = reinterpret_cast<TControl*>(Data);
+    if (Msg == WM_NCDESTROY) {
+        RemoveWindowSubclass(Wnd, &TControl::SubclassProc, 1);
         self->FHandle = nullptr;
-        return DefSubclassProc(hwnd, msg, wParam, lParam);
+        return DefSubclassProc(Wnd, Msg, WParam, LParam);
     }
-    return self->Dispatch(msg, wParam, lParam);
+    return self->Dispatch(Msg, WParam, LParam);
 }
 
 // The dispatch boundary: nothing thrown by a handler goes back into the system.
-LRESULT TControl::Dispatch(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TControl::Dispatch(UINT Msg, WPARAM WParam, LPARAM LParam) {
     try {
-        if (auto it = FMessageHandlers.find(msg); it != FMessageHandlers.end() && it->second) {
-            TMessage m{msg, wParam, lParam, 0};
+        if (auto it = FMessageHandlers.find(Msg); it != FMessageHandlers.end() && it->second) {
+            TMessage m{Msg, WParam, LParam, 0};
             it->second(m);
             return m.Result;
         }
-        return WndProc(msg, wParam, lParam);
+        return WndProc(Msg, WParam, LParam);
     } catch (...) {
         Application().HandleException(this);
         return 0;
     }
 }
 
-LRESULT TControl::DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TControl::DefaultHandler(UINT Msg, WPARAM WParam, LPARAM LParam) {
     if (FSystemClass)
-        return DefSubclassProc(FHandle, msg, wParam, lParam);
-    return DefWindowProcA(FHandle, msg, wParam, lParam);
+        return DefSubclassProc(FHandle, Msg, WParam, LParam);
+    return DefWindowProcA(FHandle, Msg, WParam, LParam);
 }
 
-LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TControl::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_ERASEBKGND:
         if (!FSystemClass)
             return 1;
@@ -294,13 +294,13 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_PRINTCLIENT:
         if (!FSystemClass) {
             const RECT rc = ClientRect();
-            FillRect(reinterpret_cast<HDC>(wParam), &rc, ColorBrush());
-            Paint(reinterpret_cast<HDC>(wParam), rc);
+            FillRect(reinterpret_cast<HDC>(WParam), &rc, ColorBrush());
+            Paint(reinterpret_cast<HDC>(WParam), rc);
             return 0;
         }
         break;
     case WM_SIZE: {
-        const LRESULT r = DefaultHandler(msg, wParam, lParam);
+        const LRESULT r = DefaultHandler(Msg, WParam, LParam);
         Realign();
         return r;
     }
@@ -310,26 +310,26 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_RBUTTONDBLCLK:
     case WM_MBUTTONDOWN:
     case WM_MBUTTONDBLCLK: {
-        const TMouseButton button = (msg == WM_LBUTTONDOWN || msg == WM_LBUTTONDBLCLK)   ? mbLeft
-                                    : (msg == WM_RBUTTONDOWN || msg == WM_RBUTTONDBLCLK) ? mbRight
+        const TMouseButton button = (Msg == WM_LBUTTONDOWN || Msg == WM_LBUTTONDBLCLK)   ? mbLeft
+                                    : (Msg == WM_RBUTTONDOWN || Msg == WM_RBUTTONDBLCLK) ? mbRight
                                                                                          : mbMiddle;
-        TShiftState shift = ShiftFromKeys(wParam);
-        if (msg == WM_LBUTTONDBLCLK || msg == WM_RBUTTONDBLCLK || msg == WM_MBUTTONDBLCLK)
+        TShiftState shift = ShiftFromKeys(WParam);
+        if (Msg == WM_LBUTTONDBLCLK || Msg == WM_RBUTTONDBLCLK || Msg == WM_MBUTTONDBLCLK)
             shift = shift | ssDouble;
-        const LRESULT r = DefaultHandler(msg, wParam, lParam);
-        MouseDown(button, shift, static_cast<short>(LOWORD(lParam)),
-                  static_cast<short>(HIWORD(lParam)));
+        const LRESULT r = DefaultHandler(Msg, WParam, LParam);
+        MouseDown(button, shift, static_cast<short>(LOWORD(LParam)),
+                  static_cast<short>(HIWORD(LParam)));
         return r;
     }
     case WM_COMMAND:
-        if (lParam) {
-            TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
-            if (child && child != this && child->CNCommand(HIWORD(wParam)))
+        if (LParam) {
+            TControl* child = FromHandle(reinterpret_cast<HWND>(LParam));
+            if (child && child != this && child->CNCommand(HIWORD(WParam)))
                 return 0;
         }
         break;
     case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        auto* header = reinterpret_cast<NMHDR*>(LParam);
         TControl* child = header ? FromHandle(header->hwndFrom) : nullptr;
         LRESULT result = 0;
         if (child && child != this && child->CNNotify(header, result))
@@ -337,7 +337,7 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_DRAWITEM: {
-        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+        auto* item = reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
         if (item->CtlType != ODT_MENU) {
             TControl* child = FromHandle(item->hwndItem);
             if (child && child != this && child->CNDrawItem(item))
@@ -349,24 +349,24 @@ LRESULT TControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     case WM_CTLCOLORSTATIC:
     case WM_CTLCOLOREDIT:
     case WM_CTLCOLORLISTBOX: {
-        TControl* child = FromHandle(reinterpret_cast<HWND>(lParam));
+        TControl* child = FromHandle(reinterpret_cast<HWND>(LParam));
         if (child && child != this)
-            return reinterpret_cast<LRESULT>(child->CtlColor(reinterpret_cast<HDC>(wParam)));
+            return reinterpret_cast<LRESULT>(child->CtlColor(reinterpret_cast<HDC>(WParam)));
         break;
     }
     default:
         break;
     }
-    return DefaultHandler(msg, wParam, lParam);
+    return DefaultHandler(Msg, WParam, LParam);
 }
 
 void TControl::Paint(HDC, const RECT&) {}
 
 void TControl::AdjustClientRect(RECT&) const {}
 
-void TControl::MouseDown(TMouseButton button, TShiftState shift, int x, int y) {
+void TControl::MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y) {
     if (OnMouseDown)
-        OnMouseDown(this, button, shift, x, y);
+        OnMouseDown(this, Button, Shift, X, Y);
 }
 
 void TControl::FontChanged() {
@@ -383,9 +383,9 @@ bool TControl::CNDrawItem(DRAWITEMSTRUCT*) {
     return false;
 }
 
-HBRUSH TControl::CtlColor(HDC dc) {
-    SetTextColor(dc, ColorToRGB(FFont.Color()));
-    SetBkColor(dc, ColorToRGB(FColor));
+HBRUSH TControl::CtlColor(HDC DC) {
+    SetTextColor(DC, ColorToRGB(FFont.Color()));
+    SetBkColor(DC, ColorToRGB(FColor));
     return ColorBrush();
 }
 
@@ -403,17 +403,17 @@ HBRUSH TControl::ColorBrush() {
     return FBrush.get();
 }
 
-TShiftState TControl::ShiftFromKeys(WPARAM keys) {
+TShiftState TControl::ShiftFromKeys(WPARAM Keys) {
     TShiftState s = ssNone;
-    if (keys & MK_SHIFT)
+    if (Keys & MK_SHIFT)
         s = s | ssShift;
-    if (keys & MK_CONTROL)
+    if (Keys & MK_CONTROL)
         s = s | ssCtrl;
-    if (keys & MK_LBUTTON)
+    if (Keys & MK_LBUTTON)
         s = s | ssLeft;
-    if (keys & MK_RBUTTON)
+    if (Keys & MK_RBUTTON)
         s = s | ssRight;
-    if (keys & MK_MBUTTON)
+    if (Keys & MK_MBUTTON)
         s = s | ssMiddle;
     if (GetKeyState(VK_MENU) < 0)
         s = s | ssAlt;
@@ -421,10 +421,10 @@ TShiftState TControl::ShiftFromKeys(WPARAM keys) {
 }
 
 namespace {
-RECT WindowRectInParent(HWND hwnd) {
+RECT WindowRectInParent(HWND Wnd) {
     RECT r{};
-    GetWindowRect(hwnd, &r);
-    HWND parent = (GetWindowLongA(hwnd, GWL_STYLE) & WS_CHILD) ? GetParent(hwnd) : nullptr;
+    GetWindowRect(Wnd, &r);
+    HWND parent = (GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) ? GetParent(Wnd) : nullptr;
     if (parent)
         MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
     return r;
@@ -446,10 +446,10 @@ int TControl::Height() const {
     return r.bottom - r.top;
 }
 
-void TControl::SetBounds(int left, int top, int width, int height) {
+void TControl::SetBounds(int Left, int Top, int Width, int Height) {
     if (!Handle())
         return;
-    SetWindowPos(FHandle, nullptr, left, top, std::max(width, 0), std::max(height, 0),
+    SetWindowPos(FHandle, nullptr, Left, Top, std::max(Width, 0), std::max(Height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone)
         FParent->Realign();
@@ -467,8 +467,8 @@ int TControl::ClientHeight() const {
     return ClientRect().bottom;
 }
 
-void TControl::SetAlign(TAlign value) {
-    FAlign = value;
+void TControl::SetAlign(TAlign Value) {
+    FAlign = Value;
     if (FParent)
         FParent->Realign();
 }
@@ -519,12 +519,12 @@ bool TControl::Visible() const {
     return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
 }
 
-void TControl::SetVisible(bool value) {
+void TControl::SetVisible(bool Value) {
     if (!Handle())
         return;
-    if (value)
+    if (Value)
         CreateChildHandles();
-    ShowWindow(FHandle, value ? SW_SHOW : SW_HIDE);
+    ShowWindow(FHandle, Value ? SW_SHOW : SW_HIDE);
     if (FParent && FAlign != alNone)
         FParent->Realign();
 }
@@ -533,9 +533,9 @@ void TControl::SetVisible(bool value) {
 bool TControl::Enabled() const {
     return !FHandle || IsWindowEnabled(FHandle);
 }
-void TControl::SetEnabled(bool value) {
-    if (Handle() && Enabled() != value) {
-        EnableWindow(FHandle, value);
+void TControl::SetEnabled(bool Value) {
+    if (Handle() && Enabled() != Value) {
+        EnableWindow(FHandle, Value);
         Invalidate();
     }
 }
@@ -550,34 +550,34 @@ std::string TControl::Caption() const {
     return text;
 }
 
-void TControl::SetCaption(const std::string& value) {
+void TControl::SetCaption(const std::string& Value) {
     if (!FHandle) {
-        if (FCaption != value) {
-            FCaption = value;
+        if (FCaption != Value) {
+            FCaption = Value;
             TextChanged();
         }
         return;
     }
-    if (Caption() != value) {
-        SetWindowTextA(FHandle, value.c_str());
+    if (Caption() != Value) {
+        SetWindowTextA(FHandle, Value.c_str());
         TextChanged();
     }
 }
 
-void TControl::SetColor(TColor value) {
-    FColor = value;
+void TControl::SetColor(TColor Value) {
+    FColor = Value;
     Invalidate();
 }
 
-void TControl::SetFont(const TFont& value) {
-    FFont = value;
+void TControl::SetFont(const TFont& Value) {
+    FFont = Value;
     FParentFont = false;
     ApplyFont();
 }
 
-void TControl::SetParentFont(bool value) {
-    FParentFont = value;
-    if (value && FParent) {
+void TControl::SetParentFont(bool Value) {
+    FParentFont = Value;
+    if (Value && FParent) {
         FFont = FParent->FFont;
         ApplyFont();
     }
@@ -609,15 +609,15 @@ int TControl::TabOrder() const {
 }
 
 // The Tab order of sibling windows is their z-order.
-void TControl::SetTabOrder(int value) {
+void TControl::SetTabOrder(int Value) {
     if (!FParent || !Handle())
         return;
     std::vector<HWND> siblings;
     for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
         if (h != FHandle)
             siblings.push_back(h);
-    value = std::clamp(value, 0, static_cast<int>(siblings.size()));
-    HWND after = value == 0 ? HWND_TOP : siblings[static_cast<size_t>(value - 1)];
+    Value = std::clamp(Value, 0, static_cast<int>(siblings.size()));
+    HWND after = Value == 0 ? HWND_TOP : siblings[static_cast<size_t>(Value - 1)];
     SetWindowPos(FHandle, after, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
@@ -625,11 +625,11 @@ bool TControl::TabStop() const {
     return Handle() && (GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP);
 }
 
-void TControl::SetTabStop(bool value) {
+void TControl::SetTabStop(bool Value) {
     if (!Handle())
         return;
     LONG style = GetWindowLongA(FHandle, GWL_STYLE);
-    style = value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
+    style = Value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
     SetWindowLongA(FHandle, GWL_STYLE, style);
 }
 
@@ -651,6 +651,6 @@ void TControl::Invalidate() {
     InvalidateRect(FHandle, nullptr, TRUE);
 }
 
-void TControl::SetMessageHandler(UINT msg, TMessageEvent handler) {
-    FMessageHandlers[msg] = std::move(handler);
+void TControl::SetMessageHandler(UINT Msg, TMessageEvent Handler) {
+    FMessageHandlers[Msg] = std::move(Handler);
 }

@@ -44,7 +44,7 @@ class TForm;
 class TControl : public TObject {
 public:
     // parent: the control whose window holds this one; nullptr for forms.
-    explicit TControl(TControl* parent);
+    explicit TControl(TControl* Parent);
     ~TControl() override;
 
     // The window, made (with the form's) when it does not exist yet.
@@ -56,48 +56,48 @@ public:
     // The form this control lies on (itself for a form).
     TForm* ParentForm() const;
     // The control object of a window made by this layer, else nullptr.
-    static TControl* FromHandle(HWND hwnd);
+    static TControl* FromHandle(HWND Wnd);
 
     // Position relative to the parent's client area (the screen for forms).
     int Left() const;
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetLeft(int value) { SetBounds(value, Top(), Width(), Height()); }
-    void SetTop(int value) { SetBounds(Left(), value, Width(), Height()); }
-    void SetWidth(int value) { SetBounds(Left(), Top(), value, Height()); }
-    void SetHeight(int value) { SetBounds(Left(), Top(), Width(), value); }
-    virtual void SetBounds(int left, int top, int width, int height);
+    void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
+    void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
+    void SetWidth(int Value) { SetBounds(Left(), Top(), Value, Height()); }
+    void SetHeight(int Value) { SetBounds(Left(), Top(), Width(), Value); }
+    virtual void SetBounds(int Left, int Top, int Width, int Height);
     int ClientWidth() const;
     int ClientHeight() const;
     RECT ClientRect() const;
 
     TAlign Align() const { return FAlign; }
-    void SetAlign(TAlign value);
+    void SetAlign(TAlign Value);
 
     bool Visible() const;
-    virtual void SetVisible(bool value);
+    virtual void SetVisible(bool Value);
     void Show() { SetVisible(true); }
     void Hide() { SetVisible(false); }
     bool Enabled() const;
-    void SetEnabled(bool value);
+    void SetEnabled(bool Value);
 
     std::string Caption() const;
-    void SetCaption(const std::string& value);
+    void SetCaption(const std::string& Value);
 
     TColor Color() const { return FColor; }
-    void SetColor(TColor value);
+    void SetColor(TColor Value);
     // The control's font; children with ParentFont (the default) follow their parent's.
     const TFont& Font() const { return FFont; }
-    void SetFont(const TFont& value);
+    void SetFont(const TFont& Value);
     bool ParentFont() const { return FParentFont; }
-    void SetParentFont(bool value);
+    void SetParentFont(bool Value);
 
     // Place among the siblings in the Tab key's order (0 first).
     int TabOrder() const;
-    void SetTabOrder(int value);
+    void SetTabOrder(int Value);
     bool TabStop() const;
-    void SetTabStop(bool value);
+    void SetTabStop(bool Value);
     void SetFocus();
     bool Focused() const;
 
@@ -106,10 +106,10 @@ public:
     void Realign();
 
     // Message map: handler replaces the default handling of msg.
-    void SetMessageHandler(UINT msg, TMessageEvent handler);
+    void SetMessageHandler(UINT Msg, TMessageEvent Handler);
     // Sends a message to this control's window.
-    LRESULT Perform(UINT msg, WPARAM wParam = 0, LPARAM lParam = 0) {
-        return SendMessageA(Handle(), msg, wParam, lParam);
+    LRESULT Perform(UINT Msg, WPARAM WParam = 0, LPARAM LParam = 0) {
+        return SendMessageA(Handle(), Msg, WParam, LParam);
     }
 
     TMouseEvent OnMouseDown;
@@ -123,46 +123,46 @@ protected:
     // Makes the windows of children that were added after this window was made.
     void CreateChildHandles();
     // Makes the window of a class of this layer; the class is registered on first use.
-    void CreateHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
-                      int width, int height, HWND parentOrOwner = nullptr);
+    void CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left, int Top,
+                      int Width, int Height, HWND ParentOrOwner = nullptr);
     // Makes a window of a system class (BUTTON, SysMonthCal32...) and routes its messages
     // through WndProc.
-    void CreateSystemHandle(const char* className, DWORD style, DWORD exStyle, int left, int top,
-                            int width, int height);
+    void CreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left, int Top,
+                            int Width, int Height);
     // Makes the system window anew, for styles the system reads only when it is made: the new
     // window takes over the old one's bounds, text, place in the Tab order and enabled, visible
     // and focused states. prepare runs once the new window holds the text, before it is shown.
-    void RecreateSystemHandle(const char* className, DWORD style, DWORD exStyle,
-                              const std::function<void()>& prepare);
+    void RecreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle,
+                              const std::function<void()>& Prepare);
     // Destroys the window now (forms before they are freed).
     void DestroyHandle();
 
-    virtual LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam);
+    virtual LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam);
     // What the window's class does with a message.
-    LRESULT DefaultHandler(UINT msg, WPARAM wParam, LPARAM lParam);
+    LRESULT DefaultHandler(UINT Msg, WPARAM WParam, LPARAM LParam);
 
     // Painting of the classes of this layer: the background is filled with Color first.
-    virtual void Paint(HDC dc, const RECT& clientRect);
+    virtual void Paint(HDC DC, const RECT& ClientRect);
     // The area left to aligned children.
-    virtual void AdjustClientRect(RECT& rect) const;
-    virtual void MouseDown(TMouseButton button, TShiftState shift, int x, int y);
+    virtual void AdjustClientRect(RECT& Rect) const;
+    virtual void MouseDown(TMouseButton Button, TShiftState Shift, int X, int Y);
     virtual void FontChanged();
     // Caption changed.
     virtual void TextChanged() { Invalidate(); }
     // Notifications sent by this control's window to its parent.
-    virtual bool CNCommand(WORD code);
-    virtual bool CNNotify(NMHDR* header, LRESULT& result);
-    virtual bool CNDrawItem(DRAWITEMSTRUCT* item);
-    virtual HBRUSH CtlColor(HDC dc);
+    virtual bool CNCommand(WORD Code);
+    virtual bool CNNotify(NMHDR* Header, LRESULT& Result);
+    virtual bool CNDrawItem(DRAWITEMSTRUCT* Item);
+    virtual HBRUSH CtlColor(HDC DC);
 
     HBRUSH ColorBrush();
-    static TShiftState ShiftFromKeys(WPARAM keys);
+    static TShiftState ShiftFromKeys(WPARAM Keys);
 
 private:
-    static LRESULT CALLBACK StaticWndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
-    static LRESULT CALLBACK SubclassProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR data);
-    LRESULT Dispatch(UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
+    static LRESULT CALLBACK SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+                                         UINT_PTR Id, DWORD_PTR Data);
+    LRESULT Dispatch(UINT Msg, WPARAM WParam, LPARAM LParam);
     void HandleNeeded();
     void MakeWindows();
     // The child window's id: 101 for the parent's first control, 102 for the second...

@@ -5,8 +5,8 @@
 #include "base/ConvertError.h"
 #include "base/DateTime.h"
 
-TDateTimePicker::TDateTimePicker(TControl* parent, TDateTimeKind kind)
-    : TControl(parent), FKind(kind) {}
+TDateTimePicker::TDateTimePicker(TControl* Parent, TDateTimeKind Kind)
+    : TControl(Parent), FKind(Kind) {}
 
 void TDateTimePicker::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
@@ -28,15 +28,15 @@ TDateTime TDateTimePicker::DateTime() const {
     return date >= 0 ? date + time : date - time;
 }
 
-void TDateTimePicker::SetDateTime(TDateTime value) {
+void TDateTimePicker::SetDateTime(TDateTime Value) {
     int year = 0, month = 0, day = 0, hour = 0, min = 0, sec = 0, msec = 0;
-    if (!TryDecodeDateTime(value, year, month, day, hour, min, sec, msec) || year < 1601)
+    if (!TryDecodeDateTime(Value, year, month, day, hour, min, sec, msec) || year < 1601)
         throw EConvertError("Invalid date and time for the picker");
     SYSTEMTIME t{};
     t.wYear = static_cast<WORD>(year);
     t.wMonth = static_cast<WORD>(month);
     t.wDay = static_cast<WORD>(day);
-    t.wDayOfWeek = static_cast<WORD>(DayOfWeek0(value));
+    t.wDayOfWeek = static_cast<WORD>(DayOfWeek0(Value));
     t.wHour = static_cast<WORD>(hour);
     t.wMinute = static_cast<WORD>(min);
     t.wSecond = static_cast<WORD>(sec);
@@ -44,11 +44,11 @@ void TDateTimePicker::SetDateTime(TDateTime value) {
     SendMessageA(Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
 }
 
-bool TDateTimePicker::CNNotify(NMHDR* header, LRESULT& result) {
-    if (header->code != DTN_DATETIMECHANGE)
+bool TDateTimePicker::CNNotify(NMHDR* Header, LRESULT& Result) {
+    if (Header->code != DTN_DATETIMECHANGE)
         return false;
     if (OnChange)
         OnChange(this);
-    result = 0;
+    Result = 0;
     return true;
 }

@@ -16,20 +16,20 @@ enum TDateTimeKind : uint8_t { dtkDate, dtkTime };
 
 class TDateTimePicker : public TControl {
 public:
-    explicit TDateTimePicker(TControl* parent, TDateTimeKind kind = dtkDate);
+    explicit TDateTimePicker(TControl* Parent, TDateTimeKind Kind = dtkDate);
 
     TDateTimeKind Kind() const { return FKind; }
     TDateTime DateTime() const;
     // Raises EConvertError for a value outside the years 1601 to 9999, which the control cannot
     // hold.
-    void SetDateTime(TDateTime value);
+    void SetDateTime(TDateTime Value);
 
     // The user changed the value.
     TNotifyEvent OnChange;
 
 protected:
     void CreateWnd() override;
-    bool CNNotify(NMHDR* header, LRESULT& result) override;
+    bool CNNotify(NMHDR* Header, LRESULT& Result) override;
 
 private:
     TDateTimeKind FKind;

@@ -7,20 +7,20 @@
 
 namespace {
 
-UINT ButtonFlags(TMsgDlgButtons b) {
-    if ((b & mbAbort) && (b & mbRetry) && (b & mbIgnore))
+UINT ButtonFlags(TMsgDlgButtons B) {
+    if ((B & mbAbort) && (B & mbRetry) && (B & mbIgnore))
         return MB_ABORTRETRYIGNORE;
-    if ((b & mbYes) && (b & mbNo))
-        return (b & mbCancel) ? MB_YESNOCANCEL : MB_YESNO;
-    if ((b & mbRetry) && (b & mbCancel))
+    if ((B & mbYes) && (B & mbNo))
+        return (B & mbCancel) ? MB_YESNOCANCEL : MB_YESNO;
+    if ((B & mbRetry) && (B & mbCancel))
         return MB_RETRYCANCEL;
-    if ((b & mbOK) && (b & mbCancel))
+    if ((B & mbOK) && (B & mbCancel))
         return MB_OKCANCEL;
     return MB_OK;
 }
 
-int ModalResultOf(int id) {
-    switch (id) {
+int ModalResultOf(int Id) {
+    switch (Id) {
     case IDOK:
         return mrOk;
     case IDCANCEL:

@@ -9,7 +9,7 @@ constexpr WPARAM SC_DRAGMOVE = SC_MOVE | HTCAPTION; // 0xF012
 
 // From a left-button press: gives up the mouse capture, then the system moves window with the
 // mouse until the button is released.
-inline void DragMove(HWND window) {
+inline void DragMove(HWND Window) {
     ReleaseCapture();
-    SendMessageA(window, WM_SYSCOMMAND, SC_DRAGMOVE, 0);
+    SendMessageA(Window, WM_SYSCOMMAND, SC_DRAGMOVE, 0);
 }

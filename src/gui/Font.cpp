@@ -11,9 +11,9 @@ HFONT TFont::Handle() const {
         lf.lfQuality = DEFAULT_QUALITY;
         lstrcpynA(lf.lfFaceName, FName.c_str(), LF_FACESIZE);
         HFONT font = CreateFontIndirectA(&lf);
-        FHandle = std::shared_ptr<void>(font, [](void* h) {
-            if (h)
-                DeleteObject(static_cast<HGDIOBJ>(h));
+        FHandle = std::shared_ptr<void>(font, [](void* H) {
+            if (H)
+                DeleteObject(static_cast<HGDIOBJ>(H));
         });
     }
     return static_cast<HFONT>(FHandle.get());

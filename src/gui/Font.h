@@ -13,25 +13,25 @@
 #include "gui/Color.h"
 
 enum TFontStyle : uint8_t { fsNone = 0, fsBold = 1, fsItalic = 2, fsUnderline = 4 };
-inline TFontStyle operator|(TFontStyle a, TFontStyle b) {
-    return static_cast<TFontStyle>(static_cast<uint8_t>(a) | static_cast<uint8_t>(b));
+inline TFontStyle operator|(TFontStyle A, TFontStyle B) {
+    return static_cast<TFontStyle>(static_cast<uint8_t>(A) | static_cast<uint8_t>(B));
 }
 
 class TFont {
 public:
     TFont() = default;
-    TFont(std::string name, int height, TFontStyle style = fsNone)
-        : FName(std::move(name)), FHeight(height), FStyle(style) {}
+    TFont(std::string Name, int Height, TFontStyle Style = fsNone)
+        : FName(std::move(Name)), FHeight(Height), FStyle(Style) {}
 
     const std::string& Name() const { return FName; }
-    void SetName(const std::string& name) { FName = name, FHandle.reset(); }
+    void SetName(const std::string& Name) { FName = Name, FHandle.reset(); }
     // Negative: character height in pixels; positive: cell height.
     int Height() const { return FHeight; }
-    void SetHeight(int height) { FHeight = height, FHandle.reset(); }
+    void SetHeight(int Height) { FHeight = Height, FHandle.reset(); }
     TFontStyle Style() const { return FStyle; }
-    void SetStyle(TFontStyle style) { FStyle = style, FHandle.reset(); }
+    void SetStyle(TFontStyle Style) { FStyle = Style, FHandle.reset(); }
     TColor Color() const { return FColor; }
-    void SetColor(TColor color) { FColor = color; }
+    void SetColor(TColor Color) { FColor = Color; }
 
     // The GDI font; valid while this object or a copy of it lives.
     HFONT Handle() const;

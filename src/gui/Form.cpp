@@ -13,9 +13,9 @@ struct TStyles {
     DWORD ExStyle;
 };
 
-TStyles StylesFor(TBorderStyle border) {
+TStyles StylesFor(TBorderStyle Border) {
     const DWORD common = WS_CLIPCHILDREN;
-    switch (border) {
+    switch (Border) {
     case bsNone:
         return {common | WS_POPUP, WS_EX_CONTROLPARENT};
     case bsSingle:
@@ -34,18 +34,18 @@ TStyles StylesFor(TBorderStyle border) {
 }
 
 // Every button on the form, at any depth.
-void CollectButtons(const TControl* parent, std::vector<TCustomButton*>& out) {
-    for (TControl* c : parent->Controls()) {
+void CollectButtons(const TControl* Parent, std::vector<TCustomButton*>& Out) {
+    for (TControl* c : Parent->Controls()) {
         if (auto* b = dynamic_cast<TCustomButton*>(c))
-            out.push_back(b);
-        CollectButtons(c, out);
+            Out.push_back(b);
+        CollectButtons(c, Out);
     }
 }
 
 // While a form is modal, the thread's other windows take no input.
 class TTaskWindowsDisabler {
 public:
-    explicit TTaskWindowsDisabler(HWND modal) : FModal(modal) {
+    explicit TTaskWindowsDisabler(HWND Modal) : FModal(Modal) {
         EnumThreadWindows(GetCurrentThreadId(), &TTaskWindowsDisabler::Disable,
                           reinterpret_cast<LPARAM>(this));
     }
@@ -58,11 +58,11 @@ public:
     TTaskWindowsDisabler& operator=(const TTaskWindowsDisabler&) = delete;
 
 private:
-    static BOOL CALLBACK Disable(HWND h, LPARAM data) {
-        auto* self = reinterpret_cast<TTaskWindowsDisabler*>(data);
-        if (h != self->FModal && IsWindowVisible(h) && IsWindowEnabled(h)) {
-            EnableWindow(h, FALSE);
-            self->FDisabled.push_back(h);
+    static BOOL CALLBACK Disable(HWND H, LPARAM Data) {
+        auto* self = reinterpret_cast<TTaskWindowsDisabler*>(Data);
+        if (H != self->FModal && IsWindowVisible(H) && IsWindowEnabled(H)) {
+            EnableWindow(H, FALSE);
+            self->FDisabled.push_back(H);
         }
         return TRUE;
     }
@@ -72,7 +72,7 @@ private:
 
 } // namespace
 
-TForm::TForm(const std::string& className) : TControl(nullptr), FClassName(className) {}
+TForm::TForm(const std::string& ClassName) : TControl(nullptr), FClassName(ClassName) {}
 
 // Other forms are owned by the main form.
 void TForm::CreateWnd() {
@@ -87,14 +87,14 @@ TForm::~TForm() {
     Application().FormDestroyed(this);
 }
 
-void TForm::SetBorderStyle(TBorderStyle value) {
+void TForm::SetBorderStyle(TBorderStyle Value) {
     if (!HandleAllocated()) {
-        FBorderStyle = value; // the window is made with it
+        FBorderStyle = Value; // the window is made with it
         return;
     }
     const int w = ClientWidth(), h = ClientHeight();
-    FBorderStyle = value;
-    const TStyles s = StylesFor(value);
+    FBorderStyle = Value;
+    const TStyles s = StylesFor(Value);
     const LONG visible = GetWindowLongA(Handle(), GWL_STYLE) & WS_VISIBLE;
     const LONG topmost = GetWindowLongA(Handle(), GWL_EXSTYLE) & WS_EX_TOPMOST;
     SetWindowLongA(Handle(), GWL_STYLE, static_cast<LONG>(s.Style) | visible);
@@ -104,16 +104,16 @@ void TForm::SetBorderStyle(TBorderStyle value) {
     SetClientSize(w, h);
 }
 
-void TForm::SetFormStyle(TFormStyle value) {
-    FFormStyle = value;
+void TForm::SetFormStyle(TFormStyle Value) {
+    FFormStyle = Value;
     if (!HandleAllocated())
         return; // the window is made with it
-    SetWindowPos(Handle(), value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
+    SetWindowPos(Handle(), Value == fsStayOnTop ? HWND_TOPMOST : HWND_NOTOPMOST, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
-void TForm::SetClientSize(int width, int height) {
-    RECT r{0, 0, width, height};
+void TForm::SetClientSize(int Width, int Height) {
+    RECT r{0, 0, Width, Height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));
     SetWindowPos(Handle(), nullptr, 0, 0, r.right - r.left, r.bottom - r.top,
@@ -142,8 +142,8 @@ void TForm::ApplyPosition() {
 }
 
 // Hiding a form whose window was never made makes none.
-void TForm::SetVisible(bool value) {
-    if (value) {
+void TForm::SetVisible(bool Value) {
+    if (Value) {
         if (!Visible())
             ApplyPosition();
         CreateChildHandles();
@@ -287,10 +287,10 @@ void TForm::RestoreFocus() {
     ::SetFocus(target ? target : Handle());
 }
 
-void TForm::DialogKey(WORD id) {
+void TForm::DialogKey(WORD Id) {
     std::vector<TCustomButton*> buttons;
     CollectButtons(this, buttons);
-    if (id == IDOK) {
+    if (Id == IDOK) {
         // Enter: the focused button, else the default one.
         if (auto* focused = dynamic_cast<TCustomButton*>(FromHandle(GetFocus()));
             focused && focused->ParentForm() == this) {
@@ -312,14 +312,14 @@ void TForm::DialogKey(WORD id) {
     }
 }
 
-LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TForm::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_CLOSE:
         Close();
         return 0;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE) {
-            if (!HIWORD(wParam)) // not minimised
+        if (LOWORD(WParam) != WA_INACTIVE) {
+            if (!HIWORD(WParam)) // not minimised
                 RestoreFocus();
             if (OnActivate)
                 OnActivate(this);
@@ -333,27 +333,27 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         return 0;
     case WM_SHOWWINDOW:
         // Shown while another form runs modally: no input until the last modal run ends.
-        if (wParam && !FModal && Application().ModalForm() && IsWindowEnabled(Handle())) {
+        if (WParam && !FModal && Application().ModalForm() && IsWindowEnabled(Handle())) {
             EnableWindow(Handle(), FALSE);
             Application().FShownDuringModal.push_back(Handle());
         }
-        if (lParam == 0) {
-            if (wParam && OnShow)
+        if (LParam == 0) {
+            if (WParam && OnShow)
                 OnShow(this);
-            else if (!wParam && OnHide)
+            else if (!WParam && OnHide)
                 OnHide(this);
         }
         break;
     case WM_COMMAND:
         // Enter and Esc as the dialog manager reports them (controls have ids from 100 on).
-        if ((LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) && HIWORD(wParam) == 0) {
-            DialogKey(LOWORD(wParam));
+        if ((LOWORD(WParam) == IDOK || LOWORD(WParam) == IDCANCEL) && HIWORD(WParam) == 0) {
+            DialogKey(LOWORD(WParam));
             return 0;
         }
         break;
     case WM_NEXTDLGCTL: {
-        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
-                                   : GetNextDlgTabItem(Handle(), GetFocus(), wParam != 0);
+        HWND next = LOWORD(LParam) ? reinterpret_cast<HWND>(WParam)
+                                   : GetNextDlgTabItem(Handle(), GetFocus(), WParam != 0);
         if (next)
             ::SetFocus(next);
         return 0;
@@ -361,5 +361,5 @@ LRESULT TForm::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }

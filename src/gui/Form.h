@@ -56,22 +56,22 @@ using TCloseQueryEvent = std::function<void(TObject* Sender, bool& CanClose)>;
 class TForm : public TControl {
 public:
     // className: the window class the form is registered under (e.g. "TfrmSundown").
-    explicit TForm(const std::string& className = "TForm");
+    explicit TForm(const std::string& ClassName = "TForm");
     ~TForm() override;
 
     const std::string& ClassName() const { return FClassName; }
 
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value);
+    void SetBorderStyle(TBorderStyle Value);
     TFormStyle FormStyle() const { return FFormStyle; }
-    void SetFormStyle(TFormStyle value);
+    void SetFormStyle(TFormStyle Value);
     TPosition Position() const { return FPosition; }
-    void SetPosition(TPosition value) { FPosition = value; }
-    void SetClientSize(int width, int height);
-    void SetClientWidth(int width) { SetClientSize(width, ClientHeight()); }
-    void SetClientHeight(int height) { SetClientSize(ClientWidth(), height); }
+    void SetPosition(TPosition Value) { FPosition = Value; }
+    void SetClientSize(int Width, int Height);
+    void SetClientWidth(int Width) { SetClientSize(Width, ClientHeight()); }
+    void SetClientHeight(int Height) { SetClientSize(ClientWidth(), Height); }
 
-    void SetVisible(bool value) override;
+    void SetVisible(bool Value) override;
     bool Active() const { return HandleAllocated() && GetActiveWindow() == Handle(); }
     // Above its siblings (and active when the system allows).
     void BringToFront();
@@ -89,7 +89,7 @@ public:
     int ShowModal();
     bool Modal() const { return FModal; }
     int ModalResult() const { return FModalResult; }
-    void SetModalResult(int value) { FModalResult = value; }
+    void SetModalResult(int Value) { FModalResult = Value; }
 
     // Fired by the application object (CreateForm, DestroyForms); exceptions are shown by the
     // default error box.
@@ -107,12 +107,12 @@ public:
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
 private:
     friend class TApplication;
     void ApplyPosition();
-    void DialogKey(WORD id);
+    void DialogKey(WORD Id);
     void CloseModal();
     void RestoreFocus();
 

@@ -3,18 +3,18 @@
 // at its bottom edge, in one call.
 #include <windows.h>
 
-inline void FillGradient(HDC dc, const RECT& r, COLORREF top, COLORREF bottom) {
-    if (r.bottom <= r.top || r.right <= r.left)
+inline void FillGradient(HDC DC, const RECT& R, COLORREF Top, COLORREF Bottom) {
+    if (R.bottom <= R.top || R.right <= R.left)
         return;
-    const auto vertex = [](LONG x, LONG y, COLORREF c) {
-        return TRIVERTEX{x,
-                         y,
-                         static_cast<COLOR16>(GetRValue(c) << 8),
-                         static_cast<COLOR16>(GetGValue(c) << 8),
-                         static_cast<COLOR16>(GetBValue(c) << 8),
+    const auto vertex = [](LONG X, LONG Y, COLORREF C) {
+        return TRIVERTEX{X,
+                         Y,
+                         static_cast<COLOR16>(GetRValue(C) << 8),
+                         static_cast<COLOR16>(GetGValue(C) << 8),
+                         static_cast<COLOR16>(GetBValue(C) << 8),
                          0};
     };
-    TRIVERTEX corners[2] = {vertex(r.left, r.top, top), vertex(r.right, r.bottom, bottom)};
+    TRIVERTEX corners[2] = {vertex(R.left, R.top, Top), vertex(R.right, R.bottom, Bottom)};
     GRADIENT_RECT rect{0, 1};
-    GradientFill(dc, corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    GradientFill(DC, corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }

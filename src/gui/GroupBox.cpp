@@ -1,6 +1,6 @@
 #include "gui/GroupBox.h"
 
-TGroupBox::TGroupBox(TControl* parent) : TControl(parent) {}
+TGroupBox::TGroupBox(TControl* Parent) : TControl(Parent) {}
 
 void TGroupBox::CreateWnd() {
     CreateHandle("TGroupBox", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -15,9 +15,9 @@ int TGroupBox::CaptionHeight() const {
     return tm.tmHeight;
 }
 
-void TGroupBox::AdjustClientRect(RECT& rect) const {
-    rect.top += CaptionHeight();
-    InflateRect(&rect, -2, -2);
+void TGroupBox::AdjustClientRect(RECT& Rect) const {
+    Rect.top += CaptionHeight();
+    InflateRect(&Rect, -2, -2);
 }
 
 void TGroupBox::TextChanged() {
@@ -25,25 +25,25 @@ void TGroupBox::TextChanged() {
     Invalidate();
 }
 
-void TGroupBox::Paint(HDC dc, const RECT& clientRect) {
-    TSelectObject font(dc, Font().Handle());
+void TGroupBox::Paint(HDC DC, const RECT& ClientRect) {
+    TSelectObject font(DC, Font().Handle());
     const std::string caption = Caption();
     SIZE extent{};
-    GetTextExtentPoint32A(dc, caption.c_str(), static_cast<int>(caption.size()), &extent);
+    GetTextExtentPoint32A(DC, caption.c_str(), static_cast<int>(caption.size()), &extent);
     TEXTMETRICA tm{};
-    GetTextMetricsA(dc, &tm);
+    GetTextMetricsA(DC, &tm);
 
     // The frame runs through the middle of the caption's line.
-    RECT frame = clientRect;
+    RECT frame = ClientRect;
     frame.top += tm.tmHeight / 2;
-    DrawEdge(dc, &frame, EDGE_ETCHED, BF_RECT);
+    DrawEdge(DC, &frame, EDGE_ETCHED, BF_RECT);
 
     if (!caption.empty()) {
         RECT text{8, 0, 8 + extent.cx + 2, tm.tmHeight};
-        FillRect(dc, &text, ColorBrush());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
+        FillRect(DC, &text, ColorBrush());
+        SetBkMode(DC, TRANSPARENT);
+        SetTextColor(DC, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
         text.left += 1;
-        DrawTextA(dc, caption.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
+        DrawTextA(DC, caption.c_str(), -1, &text, DT_LEFT | DT_SINGLELINE | DT_NOPREFIX);
     }
 }

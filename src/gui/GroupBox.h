@@ -11,12 +11,12 @@
 
 class TGroupBox : public TControl {
 public:
-    explicit TGroupBox(TControl* parent);
+    explicit TGroupBox(TControl* Parent);
 
 protected:
     void CreateWnd() override;
-    void Paint(HDC dc, const RECT& clientRect) override;
-    void AdjustClientRect(RECT& rect) const override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
+    void AdjustClientRect(RECT& Rect) const override;
     void TextChanged() override;
 
 private:

@@ -4,15 +4,15 @@
 
 #include "gui/ImageList.h"
 
-TImage::TImage(TControl* parent) : TControl(parent) {}
+TImage::TImage(TControl* Parent) : TControl(Parent) {}
 
 void TImage::CreateWnd() {
     CreateHandle("TImage", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 105, 105);
 }
 
-bool TImage::LoadFromResource(int resourceId) {
+bool TImage::LoadFromResource(int ResourceId) {
     auto* bitmap =
-        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(resourceId),
+        static_cast<HBITMAP>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceId),
                                         IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
     if (!bitmap)
         return false;
@@ -20,10 +20,10 @@ bool TImage::LoadFromResource(int resourceId) {
     return true;
 }
 
-void TImage::SetBitmap(HBITMAP bitmap) {
-    FBitmap.reset(bitmap);
+void TImage::SetBitmap(HBITMAP Bitmap) {
+    FBitmap.reset(Bitmap);
     BITMAP info{};
-    if (bitmap && GetObjectA(bitmap, sizeof(info), &info)) {
+    if (Bitmap && GetObjectA(Bitmap, sizeof(info), &info)) {
         FPictureWidth = info.bmWidth;
         FPictureHeight = info.bmHeight < 0 ? -info.bmHeight : info.bmHeight;
     } else {
@@ -32,13 +32,13 @@ void TImage::SetBitmap(HBITMAP bitmap) {
     PictureChanged();
 }
 
-void TImage::SetTransparent(bool value) {
-    FTransparent = value;
+void TImage::SetTransparent(bool Value) {
+    FTransparent = Value;
     PictureChanged();
 }
 
-void TImage::SetAutoSize(bool value) {
-    FAutoSize = value;
+void TImage::SetAutoSize(bool Value) {
+    FAutoSize = Value;
     PictureChanged();
 }
 
@@ -53,27 +53,27 @@ void TImage::PictureChanged() {
     Invalidate();
 }
 
-void TImage::Paint(HDC dc, const RECT& clientRect) {
+void TImage::Paint(HDC DC, const RECT& ClientRect) {
     if (!FBitmap)
         return;
     int x = 0, y = 0, w = FPictureWidth, h = FPictureHeight;
     if (FStretch) {
-        w = clientRect.right;
-        h = clientRect.bottom;
+        w = ClientRect.right;
+        h = ClientRect.bottom;
     } else if (FCenter) {
-        x = (clientRect.right - w) / 2;
-        y = (clientRect.bottom - h) / 2;
+        x = (ClientRect.right - w) / 2;
+        y = (ClientRect.bottom - h) / 2;
     }
     if (FMasked && !FStretch) {
-        ImageList_Draw(FMasked.get(), 0, dc, x, y, ILD_TRANSPARENT);
+        ImageList_Draw(FMasked.get(), 0, DC, x, y, ILD_TRANSPARENT);
         return;
     }
-    MemoryDC src(CreateCompatibleDC(dc));
+    MemoryDC src(CreateCompatibleDC(DC));
     TSelectObject picture(src.get(), FBitmap.get());
     if (FStretch) {
-        SetStretchBltMode(dc, HALFTONE);
-        StretchBlt(dc, x, y, w, h, src.get(), 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
+        SetStretchBltMode(DC, HALFTONE);
+        StretchBlt(DC, x, y, w, h, src.get(), 0, 0, FPictureWidth, FPictureHeight, SRCCOPY);
     } else {
-        BitBlt(dc, x, y, w, h, src.get(), 0, 0, SRCCOPY);
+        BitBlt(DC, x, y, w, h, src.get(), 0, 0, SRCCOPY);
     }
 }

@@ -12,29 +12,29 @@
 
 class TImage : public TControl {
 public:
-    explicit TImage(TControl* parent);
+    explicit TImage(TControl* Parent);
 
     // Loads a bitmap resource of the program; false when there is none of that id.
-    bool LoadFromResource(int resourceId);
+    bool LoadFromResource(int ResourceId);
     // Takes ownership of bitmap.
-    void SetBitmap(HBITMAP bitmap);
+    void SetBitmap(HBITMAP Bitmap);
     HBITMAP Bitmap() const { return FBitmap.get(); }
     int PictureWidth() const { return FPictureWidth; }
     int PictureHeight() const { return FPictureHeight; }
 
     bool Center() const { return FCenter; }
-    void SetCenter(bool value) { FCenter = value, Invalidate(); }
+    void SetCenter(bool Value) { FCenter = Value, Invalidate(); }
     bool Stretch() const { return FStretch; }
-    void SetStretch(bool value) { FStretch = value, Invalidate(); }
+    void SetStretch(bool Value) { FStretch = Value, Invalidate(); }
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool value);
+    void SetTransparent(bool Value);
     // Sizes the control to the picture.
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool value);
+    void SetAutoSize(bool Value);
 
 protected:
     void CreateWnd() override;
-    void Paint(HDC dc, const RECT& clientRect) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
 
 private:
     void PictureChanged();

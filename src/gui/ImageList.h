@@ -16,11 +16,11 @@
 
 // A list of the one image of bitmap (width x height), whose bottom-left pixel gives the colour
 // drawn transparent; bitmap itself is left as it is. Null when it cannot be made.
-ImageListHandle MaskedImage(HBITMAP bitmap, int width, int height);
+ImageListHandle MaskedImage(HBITMAP Bitmap, int Width, int Height);
 
 class TImageList : public TObject {
 public:
-    TImageList(int width = 16, int height = 16);
+    TImageList(int Width = 16, int Height = 16);
 
     HIMAGELIST Handle() const { return FHandle.get(); }
     int Width() const { return FWidth; }
@@ -28,18 +28,18 @@ public:
     int Count() const { return ImageList_GetImageCount(FHandle.get()); }
 
     // Each returns the index of the first image added, or -1 when nothing could be added.
-    int AddIcon(HICON icon);
+    int AddIcon(HICON Icon);
     // An icon resource of the program (loaded at the list's size).
-    int AddResourceIcon(int resourceId);
+    int AddResourceIcon(int ResourceId);
     // A bitmap resource holding one or more images side by side; maskColor is drawn transparent
     // (CLR_NONE: opaque).
-    int AddResourceBitmap(int resourceId, COLORREF maskColor = CLR_NONE);
-    int AddBitmap(HBITMAP bitmap, COLORREF maskColor = CLR_NONE);
+    int AddResourceBitmap(int ResourceId, COLORREF MaskColor = CLR_NONE);
+    int AddBitmap(HBITMAP Bitmap, COLORREF MaskColor = CLR_NONE);
     void Clear() { ImageList_RemoveAll(FHandle.get()); }
 
     // A new icon made from image index (null when out of range).
-    IconHandle GetIcon(int index) const;
-    void Draw(HDC dc, int x, int y, int index, bool enabled = true) const;
+    IconHandle GetIcon(int Index) const;
+    void Draw(HDC DC, int X, int Y, int Index, bool Enabled = true) const;
 
 private:
     ImageListHandle FHandle;

@@ -2,7 +2,7 @@
 
 #include <vector>
 
-TLabel::TLabel(TControl* parent) : TControl(parent) {}
+TLabel::TLabel(TControl* Parent) : TControl(Parent) {}
 
 void TLabel::CreateWnd() {
     CreateHandle("TLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 65, 13);
@@ -30,14 +30,14 @@ void TLabel::FontChanged() {
     Invalidate();
 }
 
-void TLabel::SetAutoSize(bool value) {
-    FAutoSize = value;
-    if (value)
+void TLabel::SetAutoSize(bool Value) {
+    FAutoSize = Value;
+    if (Value)
         AdjustSize();
 }
 
-void TLabel::SetWordWrap(bool value) {
-    FWordWrap = value;
+void TLabel::SetWordWrap(bool Value) {
+    FWordWrap = Value;
     if (FAutoSize)
         AdjustSize();
     Invalidate();
@@ -62,7 +62,7 @@ void TLabel::AdjustSize() {
 
 // Lets the parent, then each visible sibling that lies beneath the label, draw itself into dc
 // shifted to the label's place.
-void TLabel::PaintBeneath(HDC dc) {
+void TLabel::PaintBeneath(HDC DC) {
     HWND parent = GetParent(Handle());
     if (!parent)
         return;
@@ -75,26 +75,26 @@ void TLabel::PaintBeneath(HDC dc) {
         if (shown && GetWindowRect(h, &r) && IntersectRect(&common, &r, &self))
             beneath.push_back(h);
     }
-    auto print = [&](HWND h) {
+    auto print = [&](HWND H) {
         POINT origin{0, 0};
-        ClientToScreen(h, &origin);
-        const int saved = SaveDC(dc);
-        OffsetViewportOrgEx(dc, origin.x - self.left, origin.y - self.top, nullptr);
-        SendMessageA(h, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(dc), PRF_CLIENT);
-        RestoreDC(dc, saved);
+        ClientToScreen(H, &origin);
+        const int saved = SaveDC(DC);
+        OffsetViewportOrgEx(DC, origin.x - self.left, origin.y - self.top, nullptr);
+        SendMessageA(H, WM_PRINTCLIENT, reinterpret_cast<WPARAM>(DC), PRF_CLIENT);
+        RestoreDC(DC, saved);
     };
     print(parent);
     for (auto it = beneath.rbegin(); it != beneath.rend(); ++it)
         print(*it);
 }
 
-void TLabel::Paint(HDC dc, const RECT& clientRect) {
+void TLabel::Paint(HDC DC, const RECT& ClientRect) {
     if (FTransparent)
-        PaintBeneath(dc);
-    RECT r = clientRect;
-    TSelectObject font(dc, Font().Handle());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
+        PaintBeneath(DC);
+    RECT r = ClientRect;
+    TSelectObject font(DC, Font().Handle());
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, Enabled() ? ColorToRGB(Font().Color()) : GetSysColor(COLOR_GRAYTEXT));
     const std::string text = Caption();
-    DrawTextA(dc, text.c_str(), -1, &r, TextFormat());
+    DrawTextA(DC, text.c_str(), -1, &r, TextFormat());
 }

@@ -11,28 +11,28 @@
 
 class TLabel : public TControl {
 public:
-    explicit TLabel(TControl* parent);
+    explicit TLabel(TControl* Parent);
 
     bool AutoSize() const { return FAutoSize; }
-    void SetAutoSize(bool value);
+    void SetAutoSize(bool Value);
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool Value);
     TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+    void SetAlignment(TAlignment Value) { FAlignment = Value, Invalidate(); }
     bool Transparent() const { return FTransparent; }
-    void SetTransparent(bool value) { FTransparent = value, Invalidate(); }
+    void SetTransparent(bool Value) { FTransparent = Value, Invalidate(); }
     // Sizes the label to its text (done by itself when AutoSize is on).
     void AdjustSize();
 
 protected:
     void CreateWnd() override;
-    void Paint(HDC dc, const RECT& clientRect) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
     void FontChanged() override;
     void TextChanged() override;
 
 private:
     UINT TextFormat() const;
-    void PaintBeneath(HDC dc);
+    void PaintBeneath(HDC DC);
     bool FAutoSize = true;
     bool FWordWrap = false;
     TAlignment FAlignment = taLeftJustify;

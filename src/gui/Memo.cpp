@@ -10,16 +10,16 @@ namespace {
 
 const std::string LineBreak = "\r\n";
 
-std::vector<std::string> SplitLines(const std::string& text) {
+std::vector<std::string> SplitLines(const std::string& Text) {
     std::vector<std::string> lines;
     size_t start = 0;
-    while (start < text.size()) {
-        const size_t end = text.find(LineBreak, start);
+    while (start < Text.size()) {
+        const size_t end = Text.find(LineBreak, start);
         if (end == std::string::npos) {
-            lines.push_back(text.substr(start));
+            lines.push_back(Text.substr(start));
             break;
         }
-        lines.push_back(text.substr(start, end - start));
+        lines.push_back(Text.substr(start, end - start));
         start = end + LineBreak.size();
     }
     return lines;
@@ -31,18 +31,18 @@ int TMemoLines::Count() const {
     return static_cast<int>(SplitLines(FMemo.Caption()).size());
 }
 
-std::string TMemoLines::Strings(int index) const {
+std::string TMemoLines::Strings(int Index) const {
     const std::vector<std::string> lines = SplitLines(FMemo.Caption());
-    if (index < 0 || index >= static_cast<int>(lines.size()))
+    if (Index < 0 || Index >= static_cast<int>(lines.size()))
         return std::string();
-    return lines[static_cast<size_t>(index)];
+    return lines[static_cast<size_t>(Index)];
 }
 
-void TMemoLines::Add(const std::string& line) {
+void TMemoLines::Add(const std::string& Line) {
     std::string text = FMemo.Caption();
     if (!text.empty() && !text.ends_with(LineBreak))
         text += LineBreak;
-    FMemo.SetCaption(text + line + LineBreak);
+    FMemo.SetCaption(text + Line + LineBreak);
 }
 
 void TMemoLines::Clear() {
@@ -56,11 +56,11 @@ std::string TMemoLines::Text() const {
     return text;
 }
 
-void TMemoLines::SetText(const std::string& text) {
-    FMemo.SetCaption(text);
+void TMemoLines::SetText(const std::string& Text) {
+    FMemo.SetCaption(Text);
 }
 
-TMemo::TMemo(TControl* parent) : TControl(parent) {
+TMemo::TMemo(TControl* Parent) : TControl(Parent) {
     SetColor(clWindow);
 }
 
@@ -108,33 +108,33 @@ void TMemo::RecreateHandle() {
                          [this] { Perform(EM_SETLIMITTEXT, 0, 0); });
 }
 
-void TMemo::SetAlignment(TAlignment value) {
-    if (FAlignment == value)
+void TMemo::SetAlignment(TAlignment Value) {
+    if (FAlignment == Value)
         return;
-    FAlignment = value;
+    FAlignment = Value;
     RecreateHandle();
 }
 
-void TMemo::SetWordWrap(bool value) {
-    if (FWordWrap == value)
+void TMemo::SetWordWrap(bool Value) {
+    if (FWordWrap == Value)
         return;
-    FWordWrap = value;
+    FWordWrap = Value;
     RecreateHandle();
 }
 
-void TMemo::SetReadOnly(bool value) {
-    FReadOnly = value;
+void TMemo::SetReadOnly(bool Value) {
+    FReadOnly = Value;
     if (HandleAllocated())
-        SendMessageA(Handle(), EM_SETREADONLY, value, 0);
+        SendMessageA(Handle(), EM_SETREADONLY, Value, 0);
 }
 
-void TMemo::SetBorderStyle(TBorderStyle value) {
-    FBorderStyle = value == bsNone ? bsNone : bsSingle;
+void TMemo::SetBorderStyle(TBorderStyle Value) {
+    FBorderStyle = Value == bsNone ? bsNone : bsSingle;
     FrameChanged();
 }
 
-void TMemo::SetBevelKind(TBevelKind value) {
-    FBevelKind = value;
+void TMemo::SetBevelKind(TBevelKind Value) {
+    FBevelKind = Value;
     FrameChanged();
 }
 
@@ -148,11 +148,11 @@ void TMemo::PaintFrame() {
         DrawEdge(windowDC.dc(), &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
 }
 
-LRESULT TMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TMemo::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_NCCALCSIZE: {
-        RECT* r = wParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(lParam)->rgrc[0]
-                         : reinterpret_cast<RECT*>(lParam);
+        RECT* r = WParam ? &reinterpret_cast<NCCALCSIZE_PARAMS*>(LParam)->rgrc[0]
+                         : reinterpret_cast<RECT*>(LParam);
         const int w = FrameWidth();
         r->left += w;
         r->top += w;
@@ -164,9 +164,9 @@ LRESULT TMemo::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         PaintFrame();
         return 0;
     case WM_GETDLGCODE:
-        return MultiLineEditDialogCode(lParam, FReadOnly);
+        return MultiLineEditDialogCode(LParam, FReadOnly);
     default:
         break;
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }

@@ -24,45 +24,45 @@ class TMemoLines {
 public:
     int Count() const;
     // Line index (0 first); an empty string outside 0 .. Count() - 1.
-    std::string Strings(int index) const;
-    std::string operator[](int index) const { return Strings(index); }
-    void Add(const std::string& line);
+    std::string Strings(int Index) const;
+    std::string operator[](int Index) const { return Strings(Index); }
+    void Add(const std::string& Line);
     void Clear();
     // Every line followed by CR LF.
     std::string Text() const;
-    void SetText(const std::string& text);
+    void SetText(const std::string& Text);
 
 private:
     friend class TMemo;
-    explicit TMemoLines(TMemo& memo) : FMemo(memo) {}
+    explicit TMemoLines(TMemo& Memo) : FMemo(Memo) {}
     TMemo& FMemo;
 };
 
 class TMemo : public TControl {
 public:
-    explicit TMemo(TControl* parent);
+    explicit TMemo(TControl* Parent);
 
     TMemoLines& Lines() { return FLines; }
     const TMemoLines& Lines() const { return FLines; }
     std::string Text() const { return Caption(); }
-    void SetText(const std::string& value) { SetCaption(value); }
+    void SetText(const std::string& Value) { SetCaption(Value); }
 
     TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
+    void SetAlignment(TAlignment Value);
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool Value);
     bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool value);
+    void SetReadOnly(bool Value);
     // bsNone or bsSingle (a sunken client edge); other styles count as bsSingle.
     TBorderStyle BorderStyle() const { return FBorderStyle; }
-    void SetBorderStyle(TBorderStyle value);
+    void SetBorderStyle(TBorderStyle Value);
     // A frame drawn around the memo, outside its border (see TPanel for the kinds).
     TBevelKind BevelKind() const { return FBevelKind; }
-    void SetBevelKind(TBevelKind value);
+    void SetBevelKind(TBevelKind Value);
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
 private:
     DWORD WindowStyle() const;

@@ -11,7 +11,7 @@ constexpr int PictureGap = 4;
 
 } // namespace
 
-TMenuItem::TMenuItem(TMenuItem* parent) : FParent(parent) {
+TMenuItem::TMenuItem(TMenuItem* Parent) : FParent(Parent) {
     if (FParent)
         FParent->FItems.push_back(this);
 }
@@ -57,15 +57,15 @@ TMenuItem* TMenuItem::DefaultItem() const {
 }
 
 TPopupMenu::TPopupMenu()
-    : FWindow([this](UINT msg, WPARAM wParam, LPARAM lParam,
-                     LRESULT& result) { return HandleMessage(msg, wParam, lParam, result); },
+    : FWindow([this](UINT Msg, WPARAM WParam, LPARAM LParam,
+                     LRESULT& Result) { return HandleMessage(Msg, WParam, LParam, Result); },
               true) {}
 
 TPopupMenu::~TPopupMenu() = default;
 
-void TPopupMenu::AddItems(HMENU menu, const TMenuItem& parent) {
+void TPopupMenu::AddItems(HMENU Menu, const TMenuItem& Parent) {
     UINT position = 0;
-    for (TMenuItem* item : parent.Items()) {
+    for (TMenuItem* item : Parent.Items()) {
         if (!item->Visible())
             continue;
         MENUITEMINFOA mii{};
@@ -97,7 +97,7 @@ void TPopupMenu::AddItems(HMENU menu, const TMenuItem& parent) {
                 mii.hSubMenu = sub;
             }
         }
-        InsertMenuItemA(menu, position++, TRUE, &mii);
+        InsertMenuItemA(Menu, position++, TRUE, &mii);
     }
 }
 
@@ -109,11 +109,11 @@ MenuHandle TPopupMenu::BuildMenu() {
     return menu;
 }
 
-TMenuItem* TPopupMenu::ItemOfCommand(UINT id) const {
-    return id >= 1 && id <= FCommands.size() ? FCommands[id - 1] : nullptr;
+TMenuItem* TPopupMenu::ItemOfCommand(UINT Id) const {
+    return Id >= 1 && Id <= FCommands.size() ? FCommands[Id - 1] : nullptr;
 }
 
-void TPopupMenu::Popup(int x, int y) {
+void TPopupMenu::Popup(int X, int Y) {
     FItems.UpdateActions();
     if (OnPopup)
         OnPopup(this);
@@ -122,25 +122,25 @@ void TPopupMenu::Popup(int x, int y) {
     // The menu closes when the user clicks elsewhere only if its owner is in the foreground.
     SetForegroundWindow(owner);
     const UINT id = static_cast<UINT>(TrackPopupMenu(
-        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, x, y, 0, owner, nullptr));
+        menu.get(), TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_LEFTALIGN, X, Y, 0, owner, nullptr));
     PostMessageA(owner, WM_NULL, 0, 0);
     if (TMenuItem* item = ItemOfCommand(id))
         item->Click();
 }
 
-bool TPopupMenu::HandleMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result) {
-    if (msg == WM_MEASUREITEM) {
-        auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(lParam);
+bool TPopupMenu::HandleMessage(UINT Msg, WPARAM, LPARAM LParam, LRESULT& Result) {
+    if (Msg == WM_MEASUREITEM) {
+        auto* m = reinterpret_cast<MEASUREITEMSTRUCT*>(LParam);
         if (m->CtlType != ODT_MENU || !FImages)
             return false;
         // The picture's column takes a gap after the picture, so the caption does not touch it.
         m->itemWidth = static_cast<UINT>(FImages->Width() + PictureGap);
         m->itemHeight = static_cast<UINT>(FImages->Height());
-        result = TRUE;
+        Result = TRUE;
         return true;
     }
-    if (msg == WM_DRAWITEM) {
-        auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(lParam);
+    if (Msg == WM_DRAWITEM) {
+        auto* d = reinterpret_cast<DRAWITEMSTRUCT*>(LParam);
         if (d->CtlType != ODT_MENU || !FImages)
             return false;
         auto* item = reinterpret_cast<TMenuItem*>(d->itemData);
@@ -148,7 +148,7 @@ bool TPopupMenu::HandleMessage(UINT msg, WPARAM, LPARAM lParam, LRESULT& result)
             return false;
         const int y = d->rcItem.top + (d->rcItem.bottom - d->rcItem.top - FImages->Height()) / 2;
         FImages->Draw(d->hDC, d->rcItem.left, y, item->ImageIndex(), !(d->itemState & ODS_GRAYED));
-        result = TRUE;
+        Result = TRUE;
         return true;
     }
     return false;

@@ -24,7 +24,7 @@ class TImageList;
 class TMenuItem : public TObject, public TActionClient {
 public:
     // parent: the item whose submenu this one joins (a popup's Items() for the top level).
-    explicit TMenuItem(TMenuItem* parent = nullptr);
+    explicit TMenuItem(TMenuItem* Parent = nullptr);
     ~TMenuItem() override;
 
     TMenuItem* Parent() const { return FParent; }
@@ -32,19 +32,19 @@ public:
     int Count() const { return static_cast<int>(FItems.size()); }
 
     const std::string& Caption() const { return FCaption; }
-    void SetCaption(const std::string& value) { FCaption = value; }
+    void SetCaption(const std::string& Value) { FCaption = Value; }
     bool IsLine() const { return FCaption == "-"; }
     bool Checked() const { return FChecked; }
-    void SetChecked(bool value) { FChecked = value; }
+    void SetChecked(bool Value) { FChecked = Value; }
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool value) { FEnabled = value; }
+    void SetEnabled(bool Value) { FEnabled = Value; }
     bool Visible() const { return FVisible; }
-    void SetVisible(bool value) { FVisible = value; }
+    void SetVisible(bool Value) { FVisible = Value; }
     // Shown in bold; the tray icon runs it on a double click.
     bool Default() const { return FDefault; }
-    void SetDefault(bool value) { FDefault = value; }
+    void SetDefault(bool Value) { FDefault = Value; }
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int value) { FImageIndex = value; }
+    void SetImageIndex(int Value) { FImageIndex = Value; }
 
     // Runs the action when bound, else OnClick.
     void Click();
@@ -76,24 +76,24 @@ public:
 
     TMenuItem& Items() { return FItems; }
     TImageList* Images() const { return FImages; }
-    void SetImages(TImageList* value) { FImages = value; }
+    void SetImages(TImageList* Value) { FImages = Value; }
 
     // Updates the items' actions, fires OnPopup, shows the menu at the screen point (x, y) and
     // runs the item chosen, if any.
-    void Popup(int x, int y);
+    void Popup(int X, int Y);
     // The system menu as Popup shows it (actions already updated): command ids from 1 on, each
     // item's TMenuItem* in its item data, images as HBMMENU_CALLBACK drawn by this object.
     MenuHandle BuildMenu();
     // The item of a command id of the last menu built.
-    TMenuItem* ItemOfCommand(UINT id) const;
+    TMenuItem* ItemOfCommand(UINT Id) const;
     // The window that owns the menu while it shows.
     HWND WindowHandle() const { return FWindow.Handle(); }
 
     TNotifyEvent OnPopup;
 
 private:
-    void AddItems(HMENU menu, const TMenuItem& parent);
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    void AddItems(HMENU Menu, const TMenuItem& Parent);
+    bool HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result);
 
     TMenuItem FItems;
     TImageList* FImages = nullptr;

@@ -16,7 +16,7 @@ void InitTabControls() {
 
 } // namespace
 
-TPageControl::TPageControl(TControl* parent) : TControl(parent) {}
+TPageControl::TPageControl(TControl* Parent) : TControl(Parent) {}
 
 // The selectors of the pages added so far come with the window; the pages' own windows follow.
 void TPageControl::CreateWnd() {
@@ -54,10 +54,10 @@ DWORD TPageControl::StyleBits() const {
     }
 }
 
-TTabSheet* TPageControl::Pages(int index) const {
-    if (index < 0 || index >= PageCount())
+TTabSheet* TPageControl::Pages(int Index) const {
+    if (Index < 0 || Index >= PageCount())
         return nullptr;
-    return FPages[static_cast<size_t>(index)];
+    return FPages[static_cast<size_t>(Index)];
 }
 
 int TPageControl::ActivePageIndex() const {
@@ -65,10 +65,10 @@ int TPageControl::ActivePageIndex() const {
     return it == FPages.end() ? -1 : static_cast<int>(it - FPages.begin());
 }
 
-void TPageControl::SetActivePage(TTabSheet* page) {
-    if (page && page->FPageControl != this)
+void TPageControl::SetActivePage(TTabSheet* Page) {
+    if (Page && Page->FPageControl != this)
         return;
-    FActivePage = page;
+    FActivePage = Page;
     if (!HandleAllocated())
         return; // shown once the windows are made
     Perform(TCM_SETCURSEL, static_cast<WPARAM>(ActivePageIndex()), 0);
@@ -84,8 +84,8 @@ void TPageControl::ShowActivePage() {
             page->Hide();
 }
 
-void TPageControl::SetStyle(TTabStyle value) {
-    FStyle = value;
+void TPageControl::SetStyle(TTabStyle Value) {
+    FStyle = Value;
     if (!HandleAllocated())
         return;
     LONG style = GetWindowLongA(Handle(), GWL_STYLE);
@@ -98,43 +98,43 @@ void TPageControl::SetStyle(TTabStyle value) {
     Invalidate();
 }
 
-void TPageControl::SetImages(TImageList* value) {
-    FImages = value;
+void TPageControl::SetImages(TImageList* Value) {
+    FImages = Value;
     if (!HandleAllocated())
         return;
-    Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(value ? value->Handle() : nullptr));
+    Perform(TCM_SETIMAGELIST, 0, reinterpret_cast<LPARAM>(Value ? Value->Handle() : nullptr));
     Realign();
     Invalidate();
 }
 
-RECT TPageControl::TabRect(int index) const {
+RECT TPageControl::TabRect(int Index) const {
     RECT r{};
-    if (index >= 0 && index < PageCount())
-        SendMessageA(Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(index),
+    if (Index >= 0 && Index < PageCount())
+        SendMessageA(Handle(), TCM_GETITEMRECT, static_cast<WPARAM>(Index),
                      reinterpret_cast<LPARAM>(&r));
     return r;
 }
 
-void TPageControl::AdjustClientRect(RECT& rect) const {
+void TPageControl::AdjustClientRect(RECT& Rect) const {
     RECT window{};
     GetWindowRect(Handle(), &window);
     RECT display{0, 0, window.right - window.left, window.bottom - window.top};
     SendMessageA(Handle(), TCM_ADJUSTRECT, FALSE, reinterpret_cast<LPARAM>(&display));
-    IntersectRect(&rect, &rect, &display);
+    IntersectRect(&Rect, &Rect, &display);
 }
 
-bool TPageControl::CNNotify(NMHDR* header, LRESULT& result) {
-    switch (header->code) {
+bool TPageControl::CNNotify(NMHDR* Header, LRESULT& Result) {
+    switch (Header->code) {
     case TCN_SELCHANGING: {
         bool allow = true;
         if (OnChanging)
             OnChanging(this, allow);
-        result = allow ? FALSE : TRUE;
+        Result = allow ? FALSE : TRUE;
         return true;
     }
     case TCN_SELCHANGE:
         Changed();
-        result = 0;
+        Result = 0;
         return true;
     default:
         return false;
@@ -148,31 +148,31 @@ void TPageControl::Changed() {
         OnChange(this);
 }
 
-void TPageControl::SelectByKey(int index) {
-    if (index < 0 || index >= PageCount() || index == ActivePageIndex())
+void TPageControl::SelectByKey(int Index) {
+    if (Index < 0 || Index >= PageCount() || Index == ActivePageIndex())
         return;
     bool allow = true;
     if (OnChanging)
         OnChanging(this, allow);
     if (!allow)
         return;
-    Perform(TCM_SETCURSEL, static_cast<WPARAM>(index), 0);
+    Perform(TCM_SETCURSEL, static_cast<WPARAM>(Index), 0);
     Changed();
 }
 
-void TPageControl::SelectNextPage(bool goForward) {
+void TPageControl::SelectNextPage(bool GoForward) {
     const int count = PageCount();
     if (count < 2)
         return;
     const int at = ActivePageIndex();
-    SelectByKey(goForward ? (at + 1) % count : (at + count - 1) % count);
+    SelectByKey(GoForward ? (at + 1) % count : (at + count - 1) % count);
 }
 
-LRESULT TPageControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
+LRESULT TPageControl::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
     // The system's button-style selectors only move their focus mark with the arrows; tabs
     // select, and so do buttons here.
-    if (msg == WM_KEYDOWN && FStyle != tsTabs) {
-        switch (wParam) {
+    if (Msg == WM_KEYDOWN && FStyle != tsTabs) {
+        switch (WParam) {
         case VK_LEFT:
         case VK_UP:
             SelectByKey(ActivePageIndex() - 1);
@@ -185,14 +185,14 @@ LRESULT TPageControl::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             break;
         }
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }
 
 namespace {
 
 // The first page control among control's descendants whose window shows and takes input.
-TPageControl* FirstShownPageControl(const TControl& control) {
-    for (TControl* child : control.Controls()) {
+TPageControl* FirstShownPageControl(const TControl& Control) {
+    for (TControl* child : Control.Controls()) {
         if (!IsWindowVisible(child->Handle()) || !IsWindowEnabled(child->Handle()))
             continue;
         if (auto* pages = dynamic_cast<TPageControl*>(child))
@@ -205,13 +205,13 @@ TPageControl* FirstShownPageControl(const TControl& control) {
 
 } // namespace
 
-bool TPageControl::HandlePageKey(const MSG& msg) {
-    if (msg.message != WM_KEYDOWN || msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 ||
+bool TPageControl::HandlePageKey(const MSG& Msg) {
+    if (Msg.message != WM_KEYDOWN || Msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 ||
         GetKeyState(VK_MENU) < 0)
         return false;
     TPageControl* pages = nullptr;
-    HWND root = GetAncestor(msg.hwnd, GA_ROOT);
-    for (HWND h = msg.hwnd; h && !pages; h = h == root ? nullptr : GetParent(h))
+    HWND root = GetAncestor(Msg.hwnd, GA_ROOT);
+    for (HWND h = Msg.hwnd; h && !pages; h = h == root ? nullptr : GetParent(h))
         pages = dynamic_cast<TPageControl*>(TControl::FromHandle(h));
     if (!pages) {
         const TControl* form = TControl::FromHandle(root);
@@ -223,53 +223,53 @@ bool TPageControl::HandlePageKey(const MSG& msg) {
     return true;
 }
 
-void TPageControl::InsertTab(int index) {
-    TTabSheet* page = FPages[static_cast<size_t>(index)];
+void TPageControl::InsertTab(int Index) {
+    TTabSheet* page = FPages[static_cast<size_t>(Index)];
     const std::string text = page->Caption();
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_IMAGE;
     item.pszText = const_cast<char*>(text.c_str());
     item.iImage = page->ImageIndex();
-    Perform(TCM_INSERTITEMA, static_cast<WPARAM>(index), reinterpret_cast<LPARAM>(&item));
+    Perform(TCM_INSERTITEMA, static_cast<WPARAM>(Index), reinterpret_cast<LPARAM>(&item));
 }
 
-void TPageControl::InsertPage(TTabSheet* page) {
-    FPages.push_back(page);
+void TPageControl::InsertPage(TTabSheet* Page) {
+    FPages.push_back(Page);
     if (HandleAllocated())
         InsertTab(PageCount() - 1);
     if (!FActivePage)
-        SetActivePage(page);
+        SetActivePage(Page);
 }
 
-void TPageControl::RemovePage(TTabSheet* page) {
-    const auto it = std::find(FPages.begin(), FPages.end(), page);
+void TPageControl::RemovePage(TTabSheet* Page) {
+    const auto it = std::find(FPages.begin(), FPages.end(), Page);
     if (it == FPages.end())
         return;
     if (HandleAllocated())
         Perform(TCM_DELETEITEM, static_cast<WPARAM>(it - FPages.begin()), 0);
     FPages.erase(it);
-    if (FActivePage == page) {
+    if (FActivePage == Page) {
         FActivePage = nullptr;
         SetActivePage(Pages(0));
     }
 }
 
-void TPageControl::UpdateTab(TTabSheet* page) {
-    const auto it = std::find(FPages.begin(), FPages.end(), page);
+void TPageControl::UpdateTab(TTabSheet* Page) {
+    const auto it = std::find(FPages.begin(), FPages.end(), Page);
     if (it == FPages.end() || !HandleAllocated())
         return;
-    const std::string text = page->Caption();
+    const std::string text = Page->Caption();
     TCITEMA item{};
     item.mask = TCIF_TEXT | TCIF_IMAGE;
     item.pszText = const_cast<char*>(text.c_str());
-    item.iImage = page->ImageIndex();
+    item.iImage = Page->ImageIndex();
     Perform(TCM_SETITEMA, static_cast<WPARAM>(it - FPages.begin()),
             reinterpret_cast<LPARAM>(&item));
     // The selectors' row may have grown or shrunk.
     Realign();
 }
 
-TTabSheet::TTabSheet(TPageControl* pageControl) : TControl(pageControl), FPageControl(pageControl) {
+TTabSheet::TTabSheet(TPageControl* PageControl) : TControl(PageControl), FPageControl(PageControl) {
     SetAlign(alClient);
     FPageControl->InsertPage(this);
 }
@@ -294,8 +294,8 @@ int TTabSheet::PageIndex() const {
     return -1;
 }
 
-void TTabSheet::SetImageIndex(int value) {
-    FImageIndex = value;
+void TTabSheet::SetImageIndex(int Value) {
+    FImageIndex = Value;
     if (FPageControl)
         FPageControl->UpdateTab(this);
 }

@@ -26,55 +26,55 @@ class TTabSheet;
 
 class TPageControl : public TControl {
 public:
-    explicit TPageControl(TControl* parent);
+    explicit TPageControl(TControl* Parent);
     ~TPageControl() override;
 
     int PageCount() const { return static_cast<int>(FPages.size()); }
     // Page index in page order; nullptr outside 0 .. PageCount() - 1.
-    TTabSheet* Pages(int index) const;
+    TTabSheet* Pages(int Index) const;
     TTabSheet* ActivePage() const { return FActivePage; }
     // Shows page (one of this control's) and hides the others; fires no event.
-    void SetActivePage(TTabSheet* page);
+    void SetActivePage(TTabSheet* Page);
     int ActivePageIndex() const;
-    void SetActivePageIndex(int index) { SetActivePage(Pages(index)); }
+    void SetActivePageIndex(int Index) { SetActivePage(Pages(Index)); }
 
     TTabStyle Style() const { return FStyle; }
-    void SetStyle(TTabStyle value);
+    void SetStyle(TTabStyle Value);
     // The images of the selectors (not owned); each page names its image by index.
     TImageList* Images() const { return FImages; }
-    void SetImages(TImageList* value);
+    void SetImages(TImageList* Value);
 
     // The selector of page index in client coordinates (empty when there is none).
-    RECT TabRect(int index) const;
+    RECT TabRect(int Index) const;
 
     // Selects the next page (the previous one unless goForward), after the last the first, as the
     // user does: OnChanging may refuse, then OnChange fires.
-    void SelectNextPage(bool goForward);
+    void SelectNextPage(bool GoForward);
     // Ctrl+Tab (forward) and Ctrl+Shift+Tab (back), taken from the message loop before the dialog
     // manager, which would move the focus as for Tab: turns the pages of the page control that
     // holds the focus, else of the first shown page control of the focused form. False when msg
     // is not such a key or there is no page control to turn.
-    static bool HandlePageKey(const MSG& msg);
+    static bool HandlePageKey(const MSG& Msg);
 
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;
 
 protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
     void CreateWnd() override;
     void WindowsCreated() override;
-    void AdjustClientRect(RECT& rect) const override;
-    bool CNNotify(NMHDR* header, LRESULT& result) override;
+    void AdjustClientRect(RECT& Rect) const override;
+    bool CNNotify(NMHDR* Header, LRESULT& Result) override;
 
 private:
     friend class TTabSheet;
-    void InsertTab(int index);
-    void InsertPage(TTabSheet* page);
-    void RemovePage(TTabSheet* page);
-    void UpdateTab(TTabSheet* page);
+    void InsertTab(int Index);
+    void InsertPage(TTabSheet* Page);
+    void RemovePage(TTabSheet* Page);
+    void UpdateTab(TTabSheet* Page);
     void ShowActivePage();
     // The user's selection of page index by key: OnChanging, then the page and OnChange.
-    void SelectByKey(int index);
+    void SelectByKey(int Index);
     void Changed();
     DWORD StyleBits() const;
 
@@ -86,14 +86,14 @@ private:
 
 class TTabSheet : public TControl {
 public:
-    explicit TTabSheet(TPageControl* pageControl);
+    explicit TTabSheet(TPageControl* PageControl);
     ~TTabSheet() override;
 
     TPageControl* PageControl() const { return FPageControl; }
     int PageIndex() const;
     // Index into the page control's Images; -1 for none.
     int ImageIndex() const { return FImageIndex; }
-    void SetImageIndex(int value);
+    void SetImageIndex(int Value);
 
 protected:
     void CreateWnd() override;

@@ -2,18 +2,18 @@
 
 namespace {
 
-void DrawBevel(HDC dc, RECT& r, TBevelCut cut) {
-    if (cut == bvNone)
+void DrawBevel(HDC DC, RECT& R, TBevelCut Cut) {
+    if (Cut == bvNone)
         return;
-    if (cut != bvSpace)
-        DrawEdge(dc, &r, cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
-    InflateRect(&r, -1, -1);
+    if (Cut != bvSpace)
+        DrawEdge(DC, &R, Cut == bvLowered ? BDR_SUNKENOUTER : BDR_RAISEDINNER, BF_RECT);
+    InflateRect(&R, -1, -1);
 }
 
 } // namespace
 
-int BevelKindWidth(TBevelKind kind) {
-    switch (kind) {
+int BevelKindWidth(TBevelKind Kind) {
+    switch (Kind) {
     case bkTile:
     case bkSoft:
         return 2;
@@ -24,23 +24,23 @@ int BevelKindWidth(TBevelKind kind) {
     }
 }
 
-void DrawBevelKind(HDC dc, RECT& r, TBevelKind kind) {
-    switch (kind) {
+void DrawBevelKind(HDC DC, RECT& R, TBevelKind Kind) {
+    switch (Kind) {
     case bkTile:
     case bkSoft:
-        DrawEdge(dc, &r, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
+        DrawEdge(DC, &R, EDGE_SUNKEN, BF_RECT | BF_ADJUST);
         break;
     case bkFlat:
-        DrawEdge(dc, &r, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
+        DrawEdge(DC, &R, BDR_SUNKENOUTER, BF_RECT | BF_ADJUST | BF_FLAT);
         break;
     default:
         break;
     }
 }
 
-TPanel::TPanel(TControl* parent) : TPanel(parent, "TPanel") {}
+TPanel::TPanel(TControl* Parent) : TPanel(Parent, "TPanel") {}
 
-TPanel::TPanel(TControl* parent, const char* className) : TControl(parent), FClassName(className) {}
+TPanel::TPanel(TControl* Parent, const char* ClassName) : TControl(Parent), FClassName(ClassName) {}
 
 void TPanel::CreateWnd() {
     CreateHandle(FClassName, WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -52,26 +52,26 @@ void TPanel::Changed() {
     Invalidate();
 }
 
-void TPanel::AdjustClientRect(RECT& rect) const {
+void TPanel::AdjustClientRect(RECT& Rect) const {
     int inset = BevelKindWidth(FBevelKind) + FBorderWidth;
     if (FBevelOuter != bvNone)
         ++inset;
     if (FBevelInner != bvNone)
         ++inset;
-    InflateRect(&rect, -inset, -inset);
+    InflateRect(&Rect, -inset, -inset);
 }
 
-void TPanel::Paint(HDC dc, const RECT& clientRect) {
-    RECT r = clientRect;
-    DrawBevelKind(dc, r, FBevelKind);
-    DrawBevel(dc, r, FBevelOuter);
+void TPanel::Paint(HDC DC, const RECT& ClientRect) {
+    RECT r = ClientRect;
+    DrawBevelKind(DC, r, FBevelKind);
+    DrawBevel(DC, r, FBevelOuter);
     InflateRect(&r, -FBorderWidth, -FBorderWidth);
-    DrawBevel(dc, r, FBevelInner);
+    DrawBevel(DC, r, FBevelInner);
     const std::string caption = Caption();
     if (!caption.empty()) {
-        TSelectObject font(dc, Font().Handle());
-        SetBkMode(dc, TRANSPARENT);
-        SetTextColor(dc, ColorToRGB(Font().Color()));
-        DrawTextA(dc, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        TSelectObject font(DC, Font().Handle());
+        SetBkMode(DC, TRANSPARENT);
+        SetTextColor(DC, ColorToRGB(Font().Color()));
+        DrawTextA(DC, caption.c_str(), -1, &r, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
 }

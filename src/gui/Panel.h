@@ -14,28 +14,28 @@ enum TBevelCut : uint8_t { bvNone, bvLowered, bvRaised, bvSpace };
 enum TBevelKind : uint8_t { bkNone, bkTile, bkSoft, bkFlat };
 
 // The width of a bevel kind's frame, and the frame drawn inside r, which it then leaves out.
-int BevelKindWidth(TBevelKind kind);
-void DrawBevelKind(HDC dc, RECT& r, TBevelKind kind);
+int BevelKindWidth(TBevelKind Kind);
+void DrawBevelKind(HDC DC, RECT& R, TBevelKind Kind);
 
 class TPanel : public TControl {
 public:
-    explicit TPanel(TControl* parent);
+    explicit TPanel(TControl* Parent);
 
     TBevelCut BevelOuter() const { return FBevelOuter; }
-    void SetBevelOuter(TBevelCut value) { FBevelOuter = value, Changed(); }
+    void SetBevelOuter(TBevelCut Value) { FBevelOuter = Value, Changed(); }
     TBevelCut BevelInner() const { return FBevelInner; }
-    void SetBevelInner(TBevelCut value) { FBevelInner = value, Changed(); }
+    void SetBevelInner(TBevelCut Value) { FBevelInner = Value, Changed(); }
     TBevelKind BevelKind() const { return FBevelKind; }
-    void SetBevelKind(TBevelKind value) { FBevelKind = value, Changed(); }
+    void SetBevelKind(TBevelKind Value) { FBevelKind = Value, Changed(); }
     int BorderWidth() const { return FBorderWidth; }
-    void SetBorderWidth(int value) { FBorderWidth = value, Changed(); }
+    void SetBorderWidth(int Value) { FBorderWidth = Value, Changed(); }
 
 protected:
     // For panels of other window classes.
-    TPanel(TControl* parent, const char* className);
+    TPanel(TControl* Parent, const char* ClassName);
     void CreateWnd() override;
-    void Paint(HDC dc, const RECT& clientRect) override;
-    void AdjustClientRect(RECT& rect) const override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
+    void AdjustClientRect(RECT& Rect) const override;
 
 private:
     void Changed();

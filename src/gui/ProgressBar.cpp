@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-TProgressBar::TProgressBar(TControl* parent) : TControl(parent) {}
+TProgressBar::TProgressBar(TControl* Parent) : TControl(Parent) {}
 
 void TProgressBar::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_PROGRESS_CLASS};
@@ -11,9 +11,9 @@ void TProgressBar::CreateWnd() {
     SendMessageA(Handle(), PBM_SETRANGE32, FMin, FMax);
 }
 
-void TProgressBar::SetRange(int min, int max) {
-    FMin = min;
-    FMax = max < min ? min : max;
+void TProgressBar::SetRange(int Min, int Max) {
+    FMin = Min;
+    FMax = Max < Min ? Min : Max;
     SendMessageA(Handle(), PBM_SETRANGE32, FMin, FMax);
 }
 
@@ -21,21 +21,21 @@ int TProgressBar::Position() const {
     return static_cast<int>(SendMessageA(Handle(), PBM_GETPOS, 0, 0));
 }
 
-void TProgressBar::SetPosition(int value) {
-    if (value < FMin)
-        value = FMin;
-    if (value > FMax)
-        value = FMax;
-    SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(value), 0);
+void TProgressBar::SetPosition(int Value) {
+    if (Value < FMin)
+        Value = FMin;
+    if (Value > FMax)
+        Value = FMax;
+    SendMessageA(Handle(), PBM_SETPOS, static_cast<WPARAM>(Value), 0);
 }
 
 bool TProgressBar::Smooth() const {
     return GetWindowLongA(Handle(), GWL_STYLE) & PBS_SMOOTH;
 }
 
-void TProgressBar::SetSmooth(bool value) {
+void TProgressBar::SetSmooth(bool Value) {
     LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-    style = value ? style | PBS_SMOOTH : style & ~PBS_SMOOTH;
+    style = Value ? style | PBS_SMOOTH : style & ~PBS_SMOOTH;
     SetWindowLongA(Handle(), GWL_STYLE, style);
     InvalidateRect(Handle(), nullptr, TRUE);
 }

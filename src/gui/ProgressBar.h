@@ -8,17 +8,17 @@
 
 class TProgressBar : public TControl {
 public:
-    explicit TProgressBar(TControl* parent);
+    explicit TProgressBar(TControl* Parent);
 
     int Min() const { return FMin; }
     int Max() const { return FMax; }
-    void SetRange(int min, int max);
+    void SetRange(int Min, int Max);
     // Kept within Min to Max.
     int Position() const;
-    void SetPosition(int value);
+    void SetPosition(int Value);
     // One continuous bar instead of blocks.
     bool Smooth() const;
-    void SetSmooth(bool value);
+    void SetSmooth(bool Value);
 
 protected:
     void CreateWnd() override;

@@ -20,20 +20,20 @@ void LoadRichEditLibrary() {
 // Large enough for any text the program shows; the system's default is 32,767 characters.
 constexpr LPARAM NoTextLimit = 0x7FFFFFFE;
 
-CHARFORMAT2A SelectionFormat(HWND edit) {
+CHARFORMAT2A SelectionFormat(HWND Edit) {
     CHARFORMAT2A cf{};
     cf.cbSize = sizeof(cf);
-    SendMessageA(edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+    SendMessageA(Edit, EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
     return cf;
 }
 
-void SetSelectionFormat(HWND edit, CHARFORMAT2A& cf) {
-    cf.cbSize = sizeof(cf);
-    SendMessageA(edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
+void SetSelectionFormat(HWND Edit, CHARFORMAT2A& Cf) {
+    Cf.cbSize = sizeof(Cf);
+    SendMessageA(Edit, EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&Cf));
 }
 
-WORD ParaAlignment(TAlignment value) {
-    switch (value) {
+WORD ParaAlignment(TAlignment Value) {
+    switch (Value) {
     case taCenter:
         return PFA_CENTER;
     case taRightJustify:
@@ -46,7 +46,7 @@ WORD ParaAlignment(TAlignment value) {
 // Keeps the selection across work that moves it.
 class TSelectionKeeper {
 public:
-    explicit TSelectionKeeper(HWND edit) : FEdit(edit) {
+    explicit TSelectionKeeper(HWND Edit) : FEdit(Edit) {
         SendMessageA(FEdit, EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&FRange));
     }
     ~TSelectionKeeper() { SendMessageA(FEdit, EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&FRange)); }
@@ -64,10 +64,10 @@ std::string TTextAttributes::Name() const {
     return SelectionFormat(FEdit.Handle()).szFaceName;
 }
 
-void TTextAttributes::SetName(const std::string& value) {
+void TTextAttributes::SetName(const std::string& Value) {
     CHARFORMAT2A cf{};
     cf.dwMask = CFM_FACE;
-    lstrcpynA(cf.szFaceName, value.c_str(), LF_FACESIZE);
+    lstrcpynA(cf.szFaceName, Value.c_str(), LF_FACESIZE);
     SetSelectionFormat(FEdit.Handle(), cf);
 }
 
@@ -78,13 +78,13 @@ TColor TTextAttributes::Color() const {
     return static_cast<TColor>(cf.crTextColor);
 }
 
-void TTextAttributes::SetColor(TColor value) {
+void TTextAttributes::SetColor(TColor Value) {
     CHARFORMAT2A cf{};
     cf.dwMask = CFM_COLOR;
-    if (value == clWindowText)
+    if (Value == clWindowText)
         cf.dwEffects = CFE_AUTOCOLOR;
     else
-        cf.crTextColor = ColorToRGB(value);
+        cf.crTextColor = ColorToRGB(Value);
     SetSelectionFormat(FEdit.Handle(), cf);
 }
 
@@ -100,14 +100,14 @@ TFontStyle TTextAttributes::Style() const {
     return style;
 }
 
-void TTextAttributes::SetStyle(TFontStyle value) {
+void TTextAttributes::SetStyle(TFontStyle Value) {
     CHARFORMAT2A cf{};
     cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    if (value & fsBold)
+    if (Value & fsBold)
         cf.dwEffects |= CFE_BOLD;
-    if (value & fsItalic)
+    if (Value & fsItalic)
         cf.dwEffects |= CFE_ITALIC;
-    if (value & fsUnderline)
+    if (Value & fsUnderline)
         cf.dwEffects |= CFE_UNDERLINE;
     SetSelectionFormat(FEdit.Handle(), cf);
 }
@@ -116,14 +116,14 @@ int TTextAttributes::Size() const {
     return static_cast<int>(SelectionFormat(FEdit.Handle()).yHeight / 20);
 }
 
-void TTextAttributes::SetSize(int value) {
+void TTextAttributes::SetSize(int Value) {
     CHARFORMAT2A cf{};
     cf.dwMask = CFM_SIZE;
-    cf.yHeight = value * 20; // twips
+    cf.yHeight = Value * 20; // twips
     SetSelectionFormat(FEdit.Handle(), cf);
 }
 
-TRichEdit::TRichEdit(TControl* parent) : TControl(parent) {
+TRichEdit::TRichEdit(TControl* Parent) : TControl(Parent) {
     SetColor(clWindow);
 }
 
@@ -178,8 +178,8 @@ void TRichEdit::RecreateHandle() {
                          [this] { ApplySettings(); });
 }
 
-void TRichEdit::SetText(const std::string& value) {
-    SetWindowTextA(Handle(), value.c_str());
+void TRichEdit::SetText(const std::string& Value) {
+    SetWindowTextA(Handle(), Value.c_str());
     ApplyAlignment();
 }
 
@@ -193,8 +193,8 @@ int TRichEdit::SelStart() const {
     return r.cpMin;
 }
 
-void TRichEdit::SetSelStart(int value) {
-    CHARRANGE r{value, value};
+void TRichEdit::SetSelStart(int Value) {
+    CHARRANGE r{Value, Value};
     Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
@@ -204,10 +204,10 @@ int TRichEdit::SelLength() const {
     return r.cpMax - r.cpMin;
 }
 
-void TRichEdit::SetSelLength(int value) {
+void TRichEdit::SetSelLength(int Value) {
     CHARRANGE r{};
     Perform(EM_EXGETSEL, 0, reinterpret_cast<LPARAM>(&r));
-    r.cpMax = r.cpMin + value;
+    r.cpMax = r.cpMin + Value;
     Perform(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&r));
 }
 
@@ -222,12 +222,12 @@ std::string TRichEdit::SelText() const {
     return text;
 }
 
-void TRichEdit::SetSelText(const std::string& value) {
-    Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(value.c_str()));
+void TRichEdit::SetSelText(const std::string& Value) {
+    Perform(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(Value.c_str()));
 }
 
-void TRichEdit::SetAlignment(TAlignment value) {
-    FAlignment = value;
+void TRichEdit::SetAlignment(TAlignment Value) {
+    FAlignment = Value;
     if (!HandleAllocated())
         return;
     LONG style = GetWindowLongA(Handle(), GWL_STYLE) & ~static_cast<LONG>(ES_CENTER | ES_RIGHT);
@@ -236,9 +236,9 @@ void TRichEdit::SetAlignment(TAlignment value) {
     ApplyAlignment();
 }
 
-TAlignment TRichEdit::ParagraphAlignment(int position) const {
+TAlignment TRichEdit::ParagraphAlignment(int Position) const {
     TSelectionKeeper keep(Handle());
-    CHARRANGE at{position, position};
+    CHARRANGE at{Position, Position};
     SendMessageA(Handle(), EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&at));
     PARAFORMAT2 pf{};
     pf.cbSize = sizeof(pf);
@@ -253,34 +253,34 @@ TAlignment TRichEdit::ParagraphAlignment(int position) const {
     }
 }
 
-void TRichEdit::SetReadOnly(bool value) {
-    FReadOnly = value;
+void TRichEdit::SetReadOnly(bool Value) {
+    FReadOnly = Value;
     if (HandleAllocated())
-        Perform(EM_SETREADONLY, value, 0);
+        Perform(EM_SETREADONLY, Value, 0);
 }
 
-void TRichEdit::SetScrollBars(TScrollStyle value) {
-    if (FScrollBars == value)
+void TRichEdit::SetScrollBars(TScrollStyle Value) {
+    if (FScrollBars == Value)
         return;
-    FScrollBars = value;
+    FScrollBars = Value;
     RecreateHandle();
 }
 
-void TRichEdit::SetWordWrap(bool value) {
-    if (FWordWrap == value)
+void TRichEdit::SetWordWrap(bool Value) {
+    if (FWordWrap == Value)
         return;
-    FWordWrap = value;
+    FWordWrap = Value;
     RecreateHandle();
 }
 
-void TRichEdit::SetMaxLength(int value) {
-    FMaxLength = value > 0 ? value : 0;
+void TRichEdit::SetMaxLength(int Value) {
+    FMaxLength = Value > 0 ? Value : 0;
     if (HandleAllocated())
         Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
 }
 
-LRESULT TRichEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_GETDLGCODE)
-        return MultiLineEditDialogCode(lParam, FReadOnly);
-    return TControl::WndProc(msg, wParam, lParam);
+LRESULT TRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (Msg == WM_GETDLGCODE)
+        return MultiLineEditDialogCode(LParam, FReadOnly);
+    return TControl::WndProc(Msg, WParam, LParam);
 }

@@ -31,59 +31,59 @@ class TRichEdit;
 class TTextAttributes {
 public:
     std::string Name() const;
-    void SetName(const std::string& value);
+    void SetName(const std::string& Value);
     // clWindowText is the automatic colour: the system's window-text colour when drawn.
     TColor Color() const;
-    void SetColor(TColor value);
+    void SetColor(TColor Value);
     TFontStyle Style() const;
-    void SetStyle(TFontStyle value);
+    void SetStyle(TFontStyle Value);
     // Points.
     int Size() const;
-    void SetSize(int value);
+    void SetSize(int Value);
 
 private:
     friend class TRichEdit;
-    explicit TTextAttributes(TRichEdit& edit) : FEdit(edit) {}
+    explicit TTextAttributes(TRichEdit& Edit) : FEdit(Edit) {}
     TRichEdit& FEdit;
 };
 
 class TRichEdit : public TControl {
 public:
-    explicit TRichEdit(TControl* parent);
+    explicit TRichEdit(TControl* Parent);
 
     std::string Text() const { return Caption(); }
     // Replaces the whole text (in the default character format).
-    void SetText(const std::string& value);
+    void SetText(const std::string& Value);
     void Clear() { SetText(std::string()); }
     // Characters of the text as WM_GETTEXTLENGTH counts them (CR LF as two).
     int GetTextLen() const;
 
     int SelStart() const;
-    void SetSelStart(int value);
+    void SetSelStart(int Value);
     int SelLength() const;
-    void SetSelLength(int value);
+    void SetSelLength(int Value);
     std::string SelText() const;
     // Replaces the selection (also in a read-only control); the insertion point ends after it.
-    void SetSelText(const std::string& value);
+    void SetSelText(const std::string& Value);
     TTextAttributes& SelAttributes() { return FSelAttributes; }
 
     TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value);
+    void SetAlignment(TAlignment Value);
     // Paragraph alignment at character position (taLeftJustify when unknown).
-    TAlignment ParagraphAlignment(int position) const;
+    TAlignment ParagraphAlignment(int Position) const;
     bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool value);
+    void SetReadOnly(bool Value);
     TScrollStyle ScrollBars() const { return FScrollBars; }
-    void SetScrollBars(TScrollStyle value);
+    void SetScrollBars(TScrollStyle Value);
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool Value);
     // Most characters the control holds; 0 (the default) means as many as memory allows.
     int MaxLength() const { return FMaxLength; }
-    void SetMaxLength(int value);
+    void SetMaxLength(int Value);
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
 private:
     DWORD WindowStyle() const;

@@ -1,8 +1,8 @@
 #include "gui/Timer.h"
 
 TTimer::TTimer()
-    : FWindow([this](UINT msg, WPARAM, LPARAM, LRESULT&) {
-          if (msg != WM_TIMER)
+    : FWindow([this](UINT Msg, WPARAM, LPARAM, LRESULT&) {
+          if (Msg != WM_TIMER)
               return false;
           if (FEnabled && OnTimer)
               OnTimer(this);
@@ -16,16 +16,16 @@ TTimer::~TTimer() {
         KillTimer(FWindow.Handle(), 1);
 }
 
-void TTimer::SetEnabled(bool value) {
-    if (FEnabled != value) {
-        FEnabled = value;
+void TTimer::SetEnabled(bool Value) {
+    if (FEnabled != Value) {
+        FEnabled = Value;
         UpdateTimer();
     }
 }
 
-void TTimer::SetInterval(unsigned value) {
-    if (FInterval != value) {
-        FInterval = value;
+void TTimer::SetInterval(unsigned Value) {
+    if (FInterval != Value) {
+        FInterval = Value;
         UpdateTimer();
     }
 }

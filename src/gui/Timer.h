@@ -15,9 +15,9 @@ public:
     ~TTimer() override;
 
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool value);
+    void SetEnabled(bool Value);
     unsigned Interval() const { return FInterval; }
-    void SetInterval(unsigned value);
+    void SetInterval(unsigned Value);
 
     TNotifyEvent OnTimer;
 

@@ -8,8 +8,8 @@ const char* const UtilWindowClass = "TPUtilWindow";
 constexpr int ObjectSlot = 0;
 } // namespace
 
-TUtilWindow::TUtilWindow(THandler handler, bool topLevel)
-    : FHandler(std::move(handler)), FTopLevel(topLevel) {}
+TUtilWindow::TUtilWindow(THandler Handler, bool TopLevel)
+    : FHandler(std::move(Handler)), FTopLevel(TopLevel) {}
 
 TUtilWindow::~TUtilWindow() {
     if (FHandle) {
@@ -40,23 +40,23 @@ void TUtilWindow::CreateHandle() {
                     FTopLevel ? nullptr : HWND_MESSAGE, nullptr, instance, this);
 }
 
-LRESULT CALLBACK TUtilWindow::WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam) {
-    if (msg == WM_NCCREATE) {
+LRESULT CALLBACK TUtilWindow::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (Msg == WM_NCCREATE) {
         auto* self =
-            static_cast<TUtilWindow*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-        self->FHandle = hwnd;
-        SetWindowLongPtrA(hwnd, ObjectSlot, reinterpret_cast<LONG_PTR>(self));
+            static_cast<TUtilWindow*>(reinterpret_cast<CREATESTRUCTA*>(LParam)->lpCreateParams);
+        self->FHandle = Wnd;
+        SetWindowLongPtrA(Wnd, ObjectSlot, reinterpret_cast<LONG_PTR>(self));
     }
-    auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrA(hwnd, ObjectSlot));
+    auto* self = reinterpret_cast<TUtilWindow*>(GetWindowLongPtrA(Wnd, ObjectSlot));
     if (self && self->FHandler) {
         LRESULT result = 0;
         try {
-            if (self->FHandler(msg, wParam, lParam, result))
+            if (self->FHandler(Msg, WParam, LParam, result))
                 return result;
         } catch (...) {
             Application().HandleException(nullptr);
             return 0;
         }
     }
-    return DefWindowProcA(hwnd, msg, wParam, lParam);
+    return DefWindowProcA(Wnd, Msg, WParam, LParam);
 }

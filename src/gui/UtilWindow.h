@@ -19,7 +19,7 @@ public:
 
     // A message-only window, or with topLevel a hidden top-level one (which also gets the
     // messages broadcast to all top-level windows).
-    explicit TUtilWindow(THandler handler, bool topLevel = false);
+    explicit TUtilWindow(THandler Handler, bool TopLevel = false);
     ~TUtilWindow();
     TUtilWindow(const TUtilWindow&) = delete;
     TUtilWindow& operator=(const TUtilWindow&) = delete;
@@ -30,7 +30,7 @@ public:
 
 private:
     void CreateHandle();
-    static LRESULT CALLBACK WndProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam);
+    static LRESULT CALLBACK WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
     THandler FHandler;
     bool FTopLevel;
     HWND FHandle = nullptr;

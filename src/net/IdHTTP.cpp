@@ -11,41 +11,41 @@ namespace {
 const size_t MaxHeaderSize = 64 * 1024;
 const size_t BufferSize = 32 * 1024;
 
-std::string Lower(std::string s) {
-    for (char& c : s)
+std::string Lower(std::string S) {
+    for (char& c : S)
         if (c >= 'A' && c <= 'Z')
             c = static_cast<char>(c - 'A' + 'a');
-    return s;
+    return S;
 }
 
-std::string Trim(const std::string& s) {
-    const size_t b = s.find_first_not_of(" \t");
+std::string Trim(const std::string& S) {
+    const size_t b = S.find_first_not_of(" \t");
     if (b == std::string::npos)
         return {};
-    const size_t e = s.find_last_not_of(" \t");
-    return s.substr(b, e - b + 1);
+    const size_t e = S.find_last_not_of(" \t");
+    return S.substr(b, e - b + 1);
 }
 
-int32_t Clamp32(int64_t v) {
-    return v > INT32_MAX ? INT32_MAX : static_cast<int32_t>(v);
+int32_t Clamp32(int64_t V) {
+    return V > INT32_MAX ? INT32_MAX : static_cast<int32_t>(V);
 }
 
-bool ParseDecimal(const std::string& text, int64_t& value) {
-    if (text.empty() || text.size() > 18)
+bool ParseDecimal(const std::string& Text, int64_t& Value) {
+    if (Text.empty() || Text.size() > 18)
         return false;
-    value = 0;
-    for (char c : text) {
+    Value = 0;
+    for (char c : Text) {
         if (c < '0' || c > '9')
             return false;
-        value = value * 10 + (c - '0');
+        Value = Value * 10 + (c - '0');
     }
     return true;
 }
 
-std::string Duration(int ms) {
-    if (ms == 1000)
+std::string Duration(int Ms) {
+    if (Ms == 1000)
         return "1 second";
-    return ms % 1000 == 0 ? Format("%d seconds", ms / 1000) : Format("%d ms", ms);
+    return Ms % 1000 == 0 ? Format("%d seconds", Ms / 1000) : Format("%d ms", Ms);
 }
 
 // A point in time (GetTickCount64) that ends a part of the transfer, with what to say then.
@@ -53,24 +53,24 @@ struct TDeadline {
     ULONGLONG End = 0; // 0: none
     std::string Text;
 
-    static TDeadline After(int ms, std::string text) {
-        return {ms > 0 ? GetTickCount64() + static_cast<ULONGLONG>(ms) : 0, std::move(text)};
+    static TDeadline After(int Ms, std::string Text) {
+        return {Ms > 0 ? GetTickCount64() + static_cast<ULONGLONG>(Ms) : 0, std::move(Text)};
     }
-    TDeadline Earlier(const TDeadline& other) const {
-        return !End || (other.End && other.End < End) ? other : *this;
+    TDeadline Earlier(const TDeadline& Other) const {
+        return !End || (Other.End && Other.End < End) ? Other : *this;
     }
     // Limits timeout (0 or less: none) to the time left; true when the deadline is the limit.
     // Raises once the deadline has passed.
-    bool Limit(int& timeout) const {
+    bool Limit(int& Timeout) const {
         if (!End)
             return false;
         const ULONGLONG now = GetTickCount64();
         if (now >= End)
             throw EIdReadTimeout(Text);
         const ULONGLONG left = End - now;
-        if (timeout > 0 && left >= static_cast<ULONGLONG>(timeout))
+        if (Timeout > 0 && left >= static_cast<ULONGLONG>(Timeout))
             return false;
-        timeout = static_cast<int>(std::min<ULONGLONG>(left, INT_MAX));
+        Timeout = static_cast<int>(std::min<ULONGLONG>(left, INT_MAX));
         return true;
     }
 };
@@ -78,10 +78,10 @@ struct TDeadline {
 // Reads the answer through a buffer: lines for the head and the chunk sizes, then the body.
 class TResponseReader {
 public:
-    TResponseReader(TIdIOHandlerStack& io, int timeout) : FIO(io), FTimeout(timeout) {}
+    TResponseReader(TIdIOHandlerStack& Io, int Timeout) : FIO(Io), FTimeout(Timeout) {}
 
     // No read waits past it.
-    void SetDeadline(TDeadline deadline) { FDeadline = std::move(deadline); }
+    void SetDeadline(TDeadline Deadline) { FDeadline = std::move(Deadline); }
 
     // One line without its line end; raises when the connection ends first.
     std::string ReadLine() {
@@ -102,14 +102,14 @@ public:
     }
 
     // Up to count bytes of what arrives; 0 when the server has closed the connection.
-    size_t Read(char* out, size_t count) {
+    size_t Read(char* Out, size_t Count) {
         if (FPos < FBuffer.size()) {
-            const size_t n = std::min(count, FBuffer.size() - FPos);
-            std::copy_n(FBuffer.data() + FPos, n, out);
+            const size_t n = std::min(Count, FBuffer.size() - FPos);
+            std::copy_n(FBuffer.data() + FPos, n, Out);
             FPos += n;
             return n;
         }
-        return ReadSome(out, count);
+        return ReadSome(Out, Count);
     }
 
 private:
@@ -124,11 +124,11 @@ private:
         return n > 0;
     }
 
-    size_t ReadSome(char* out, size_t count) {
+    size_t ReadSome(char* Out, size_t Count) {
         int timeout = FTimeout;
         const bool byDeadline = FDeadline.Limit(timeout);
         try {
-            return FIO.ReadSome(out, count, timeout);
+            return FIO.ReadSome(Out, Count, timeout);
         } catch (const EIdReadTimeout&) {
             if (byDeadline)
                 throw EIdReadTimeout(FDeadline.Text);
@@ -143,9 +143,9 @@ private:
     size_t FPos = 0;
 };
 
-bool IsUnreserved(unsigned char c) {
-    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') ||
-           std::string_view("-._~!$&'()*+,;=:@/?%").find(static_cast<char>(c)) !=
+bool IsUnreserved(unsigned char C) {
+    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') ||
+           std::string_view("-._~!$&'()*+,;=:@/?%").find(static_cast<char>(C)) !=
                std::string_view::npos;
 }
 
@@ -273,9 +273,9 @@ void TIdHTTP::SetIOHandler(TIdIOHandlerStack* Value) {
     FIOHandler = Value;
     if (!FIOHandler)
         return;
-    FIOHandler->OnStatus = [this](TObject*, TIdStatus status, const std::string& text) {
+    FIOHandler->OnStatus = [this](TObject*, TIdStatus Status, const std::string& Text) {
         if (OnStatus)
-            OnStatus(this, status, text);
+            OnStatus(this, Status, Text);
     };
     FIOHandler->OnIdle = [this](TObject*) {
         if (OnIdle)
@@ -447,14 +447,14 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
     std::vector<char> buffer(BufferSize);
     int64_t received = 0;
     // Copies count bytes (or, with count -1, everything until the server closes).
-    auto copy = [&](int64_t count) {
-        while (count != 0) {
-            const size_t want = count < 0 ? buffer.size()
+    auto copy = [&](int64_t Count) {
+        while (Count != 0) {
+            const size_t want = Count < 0 ? buffer.size()
                                           : static_cast<size_t>(std::min<int64_t>(
-                                                count, static_cast<int64_t>(buffer.size())));
+                                                Count, static_cast<int64_t>(buffer.size())));
             const size_t n = reader.Read(buffer.data(), want);
             if (n == 0) {
-                if (count < 0)
+                if (Count < 0)
                     return;
                 throw EIdConnClosedGracefully(Format(
                     "Connection closed before the whole answer arrived (%lld bytes received).",
@@ -464,8 +464,8 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
                 throw EIdException(tooLarge);
             AResponseContent.WriteBuffer(buffer.data(), n);
             received += static_cast<int64_t>(n);
-            if (count > 0)
-                count -= static_cast<int64_t>(n);
+            if (Count > 0)
+                Count -= static_cast<int64_t>(n);
             DoWork(wmRead, received);
         }
     };

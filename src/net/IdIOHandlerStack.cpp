@@ -15,13 +15,13 @@
 
 namespace {
 
-[[noreturn]] void RaiseSocketError(int code) {
-    throw EIdSocketError(code, Format("Socket Error # %d %s", code,
-                                      SysErrorMessage(static_cast<DWORD>(code)).c_str()));
+[[noreturn]] void RaiseSocketError(int Code) {
+    throw EIdSocketError(Code, Format("Socket Error # %d %s", Code,
+                                      SysErrorMessage(static_cast<DWORD>(Code)).c_str()));
 }
 
 struct AddrInfoDeleter {
-    void operator()(addrinfo* info) const { freeaddrinfo(info); }
+    void operator()(addrinfo* Info) const { freeaddrinfo(Info); }
 };
 
 struct SocketCloser {
@@ -38,39 +38,39 @@ struct SocketCloser {
 };
 
 // Whether s is readable (write false) or connected/writable (write true) within ms.
-bool Ready(SOCKET s, bool write, int ms) {
+bool Ready(SOCKET S, bool Write, int Ms) {
     fd_set set;
     FD_ZERO(&set);
-    FD_SET(s, &set);
+    FD_SET(S, &set);
     fd_set failed;
     FD_ZERO(&failed);
-    FD_SET(s, &failed);
-    timeval tv{ms / 1000, (ms % 1000) * 1000};
+    FD_SET(S, &failed);
+    timeval tv{Ms / 1000, (Ms % 1000) * 1000};
     const int r =
-        select(0, write ? nullptr : &set, write ? &set : nullptr, write ? &failed : nullptr, &tv);
+        select(0, Write ? nullptr : &set, Write ? &set : nullptr, Write ? &failed : nullptr, &tv);
     if (r == SOCKET_ERROR)
         RaiseSocketError(WSAGetLastError());
     return r > 0;
 }
 
 // Milliseconds left until end (a GetTickCount64 value), at least 0; end 0: no limit (INT_MAX).
-int Remaining(ULONGLONG end) {
-    if (!end)
+int Remaining(ULONGLONG End) {
+    if (!End)
         return INT_MAX;
     const ULONGLONG now = GetTickCount64();
-    return now >= end ? 0 : static_cast<int>(std::min<ULONGLONG>(end - now, INT_MAX));
+    return now >= End ? 0 : static_cast<int>(std::min<ULONGLONG>(End - now, INT_MAX));
 }
 
-ULONGLONG EndOf(int timeout) {
-    return timeout > 0 ? GetTickCount64() + static_cast<ULONGLONG>(timeout) : 0;
+ULONGLONG EndOf(int Timeout) {
+    return Timeout > 0 ? GetTickCount64() + static_cast<ULONGLONG>(Timeout) : 0;
 }
 
 // A host name lookup on a thread of its own, so that the caller can go on handling its
 // messages; a lookup given up on finishes by itself.
 class TLookup {
 public:
-    TLookup(const std::string& host, uint16_t port) : FShared(std::make_shared<TShared>()) {
-        std::thread([shared = FShared, host, port]() mutable {
+    TLookup(const std::string& Host, uint16_t Port) : FShared(std::make_shared<TShared>()) {
+        std::thread([shared = FShared, Host, Port]() mutable {
             WSADATA data;
             const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
             addrinfo hints{};
@@ -78,7 +78,7 @@ public:
             hints.ai_socktype = SOCK_STREAM;
             hints.ai_protocol = IPPROTO_TCP;
             addrinfo* found = nullptr;
-            const int r = getaddrinfo(host.c_str(), std::to_string(port).c_str(), &hints, &found);
+            const int r = getaddrinfo(Host.c_str(), std::to_string(Port).c_str(), &hints, &found);
             {
                 std::lock_guard<std::mutex> lock(shared->Mutex);
                 shared->Result = r;
@@ -92,9 +92,9 @@ public:
         }).detach();
     }
     // Waits up to ms for the answer; true when it came.
-    bool Wait(int ms) {
+    bool Wait(int Ms) {
         std::unique_lock<std::mutex> lock(FShared->Mutex);
-        return FShared->Finished.wait_for(lock, std::chrono::milliseconds(ms),
+        return FShared->Finished.wait_for(lock, std::chrono::milliseconds(Ms),
                                           [&] { return FShared->Done; });
     }
     int Result() const { return FShared->Result; }

@@ -20,18 +20,18 @@ TfrmSundown* frmSundown = nullptr;
 
 namespace {
 
-bool TaskbarAtBottom(const RECT& taskbar, SIZE screen) {
-    return !IsRectEmpty(&taskbar) && taskbar.top > 0 && taskbar.top < screen.cy &&
-           taskbar.bottom >= screen.cy;
+bool TaskbarAtBottom(const RECT& Taskbar, SIZE Screen) {
+    return !IsRectEmpty(&Taskbar) && Taskbar.top > 0 && Taskbar.top < Screen.cy &&
+           Taskbar.bottom >= Screen.cy;
 }
 
 } // namespace
 
-POINT MainWindowPosition(SIZE window, const RECT& taskbar, SIZE screen, const RECT& workArea) {
-    if (TaskbarAtBottom(taskbar, screen))
-        return {screen.cx - window.cx, taskbar.top - window.cy};
+POINT MainWindowPosition(SIZE Window, const RECT& Taskbar, SIZE Screen, const RECT& WorkArea) {
+    if (TaskbarAtBottom(Taskbar, Screen))
+        return {Screen.cx - Window.cx, Taskbar.top - Window.cy};
     // Above the screen's top edge the window would be invisible: stand in the work area.
-    return {workArea.right - window.cx, workArea.bottom - window.cy};
+    return {WorkArea.right - Window.cx, WorkArea.bottom - Window.cy};
 }
 
 int64_t WarningBalloonTime(int Seconds) {
@@ -389,10 +389,10 @@ bool TfrmSundown::RaiseCountdown() {
     return true;
 }
 
-bool TfrmSundown::Defer(bool& pending) {
+bool TfrmSundown::Defer(bool& Pending) {
     if (!Application().InSystemLoop())
         return false;
-    pending = true;
+    Pending = true;
     EndMenu();
     FDeferTimer.SetEnabled(true);
     return true;

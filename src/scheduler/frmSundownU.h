@@ -48,7 +48,7 @@ enum : WPARAM { icShow = 1, icHide = 2, icExit = 3, icOptions = 4 };
 // Where a window of the given size stands: its right edge on the screen's right edge and its
 // bottom edge on the top of a taskbar at the bottom of the screen; when the taskbar is missing
 // (empty rectangle) or docked elsewhere, the bottom-right corner of the work area instead.
-POINT MainWindowPosition(SIZE window, const RECT& taskbar, SIZE screen, const RECT& workArea);
+POINT MainWindowPosition(SIZE Window, const RECT& Taskbar, SIZE Screen, const RECT& WorkArea);
 
 // The balloon's display time for a warning of Seconds: Seconds x 1000 ms, 0 (the shell's own
 // time) for none or less, at most the largest 32-bit signed count.
@@ -149,7 +149,7 @@ private:
     bool RaiseCountdown();
     // Inside a menu or move loop: ends a menu, keeps the request in pending for RunDeferred and
     // returns true.
-    bool Defer(bool& pending);
+    bool Defer(bool& Pending);
     void RunDeferred();
 
     struct TWarning {

@@ -11,38 +11,38 @@ constexpr const char* DefaultEncryptKey = "M4QUILT";
 constexpr const char* SettingsSection = "Settings";
 constexpr const char* DefaultsSection = ".Defaults";
 
-char UpperAscii(char c) {
-    return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c;
+char UpperAscii(char C) {
+    return C >= 'a' && C <= 'z' ? static_cast<char>(C - 'a' + 'A') : C;
 }
 
-bool SameKeyName(const std::string& a, const std::string& b) {
-    if (a.size() != b.size()) {
+bool SameKeyName(const std::string& A, const std::string& B) {
+    if (A.size() != B.size()) {
         return false;
     }
-    for (size_t i = 0; i < a.size(); ++i) {
-        if (UpperAscii(a[i]) != UpperAscii(b[i])) {
+    for (size_t i = 0; i < A.size(); ++i) {
+        if (UpperAscii(A[i]) != UpperAscii(B[i])) {
             return false;
         }
     }
     return true;
 }
 
-std::string ChangeFileExt(const std::string& path, const std::string& ext) {
-    const size_t slash = path.find_last_of("\\/:");
-    const size_t dot = path.rfind('.');
+std::string ChangeFileExt(const std::string& Path, const std::string& Ext) {
+    const size_t slash = Path.find_last_of("\\/:");
+    const size_t dot = Path.rfind('.');
     if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) {
-        return path + ext;
+        return Path + Ext;
     }
-    return path.substr(0, dot) + ext;
+    return Path.substr(0, dot) + Ext;
 }
 
 // A line break or NUL cannot stand in an INI line; each run of them becomes one blank, so the
 // rest of the text and every other line of the file stay intact.
-std::string SingleLine(const std::string& text) {
+std::string SingleLine(const std::string& Text) {
     std::string out;
-    out.reserve(text.size());
+    out.reserve(Text.size());
     bool inBreak = false;
-    for (char c : text) {
+    for (char c : Text) {
         if (c == '\r' || c == '\n' || c == '\0') {
             if (!inBreak) {
                 out += ' ';
@@ -57,117 +57,117 @@ std::string SingleLine(const std::string& text) {
 }
 
 // An item's value read from the open registry key by its type.
-Variant ReadRegistryValue(const TRegistry& reg, const TSettingItem& item, const std::string& key) {
-    const std::string& name = item.KeyName();
-    switch (item.ValueType()) {
+Variant ReadRegistryValue(const TRegistry& Reg, const TSettingItem& Item, const std::string& Key) {
+    const std::string& name = Item.KeyName();
+    switch (Item.ValueType()) {
     case vtPassword:
-        return EncryptString(reg.ReadString(name), key);
+        return EncryptString(Reg.ReadString(name), Key);
     case vtInteger:
-        return reg.ReadInteger(name);
+        return Reg.ReadInteger(name);
     case vtBoolean:
-        return reg.ReadBool(name);
+        return Reg.ReadBool(name);
     case vtFloat:
-        return reg.ReadFloat(name);
+        return Reg.ReadFloat(name);
     case vtCurrency:
-        return Variant::FromCurrency(reg.ReadCurrency(name));
+        return Variant::FromCurrency(Reg.ReadCurrency(name));
     case vtDate:
     case vtTime:
     case vtDateTime:
-        return Variant::FromDateTime(reg.ReadDateTime(name));
+        return Variant::FromDateTime(Reg.ReadDateTime(name));
     default:
-        return reg.ReadString(name);
+        return Reg.ReadString(name);
     }
 }
 
-void WriteRegistryValue(TRegistry& reg, const TSettingItem& item, const std::string& key) {
-    const std::string& name = item.KeyName();
-    const Variant& v = item.Value();
-    switch (item.ValueType()) {
+void WriteRegistryValue(TRegistry& Reg, const TSettingItem& Item, const std::string& Key) {
+    const std::string& name = Item.KeyName();
+    const Variant& v = Item.Value();
+    switch (Item.ValueType()) {
     case vtPassword:
-        reg.WriteString(name, EncryptString(v.AsString(), key));
+        Reg.WriteString(name, EncryptString(v.AsString(), Key));
         break;
     case vtInteger:
-        reg.WriteInteger(name, v.AsInteger());
+        Reg.WriteInteger(name, v.AsInteger());
         break;
     case vtBoolean:
-        reg.WriteBool(name, v.AsBoolean());
+        Reg.WriteBool(name, v.AsBoolean());
         break;
     case vtFloat:
-        reg.WriteFloat(name, v.AsDouble());
+        Reg.WriteFloat(name, v.AsDouble());
         break;
     case vtCurrency:
-        reg.WriteCurrency(name, v.AsCurrency());
+        Reg.WriteCurrency(name, v.AsCurrency());
         break;
     case vtDate:
     case vtTime:
     case vtDateTime:
-        reg.WriteDateTime(name, v.AsDateTime());
+        Reg.WriteDateTime(name, v.AsDateTime());
         break;
     default:
-        reg.WriteString(name, v.AsString());
+        Reg.WriteString(name, v.AsString());
         break;
     }
 }
 
 // An item's entry of Section read by its type; Fallback (converted to the type first) stands in
 // for a missing entry or text that does not convert.
-Variant ReadIniValue(const TIniFile& ini, const std::string& section, const TSettingItem& item,
-                     const Variant& fallback, const std::string& key) {
-    const std::string& name = item.KeyName();
-    switch (item.ValueType()) {
+Variant ReadIniValue(const TIniFile& Ini, const std::string& Section, const TSettingItem& Item,
+                     const Variant& Fallback, const std::string& Key) {
+    const std::string& name = Item.KeyName();
+    switch (Item.ValueType()) {
     case vtPassword: {
-        const std::string plain = fallback.AsString();
-        if (!ini.ValueExists(section, name)) {
+        const std::string plain = Fallback.AsString();
+        if (!Ini.ValueExists(Section, name)) {
             return plain;
         }
-        return EncryptString(ini.ReadString(section, name, ""), key);
+        return EncryptString(Ini.ReadString(Section, name, ""), Key);
     }
     case vtInteger:
-        return ini.ReadInteger(section, name, fallback.AsInteger());
+        return Ini.ReadInteger(Section, name, Fallback.AsInteger());
     case vtBoolean:
-        return ini.ReadBool(section, name, fallback.AsBoolean());
+        return Ini.ReadBool(Section, name, Fallback.AsBoolean());
     case vtFloat:
     case vtCurrency:
-        return ini.ReadFloat(section, name, fallback.AsDouble());
+        return Ini.ReadFloat(Section, name, Fallback.AsDouble());
     case vtDate:
-        return Variant::FromDateTime(ini.ReadDate(section, name, fallback.AsDateTime()));
+        return Variant::FromDateTime(Ini.ReadDate(Section, name, Fallback.AsDateTime()));
     case vtTime:
-        return Variant::FromDateTime(ini.ReadTime(section, name, fallback.AsDateTime()));
+        return Variant::FromDateTime(Ini.ReadTime(Section, name, Fallback.AsDateTime()));
     case vtDateTime:
-        return Variant::FromDateTime(ini.ReadDateTime(section, name, fallback.AsDateTime()));
+        return Variant::FromDateTime(Ini.ReadDateTime(Section, name, Fallback.AsDateTime()));
     default:
-        return ini.ReadString(section, name, fallback.AsString());
+        return Ini.ReadString(Section, name, Fallback.AsString());
     }
 }
 
-void WriteIniValue(TIniFile& ini, const TSettingItem& item, const std::string& key) {
-    const std::string& name = item.KeyName();
-    const Variant& v = item.Value();
-    switch (item.ValueType()) {
+void WriteIniValue(TIniFile& Ini, const TSettingItem& Item, const std::string& Key) {
+    const std::string& name = Item.KeyName();
+    const Variant& v = Item.Value();
+    switch (Item.ValueType()) {
     case vtPassword:
-        ini.WriteString(SettingsSection, name, EncryptString(SingleLine(v.AsString()), key));
+        Ini.WriteString(SettingsSection, name, EncryptString(SingleLine(v.AsString()), Key));
         break;
     case vtInteger:
-        ini.WriteInteger(SettingsSection, name, v.AsInteger());
+        Ini.WriteInteger(SettingsSection, name, v.AsInteger());
         break;
     case vtBoolean:
-        ini.WriteBool(SettingsSection, name, v.AsBoolean());
+        Ini.WriteBool(SettingsSection, name, v.AsBoolean());
         break;
     case vtFloat:
     case vtCurrency:
-        ini.WriteFloat(SettingsSection, name, v.AsDouble());
+        Ini.WriteFloat(SettingsSection, name, v.AsDouble());
         break;
     case vtDate:
-        ini.WriteDate(SettingsSection, name, v.AsDateTime());
+        Ini.WriteDate(SettingsSection, name, v.AsDateTime());
         break;
     case vtTime:
-        ini.WriteTime(SettingsSection, name, v.AsDateTime());
+        Ini.WriteTime(SettingsSection, name, v.AsDateTime());
         break;
     case vtDateTime:
-        ini.WriteDateTime(SettingsSection, name, v.AsDateTime());
+        Ini.WriteDateTime(SettingsSection, name, v.AsDateTime());
         break;
     default:
-        ini.WriteString(SettingsSection, name, SingleLine(v.AsString()));
+        Ini.WriteString(SettingsSection, name, SingleLine(v.AsString()));
         break;
     }
 }

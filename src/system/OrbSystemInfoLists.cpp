@@ -15,12 +15,12 @@ namespace {
 const char* const ModemKey = "Enum\\Root\\Modem";
 const char* const UninstallKey = "\\SOFTWARE\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
 
-bool SameTextAscii(const std::string& a, const char* b) {
-    if (a.size() != strlen(b))
+bool SameTextAscii(const std::string& A, const char* B) {
+    if (A.size() != strlen(B))
         return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        auto up = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; };
-        if (up(a[i]) != up(b[i]))
+    for (size_t i = 0; i < A.size(); ++i) {
+        auto up = [](char C) { return C >= 'a' && C <= 'z' ? static_cast<char>(C - 32) : C; };
+        if (up(A[i]) != up(B[i]))
             return false;
     }
     return true;
@@ -150,13 +150,13 @@ TStringList GetWindowList(bool Hidden) {
     // order by hand with GetWindow can loop for ever or meet destroyed windows while others
     // are made, moved or destroyed.
     EnumWindows(
-        [](HWND h, LPARAM param) -> BOOL {
-            auto& walk = *reinterpret_cast<TWalk*>(param);
+        [](HWND H, LPARAM Param) -> BOOL {
+            auto& walk = *reinterpret_cast<TWalk*>(Param);
             char title[256] = {};
-            GetWindowTextA(h, title, 255);
-            if (title[0] != '\0' && (IsWindowVisible(h) == FALSE) == walk.Hidden) {
+            GetWindowTextA(H, title, 255);
+            if (title[0] != '\0' && (IsWindowVisible(H) == FALSE) == walk.Hidden) {
                 auto info = std::make_unique<TWindowInfo>();
-                info->Handle = h;
+                info->Handle = H;
                 walk.List.AddObject(title, std::move(info));
             }
             return TRUE;

@@ -122,10 +122,10 @@ std::string FormatTwoDecimals(double Value, char DecimalSeparator) {
 
 TSystemInfoApi RealSystemInfoApi() {
     TSystemInfoApi api;
-    api.GetVersionExA = [](OSVERSIONINFOA& info) { return ::GetVersionExA(&info); };
+    api.GetVersionExA = [](OSVERSIONINFOA& Info) { return ::GetVersionExA(&Info); };
     api.GetTickCount = ::GetTickCount;
-    api.GlobalMemoryStatusEx = [](MEMORYSTATUSEX& status) {
-        return ::GlobalMemoryStatusEx(&status);
+    api.GlobalMemoryStatusEx = [](MEMORYSTATUSEX& Status) {
+        return ::GlobalMemoryStatusEx(&Status);
     };
     api.TimeStampCounter = []() -> uint64_t { return __rdtsc(); };
     api.QueryPerformanceCounter = []() -> int64_t {

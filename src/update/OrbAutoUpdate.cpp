@@ -24,21 +24,21 @@ const UINT WM_TIMERTHREAD_SYNC = WM_APP + 0x51;
 // Its answers: the check ran, raised (the thread's loop ends), or must wait for a later step.
 enum : LRESULT { SyncDone = 0, SyncRaised = 1, SyncDeferred = 2 };
 
-std::string Quoted(const std::string& s) {
-    return "\"" + s + "\"";
+std::string Quoted(const std::string& S) {
+    return "\"" + S + "\"";
 }
 
-bool FileExists(const std::string& name) {
-    const DWORD attributes = GetFileAttributesA(name.c_str());
+bool FileExists(const std::string& Name) {
+    const DWORD attributes = GetFileAttributesA(Name.c_str());
     return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
 // The section holds at least one key.
-bool SectionHasKeys(const std::string& file, const std::string& section) {
+bool SectionHasKeys(const std::string& File, const std::string& Section) {
     std::vector<char> buffer(4096);
     for (;;) {
-        const DWORD n = GetPrivateProfileStringA(section.c_str(), nullptr, "", buffer.data(),
-                                                 static_cast<DWORD>(buffer.size()), file.c_str());
+        const DWORD n = GetPrivateProfileStringA(Section.c_str(), nullptr, "", buffer.data(),
+                                                 static_cast<DWORD>(buffer.size()), File.c_str());
         if (n < buffer.size() - 2)
             return n > 0;
         buffer.resize(buffer.size() * 2);
@@ -46,40 +46,40 @@ bool SectionHasKeys(const std::string& file, const std::string& section) {
 }
 
 // A number written as decimal, or as hexadecimal with "$", "0x" or "x", signed or not.
-bool LooksNumeric(const std::string& text) {
-    size_t i = text.find_first_not_of(' ');
+bool LooksNumeric(const std::string& Text) {
+    size_t i = Text.find_first_not_of(' ');
     if (i == std::string::npos)
         return false;
-    if (text[i] == '+' || text[i] == '-')
+    if (Text[i] == '+' || Text[i] == '-')
         ++i;
     const char* digits = "0123456789";
     for (const char* prefix : {"$", "0x", "0X", "x", "X"})
-        if (text.compare(i, strlen(prefix), prefix) == 0) {
+        if (Text.compare(i, strlen(prefix), prefix) == 0) {
             i += strlen(prefix);
             digits = "0123456789abcdefABCDEF";
             break;
         }
-    return i < text.size() && text.find_first_not_of(digits, i) == std::string::npos;
+    return i < Text.size() && Text.find_first_not_of(digits, i) == std::string::npos;
 }
 
 // One version part of the description: text that is no number reads as 0; false for a number
 // outside 0 to 65535 (one too large to convert included).
-bool ReadVersionPart(const std::string& text, uint16_t& part) {
+bool ReadVersionPart(const std::string& Text, uint16_t& Part) {
     int32_t value = 0;
-    if (!TryStrToInt(text, value)) {
-        part = 0;
-        return !LooksNumeric(text);
+    if (!TryStrToInt(Text, value)) {
+        Part = 0;
+        return !LooksNumeric(Text);
     }
     if (value < 0 || value > 65535)
         return false;
-    part = static_cast<uint16_t>(value);
+    Part = static_cast<uint16_t>(value);
     return true;
 }
 
 // Deletes the file when it goes, unless released.
 class TTemporaryFile {
 public:
-    explicit TTemporaryFile(std::string name) : FName(std::move(name)) {}
+    explicit TTemporaryFile(std::string Name) : FName(std::move(Name)) {}
     ~TTemporaryFile() {
         if (!FName.empty())
             DeleteFileA(FName.c_str());
@@ -97,8 +97,8 @@ private:
 // component's thread (the check may have switched the component off).
 class TThreadPause {
 public:
-    explicit TThreadPause(const std::unique_ptr<TTimerThread>& slot)
-        : FSlot(slot), FThread(slot.get()) {
+    explicit TThreadPause(const std::unique_ptr<TTimerThread>& Slot)
+        : FSlot(Slot), FThread(Slot.get()) {
         if (FThread)
             FThread->Suspend();
     }
@@ -188,7 +188,7 @@ struct TTimerThread::TShared {
 TTimerThread::TTimerThread(int AIntervalHours, TTimerClock AClock)
     : FShared(std::make_shared<TShared>()), FAlive(std::make_shared<bool>(true)),
       FWindow(
-          [this](UINT msg, WPARAM, LPARAM, LRESULT& result) { return Synchronized(msg, result); }) {
+          [this](UINT Msg, WPARAM, LPARAM, LRESULT& Result) { return Synchronized(Msg, Result); }) {
     FShared->IntervalHours = AIntervalHours;
     FShared->Clock = std::move(AClock);
     FShared->Window = FWindow.Handle();
@@ -312,13 +312,13 @@ TOrbAutoUpdate::TOrbAutoUpdate(TObject* AOwner) : FOwner(AOwner) {
     FIOHandler = std::make_unique<TIdIOHandlerStack>();
     FHTTP = std::make_unique<TIdHTTP>();
     FHTTP->SetIOHandler(FIOHandler.get());
-    FHTTP->OnStatus = [this](TObject* s, TIdStatus st, const std::string& t) {
-        HTTPStatus(s, st, t);
+    FHTTP->OnStatus = [this](TObject* S, TIdStatus St, const std::string& T) {
+        HTTPStatus(S, St, T);
     };
-    FHTTP->OnWorkBegin = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWorkBegin(s, m, n); };
-    FHTTP->OnWork = [this](TObject* s, TWorkMode m, int32_t n) { HTTPWork(s, m, n); };
-    FHTTP->OnWorkEnd = [this](TObject* s, TWorkMode m) { HTTPWorkEnd(s, m); };
-    FHTTP->OnIdle = [this](TObject* s) { HTTPIdle(s); };
+    FHTTP->OnWorkBegin = [this](TObject* S, TWorkMode M, int32_t N) { HTTPWorkBegin(S, M, N); };
+    FHTTP->OnWork = [this](TObject* S, TWorkMode M, int32_t N) { HTTPWork(S, M, N); };
+    FHTTP->OnWorkEnd = [this](TObject* S, TWorkMode M) { HTTPWorkEnd(S, M); };
+    FHTTP->OnIdle = [this](TObject* S) { HTTPIdle(S); };
     FEnabled = true;
     FApplicationName = GetDefaultApplicationName();
     FUpdateURL = DefaultUpdateServer;

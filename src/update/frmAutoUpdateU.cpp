@@ -63,19 +63,19 @@ void TfrmAutoUpdate::FormCreate(TObject*) {
         return; // already created (the form may be made through the application as well)
     FAutoUpdate = std::make_unique<TOrbAutoUpdate>(this);
     TOrbAutoUpdate& u = *FAutoUpdate;
-    u.OnUpdateAvailable = [this](TObject* s, std::string app, std::string newVersion,
-                                 std::string oldVersion, bool& start) {
-        AutoUpdateUpdateAvailable(s, app, newVersion, oldVersion, start);
+    u.OnUpdateAvailable = [this](TObject* S, std::string App, std::string NewVersion,
+                                 std::string OldVersion, bool& Start) {
+        AutoUpdateUpdateAvailable(S, App, NewVersion, OldVersion, Start);
     };
-    u.OnUpdateBegin = [this](TObject* s) { AutoUpdateUpdateBegin(s); };
-    u.OnUpdateProgress = [this](TObject* s, std::string message, int progress, bool& cancel) {
-        AutoUpdateUpdateProgress(s, message, progress, cancel);
+    u.OnUpdateBegin = [this](TObject* S) { AutoUpdateUpdateBegin(S); };
+    u.OnUpdateProgress = [this](TObject* S, std::string Message, int Progress, bool& Cancel) {
+        AutoUpdateUpdateProgress(S, Message, Progress, Cancel);
     };
-    u.OnUpdateComplete = [this](TObject* s) { AutoUpdateUpdateComplete(s); };
-    u.OnUpdateFailed = [this](TObject* s, std::string message) {
-        AutoUpdateUpdateFailed(s, message);
+    u.OnUpdateComplete = [this](TObject* S) { AutoUpdateUpdateComplete(S); };
+    u.OnUpdateFailed = [this](TObject* S, std::string Message) {
+        AutoUpdateUpdateFailed(S, Message);
     };
-    u.OnMessage = [this](TObject* s, std::string message) { AutoUpdateMessage(s, message); };
+    u.OnMessage = [this](TObject* S, std::string Message) { AutoUpdateMessage(S, Message); };
 }
 
 void TfrmAutoUpdate::FormDestroy(TObject*) {

@@ -5,14 +5,14 @@
 
 namespace {
 
-std::string Number(int value, int digits) {
+std::string Number(int Value, int Digits) {
     char text[16];
-    std::snprintf(text, sizeof(text), "%0*d", digits, value);
+    std::snprintf(text, sizeof(text), "%0*d", Digits, Value);
     return text;
 }
 } // namespace
 
-TJvClock::TJvClock(TControl* parent) : TPanel(parent, "TJvClock") {
+TJvClock::TJvClock(TControl* Parent) : TPanel(Parent, "TJvClock") {
     GetLocalTime(&FTime);
     FTicker.SetInterval(TickInterval);
     FTicker.OnTimer = [this](TObject*) { Tick(); };
@@ -20,28 +20,28 @@ TJvClock::TJvClock(TControl* parent) : TPanel(parent, "TJvClock") {
 
 TJvClock::~TJvClock() = default;
 
-void TJvClock::SetDateFormat(const std::string& value) {
-    FDateFormat = value;
+void TJvClock::SetDateFormat(const std::string& Value) {
+    FDateFormat = Value;
     Invalidate();
 }
 
-void TJvClock::SetTwelveHour(bool value) {
-    FTwelveHour = value;
+void TJvClock::SetTwelveHour(bool Value) {
+    FTwelveHour = Value;
     Invalidate();
 }
 
-void TJvClock::SetLeadingZero(bool value) {
-    FLeadingZero = value;
+void TJvClock::SetLeadingZero(bool Value) {
+    FLeadingZero = Value;
     Invalidate();
 }
 
-void TJvClock::SetShowDate(bool value) {
-    FShowDate = value;
+void TJvClock::SetShowDate(bool Value) {
+    FShowDate = Value;
     Invalidate();
 }
 
-void TJvClock::SetTimeSource(TTimeSource source) {
-    FTimeSource = std::move(source);
+void TJvClock::SetTimeSource(TTimeSource Source) {
+    FTimeSource = std::move(Source);
 }
 
 SYSTEMTIME TJvClock::ReadTime() const {
@@ -63,57 +63,57 @@ void TJvClock::Tick() {
     DoTick(now);
 }
 
-void TJvClock::DoTick(const SYSTEMTIME& time) {
-    if (FAlarm.Check(time) && OnAlarm)
+void TJvClock::DoTick(const SYSTEMTIME& Time) {
+    if (FAlarm.Check(Time) && OnAlarm)
         OnAlarm(this);
 }
 
-void TJvClock::SetAlarmHour(int value) {
-    FAlarm.SetTime(value, FAlarm.Minute(), FAlarm.Second(), ReadTime());
+void TJvClock::SetAlarmHour(int Value) {
+    FAlarm.SetTime(Value, FAlarm.Minute(), FAlarm.Second(), ReadTime());
 }
 
-void TJvClock::SetAlarmMinute(int value) {
-    FAlarm.SetTime(FAlarm.Hour(), value, FAlarm.Second(), ReadTime());
+void TJvClock::SetAlarmMinute(int Value) {
+    FAlarm.SetTime(FAlarm.Hour(), Value, FAlarm.Second(), ReadTime());
 }
 
-void TJvClock::SetAlarmSecond(int value) {
-    FAlarm.SetTime(FAlarm.Hour(), FAlarm.Minute(), value, ReadTime());
+void TJvClock::SetAlarmSecond(int Value) {
+    FAlarm.SetTime(FAlarm.Hour(), FAlarm.Minute(), Value, ReadTime());
 }
 
-std::string TJvClock::FormatTime(const SYSTEMTIME& time, bool twelveHour, bool leadingZero) {
-    int hour = time.wHour;
-    if (twelveHour) {
+std::string TJvClock::FormatTime(const SYSTEMTIME& Time, bool TwelveHour, bool LeadingZero) {
+    int hour = Time.wHour;
+    if (TwelveHour) {
         hour %= 12;
         if (hour == 0)
             hour = 12;
     }
-    std::string text = Number(hour, leadingZero ? 2 : 1) + ":" + Number(time.wMinute, 2) + ":" +
-                       Number(time.wSecond, 2);
-    if (twelveHour)
-        text += time.wHour < 12 ? " AM" : " PM";
+    std::string text = Number(hour, LeadingZero ? 2 : 1) + ":" + Number(Time.wMinute, 2) + ":" +
+                       Number(Time.wSecond, 2);
+    if (TwelveHour)
+        text += Time.wHour < 12 ? " AM" : " PM";
     return text;
 }
 
-std::string TJvClock::FormatDate(const SYSTEMTIME& time, const std::string& format) {
+std::string TJvClock::FormatDate(const SYSTEMTIME& Time, const std::string& Format) {
     std::string text;
     size_t i = 0;
-    while (i < format.size()) {
-        const char c = format[i];
+    while (i < Format.size()) {
+        const char c = Format[i];
         size_t run = 1;
-        while (i + run < format.size() && format[i + run] == c)
+        while (i + run < Format.size() && Format[i + run] == c)
             ++run;
         switch (c) {
         case 'd':
         case 'D':
-            text += Number(time.wDay, run >= 2 ? 2 : 1);
+            text += Number(Time.wDay, run >= 2 ? 2 : 1);
             break;
         case 'M':
         case 'm':
-            text += Number(time.wMonth, run >= 2 ? 2 : 1);
+            text += Number(Time.wMonth, run >= 2 ? 2 : 1);
             break;
         case 'y':
         case 'Y':
-            text += run >= 3 ? Number(time.wYear, 4) : Number(time.wYear % 100, 2);
+            text += run >= 3 ? Number(Time.wYear, 4) : Number(Time.wYear % 100, 2);
             break;
         default:
             text.append(run, c);
@@ -124,9 +124,9 @@ std::string TJvClock::FormatDate(const SYSTEMTIME& time, const std::string& form
     return text;
 }
 
-void TJvClock::Paint(HDC dc, const RECT& clientRect) {
-    TPanel::Paint(dc, clientRect);
-    RECT r = clientRect;
+void TJvClock::Paint(HDC DC, const RECT& ClientRect) {
+    TPanel::Paint(DC, ClientRect);
+    RECT r = ClientRect;
     AdjustClientRect(r);
     const int height = r.bottom - r.top;
     RECT timeRect = r, dateRect = r;
@@ -137,15 +137,15 @@ void TJvClock::Paint(HDC dc, const RECT& clientRect) {
     TFont timeFont = Font();
     timeFont.SetStyle(fsBold);
     timeFont.SetHeight(-std::max<int>(11, (timeRect.bottom - timeRect.top) * 3 / 4));
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Font().Color()));
-    TSelectObject font(dc, timeFont.Handle());
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(Font().Color()));
+    TSelectObject font(DC, timeFont.Handle());
     const std::string timeText = TimeText();
-    DrawTextA(dc, timeText.c_str(), -1, &timeRect,
+    DrawTextA(DC, timeText.c_str(), -1, &timeRect,
               DT_CENTER | DT_SINGLELINE | (FShowDate ? DT_BOTTOM : DT_VCENTER));
     if (FShowDate) {
-        TSelectObject dateFont(dc, Font().Handle());
+        TSelectObject dateFont(DC, Font().Handle());
         const std::string dateText = DateText();
-        DrawTextA(dc, dateText.c_str(), -1, &dateRect, DT_CENTER | DT_SINGLELINE | DT_TOP);
+        DrawTextA(DC, dateText.c_str(), -1, &dateRect, DT_CENTER | DT_SINGLELINE | DT_TOP);
     }
 }

@@ -33,20 +33,20 @@ class TJvClock : public TPanel {
 public:
     using TTimeSource = std::function<SYSTEMTIME()>;
 
-    explicit TJvClock(TControl* parent);
+    explicit TJvClock(TControl* Parent);
     ~TJvClock() override;
 
     const std::string& DateFormat() const { return FDateFormat; }
-    void SetDateFormat(const std::string& value);
+    void SetDateFormat(const std::string& Value);
     bool TwelveHour() const { return FTwelveHour; }
-    void SetTwelveHour(bool value);
+    void SetTwelveHour(bool Value);
     bool LeadingZero() const { return FLeadingZero; }
-    void SetLeadingZero(bool value);
+    void SetLeadingZero(bool Value);
     bool ShowDate() const { return FShowDate; }
-    void SetShowDate(bool value);
+    void SetShowDate(bool Value);
 
     // Where the clock reads the local time (GetLocalTime when empty).
-    void SetTimeSource(TTimeSource source);
+    void SetTimeSource(TTimeSource Source);
     // Reads the time, updates the display and runs DoTick; the timer calls it every 450 ms.
     void Tick();
     // The time read by the last tick.
@@ -55,25 +55,25 @@ public:
     std::string DateText() const { return FormatDate(FTime, FDateFormat); }
 
     bool AlarmEnabled() const { return FAlarm.Enabled(); }
-    void SetAlarmEnabled(bool value) { FAlarm.SetEnabled(value); }
+    void SetAlarmEnabled(bool Value) { FAlarm.SetEnabled(Value); }
     int AlarmHour() const { return FAlarm.Hour(); }
-    void SetAlarmHour(int value);
+    void SetAlarmHour(int Value);
     int AlarmMinute() const { return FAlarm.Minute(); }
-    void SetAlarmMinute(int value);
+    void SetAlarmMinute(int Value);
     int AlarmSecond() const { return FAlarm.Second(); }
-    void SetAlarmSecond(int value);
+    void SetAlarmSecond(int Value);
     const TJvClockAlarm& Alarm() const { return FAlarm; }
     TNotifyEvent OnAlarm;
 
-    static std::string FormatTime(const SYSTEMTIME& time, bool twelveHour, bool leadingZero);
-    static std::string FormatDate(const SYSTEMTIME& time, const std::string& format);
+    static std::string FormatTime(const SYSTEMTIME& Time, bool TwelveHour, bool LeadingZero);
+    static std::string FormatDate(const SYSTEMTIME& Time, const std::string& Format);
 
     static constexpr unsigned TickInterval = 450;
 
 protected:
     // Per-tick work after the display is updated (the alarm); time is the time just read.
-    virtual void DoTick(const SYSTEMTIME& time);
-    void Paint(HDC dc, const RECT& clientRect) override;
+    virtual void DoTick(const SYSTEMTIME& Time);
+    void Paint(HDC DC, const RECT& ClientRect) override;
 
 private:
     SYSTEMTIME ReadTime() const;

@@ -7,39 +7,39 @@
 
 namespace {
 
-long long MillisecondOfDay(const SYSTEMTIME& t) {
-    return ((t.wHour * 60LL + t.wMinute) * 60 + t.wSecond) * 1000 + t.wMilliseconds;
+long long MillisecondOfDay(const SYSTEMTIME& T) {
+    return ((T.wHour * 60LL + T.wMinute) * 60 + T.wSecond) * 1000 + T.wMilliseconds;
 }
 
 } // namespace
 
-void TJvClockAlarm::SetTime(int hour, int minute, int second, const SYSTEMTIME& now) {
-    if (hour < 0 || hour >= 24 || minute < 0 || minute >= 60 || second < 0 || second >= 60) {
+void TJvClockAlarm::SetTime(int Hour, int Minute, int Second, const SYSTEMTIME& Now) {
+    if (Hour < 0 || Hour >= 24 || Minute < 0 || Minute >= 60 || Second < 0 || Second >= 60) {
         const std::string sep(1, FormatSettings().TimeSeparator);
         throw EConvertError(Format(
             "'%s' is not a valid time",
-            (std::to_string(hour) + sep + std::to_string(minute) + sep + std::to_string(second))
+            (std::to_string(Hour) + sep + std::to_string(Minute) + sep + std::to_string(Second))
                 .c_str()));
     }
-    FHour = hour;
-    FMinute = minute;
-    FSecond = second;
-    Recompute(now);
+    FHour = Hour;
+    FMinute = Minute;
+    FSecond = Second;
+    Recompute(Now);
 }
 
-void TJvClockAlarm::Recompute(const SYSTEMTIME& now) {
+void TJvClockAlarm::Recompute(const SYSTEMTIME& Now) {
     const long long alarm = ((FHour * 60LL + FMinute) * 60 + FSecond) * 1000;
-    FRearmed = MillisecondOfDay(now) < alarm || alarm == 0;
+    FRearmed = MillisecondOfDay(Now) < alarm || alarm == 0;
 }
 
-bool TJvClockAlarm::Check(const SYSTEMTIME& now) {
-    if (FEnabled && now.wHour == FHour && now.wMinute == FMinute && now.wSecond >= FSecond &&
-        now.wSecond <= FSecond + 60) {
+bool TJvClockAlarm::Check(const SYSTEMTIME& Now) {
+    if (FEnabled && Now.wHour == FHour && Now.wMinute == FMinute && Now.wSecond >= FSecond &&
+        Now.wSecond <= FSecond + 60) {
         if (!FRearmed)
             return false;
         FRearmed = false;
         return true;
     }
-    Recompute(now);
+    Recompute(Now);
     return false;
 }

@@ -17,21 +17,21 @@
 class TJvClockAlarm {
 public:
     bool Enabled() const { return FEnabled; }
-    void SetEnabled(bool value) { FEnabled = value; }
+    void SetEnabled(bool Value) { FEnabled = Value; }
     int Hour() const { return FHour; }
     int Minute() const { return FMinute; }
     int Second() const { return FSecond; }
     // Hour 0..23, minute and second 0..59, else EConvertError "'%s' is not a valid time" with
     // the three numbers joined by the locale's time separator; a refused time changes nothing.
     // now: the current time of day, for the re-arm flag.
-    void SetTime(int hour, int minute, int second, const SYSTEMTIME& now);
+    void SetTime(int Hour, int Minute, int Second, const SYSTEMTIME& Now);
     bool Rearmed() const { return FRearmed; }
 
     // One tick at time now: true when the alarm is due.
-    bool Check(const SYSTEMTIME& now);
+    bool Check(const SYSTEMTIME& Now);
 
 private:
-    void Recompute(const SYSTEMTIME& now);
+    void Recompute(const SYSTEMTIME& Now);
     bool FEnabled = false;
     int FHour = 0;
     int FMinute = 0;

@@ -2,7 +2,7 @@
 
 #include <commctrl.h>
 
-TJvMonthCalendar2::TJvMonthCalendar2(TControl* parent) : TControl(parent) {}
+TJvMonthCalendar2::TJvMonthCalendar2(TControl* Parent) : TControl(Parent) {}
 
 void TJvMonthCalendar2::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
@@ -14,9 +14,9 @@ bool TJvMonthCalendar2::WeekNumbers() const {
     return GetWindowLongA(Handle(), GWL_STYLE) & MCS_WEEKNUMBERS;
 }
 
-void TJvMonthCalendar2::SetWeekNumbers(bool value) {
+void TJvMonthCalendar2::SetWeekNumbers(bool Value) {
     LONG style = GetWindowLongA(Handle(), GWL_STYLE);
-    style = value ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
+    style = Value ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
     SetWindowLongA(Handle(), GWL_STYLE, style);
     SetWindowPos(Handle(), nullptr, 0, 0, 0, 0,
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
@@ -29,8 +29,8 @@ SYSTEMTIME TJvMonthCalendar2::Today() const {
     return t;
 }
 
-void TJvMonthCalendar2::SetToday(const SYSTEMTIME& value) {
-    SendMessageA(Handle(), MCM_SETTODAY, 0, reinterpret_cast<LPARAM>(&value));
+void TJvMonthCalendar2::SetToday(const SYSTEMTIME& Value) {
+    SendMessageA(Handle(), MCM_SETTODAY, 0, reinterpret_cast<LPARAM>(&Value));
 }
 
 SYSTEMTIME TJvMonthCalendar2::DateFirst() const {
@@ -39,6 +39,6 @@ SYSTEMTIME TJvMonthCalendar2::DateFirst() const {
     return t;
 }
 
-void TJvMonthCalendar2::SetDateFirst(const SYSTEMTIME& value) {
-    SendMessageA(Handle(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&value));
+void TJvMonthCalendar2::SetDateFirst(const SYSTEMTIME& Value) {
+    SendMessageA(Handle(), MCM_SETCURSEL, 0, reinterpret_cast<LPARAM>(&Value));
 }

@@ -10,14 +10,14 @@
 
 class TJvMonthCalendar2 : public TControl {
 public:
-    explicit TJvMonthCalendar2(TControl* parent);
+    explicit TJvMonthCalendar2(TControl* Parent);
 
     bool WeekNumbers() const;
-    void SetWeekNumbers(bool value);
+    void SetWeekNumbers(bool Value);
     SYSTEMTIME Today() const;
-    void SetToday(const SYSTEMTIME& value);
+    void SetToday(const SYSTEMTIME& Value);
     SYSTEMTIME DateFirst() const;
-    void SetDateFirst(const SYSTEMTIME& value);
+    void SetDateFirst(const SYSTEMTIME& Value);
 
 protected:
     void CreateWnd() override;

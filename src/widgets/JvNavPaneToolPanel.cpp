@@ -4,14 +4,14 @@
 
 namespace {
 
-void Line(HDC dc, int x1, int y1, int x2, int y2) {
-    MoveToEx(dc, x1, y1, nullptr);
-    LineTo(dc, x2, y2);
+void Line(HDC DC, int X1, int Y1, int X2, int Y2) {
+    MoveToEx(DC, X1, Y1, nullptr);
+    LineTo(DC, X2, Y2);
 }
 
 } // namespace
 
-TJvNavPaneToolPanel::TJvNavPaneToolPanel(TControl* parent) : TControl(parent) {}
+TJvNavPaneToolPanel::TJvNavPaneToolPanel(TControl* Parent) : TControl(Parent) {}
 
 void TJvNavPaneToolPanel::CreateWnd() {
     CreateHandle("TJvNavPaneToolPanel", WS_CHILD | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS,
@@ -27,27 +27,27 @@ void TJvNavPaneToolPanel::FontChanged() {
     Invalidate();
 }
 
-void TJvNavPaneToolPanel::SetHeaderFont(const TFont& value) {
-    FHeaderFont = value;
+void TJvNavPaneToolPanel::SetHeaderFont(const TFont& Value) {
+    FHeaderFont = Value;
     FHeaderFontSet = true;
     Invalidate();
 }
 
-void TJvNavPaneToolPanel::SetShowHeader(bool value) {
-    FShowHeader = value;
+void TJvNavPaneToolPanel::SetShowHeader(bool Value) {
+    FShowHeader = Value;
     Realign();
     Invalidate();
 }
 
-void TJvNavPaneToolPanel::SetHeaderHeight(int value) {
-    FHeaderHeight = value;
+void TJvNavPaneToolPanel::SetHeaderHeight(int Value) {
+    FHeaderHeight = Value;
     Realign();
     Invalidate();
 }
 
-void TJvNavPaneToolPanel::AdjustClientRect(RECT& rect) const {
+void TJvNavPaneToolPanel::AdjustClientRect(RECT& Rect) const {
     if (FShowHeader)
-        rect.top += FHeaderHeight;
+        Rect.top += FHeaderHeight;
 }
 
 RECT TJvNavPaneToolPanel::CloseButtonRect() const {
@@ -59,17 +59,17 @@ RECT TJvNavPaneToolPanel::CloseButtonRect() const {
     return RECT{c.right - size - 4, top, c.right - 4, top + size};
 }
 
-bool TJvNavPaneToolPanel::OverClose(LPARAM lParam) const {
-    const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+bool TJvNavPaneToolPanel::OverClose(LPARAM LParam) const {
+    const POINT p{static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))};
     const RECT r = CloseButtonRect();
     return PtInRect(&r, p);
 }
 
-LRESULT TJvNavPaneToolPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TJvNavPaneToolPanel::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_LBUTTONDOWN:
     case WM_LBUTTONDBLCLK:
-        if (OverClose(lParam)) {
+        if (OverClose(LParam)) {
             FClosePressed = true;
             SetCapture(Handle());
             InvalidateRect(Handle(), nullptr, FALSE);
@@ -77,7 +77,7 @@ LRESULT TJvNavPaneToolPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_MOUSEMOVE: {
-        const bool hot = OverClose(lParam);
+        const bool hot = OverClose(LParam);
         if (hot != FCloseHot) {
             FCloseHot = hot;
             Invalidate();
@@ -96,7 +96,7 @@ LRESULT TJvNavPaneToolPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
             if (GetCapture() == Handle())
                 ReleaseCapture();
             Invalidate();
-            if (OverClose(lParam) && OnClose)
+            if (OverClose(LParam) && OnClose)
                 OnClose(this);
             return 0;
         }
@@ -107,25 +107,25 @@ LRESULT TJvNavPaneToolPanel::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }
 
-void TJvNavPaneToolPanel::Paint(HDC dc, const RECT& clientRect) {
+void TJvNavPaneToolPanel::Paint(HDC DC, const RECT& ClientRect) {
     // Frame around the whole panel.
     GdiObject<HPEN> framePen(CreatePen(PS_SOLID, 1, ColorToRGB(clBtnShadow)));
-    TSelectObject pen(dc, framePen.get());
+    TSelectObject pen(DC, framePen.get());
     {
-        TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
-        Rectangle(dc, clientRect.left, clientRect.top, clientRect.right, clientRect.bottom);
+        TSelectObject hollow(DC, GetStockObject(NULL_BRUSH));
+        Rectangle(DC, ClientRect.left, ClientRect.top, ClientRect.right, ClientRect.bottom);
     }
     if (!FShowHeader)
         return;
-    RECT header{clientRect.left, clientRect.top, clientRect.right, clientRect.top + FHeaderHeight};
+    RECT header{ClientRect.left, ClientRect.top, ClientRect.right, ClientRect.top + FHeaderHeight};
     RECT fill = header;
     InflateRect(&fill, -1, -1);
     fill.bottom += 1;
-    FillGradient(dc, fill, RGB(240, 240, 236), RGB(214, 210, 200));
-    Line(dc, header.left, header.bottom - 1, header.right, header.bottom - 1);
+    FillGradient(DC, fill, RGB(240, 240, 236), RGB(214, 210, 200));
+    Line(DC, header.left, header.bottom - 1, header.right, header.bottom - 1);
 
     int x = header.left + 6;
     if (FShowGrabber) {
@@ -133,35 +133,35 @@ void TJvNavPaneToolPanel::Paint(HDC dc, const RECT& clientRect) {
         for (int y = header.top + 5; y < header.bottom - 5; y += 3) {
             for (int col = 0; col < 2; ++col) {
                 RECT light{x + col * 3 + 1, y + 1, x + col * 3 + 3, y + 3};
-                FillRect(dc, &light, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
+                FillRect(DC, &light, GetSysColorBrush(COLOR_BTNHIGHLIGHT));
                 RECT dark{x + col * 3, y, x + col * 3 + 2, y + 2};
-                FillRect(dc, &dark, GetSysColorBrush(COLOR_BTNSHADOW));
+                FillRect(DC, &dark, GetSysColorBrush(COLOR_BTNSHADOW));
             }
         }
         x += 10;
     }
     RECT text{x, header.top, header.right - 24, header.bottom};
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(FHeaderFont.Color()));
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(FHeaderFont.Color()));
     {
-        TSelectObject font(dc, FHeaderFont.Handle());
+        TSelectObject font(DC, FHeaderFont.Handle());
         const std::string caption = Caption();
-        DrawTextA(dc, caption.c_str(), -1, &text,
+        DrawTextA(DC, caption.c_str(), -1, &text,
                   DT_LEFT | DT_VCENTER | DT_SINGLELINE | DT_END_ELLIPSIS | DT_NOPREFIX);
     }
 
     if (FCloseButton) {
         RECT b = CloseButtonRect();
         if (FCloseHot || FClosePressed) {
-            FillGradient(dc, b, FClosePressed ? RGB(200, 200, 190) : RGB(255, 255, 255),
+            FillGradient(DC, b, FClosePressed ? RGB(200, 200, 190) : RGB(255, 255, 255),
                          FClosePressed ? RGB(230, 230, 224) : RGB(225, 222, 214));
-            TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
-            Rectangle(dc, b.left, b.top, b.right, b.bottom);
+            TSelectObject hollow(DC, GetStockObject(NULL_BRUSH));
+            Rectangle(DC, b.left, b.top, b.right, b.bottom);
         }
         GdiObject<HPEN> cross(CreatePen(PS_SOLID, 2, ColorToRGB(clBtnText)));
-        TSelectObject crossPen(dc, cross.get());
+        TSelectObject crossPen(DC, cross.get());
         InflateRect(&b, -4, -4);
-        Line(dc, b.left, b.top, b.right, b.bottom);
-        Line(dc, b.right, b.top, b.left, b.bottom);
+        Line(DC, b.left, b.top, b.right, b.bottom);
+        Line(DC, b.right, b.top, b.left, b.bottom);
     }
 }

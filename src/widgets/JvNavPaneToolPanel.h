@@ -14,19 +14,19 @@
 
 class TJvNavPaneToolPanel : public TControl {
 public:
-    explicit TJvNavPaneToolPanel(TControl* parent);
+    explicit TJvNavPaneToolPanel(TControl* Parent);
 
     bool ShowHeader() const { return FShowHeader; }
-    void SetShowHeader(bool value);
+    void SetShowHeader(bool Value);
     int HeaderHeight() const { return FHeaderHeight; }
-    void SetHeaderHeight(int value);
+    void SetHeaderHeight(int Value);
     bool ShowGrabber() const { return FShowGrabber; }
-    void SetShowGrabber(bool value) { FShowGrabber = value, Invalidate(); }
+    void SetShowGrabber(bool Value) { FShowGrabber = Value, Invalidate(); }
     bool CloseButton() const { return FCloseButton; }
-    void SetCloseButton(bool value) { FCloseButton = value, Invalidate(); }
+    void SetCloseButton(bool Value) { FCloseButton = Value, Invalidate(); }
     // The header's caption font: the control's font in bold unless set.
     const TFont& HeaderFont() const { return FHeaderFont; }
-    void SetHeaderFont(const TFont& value);
+    void SetHeaderFont(const TFont& Value);
 
     // The close button in client coordinates (empty when not shown).
     RECT CloseButtonRect() const;
@@ -35,13 +35,13 @@ public:
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void Paint(HDC dc, const RECT& clientRect) override;
-    void AdjustClientRect(RECT& rect) const override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
+    void AdjustClientRect(RECT& Rect) const override;
     void FontChanged() override;
 
 private:
-    bool OverClose(LPARAM lParam) const;
+    bool OverClose(LPARAM LParam) const;
     bool FShowHeader = true;
     int FHeaderHeight = 22;
     bool FShowGrabber = true;

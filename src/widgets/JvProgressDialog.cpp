@@ -10,19 +10,19 @@
 
 class TProgressDialogForm : public TForm {
 public:
-    explicit TProgressDialogForm(TJvProgressDialog& dialog) : TForm("TJvProgressDialog") {
+    explicit TProgressDialogForm(TJvProgressDialog& Dialog) : TForm("TJvProgressDialog") {
         // Before the windows are made: each control takes the font once, with its window.
         SetBorderStyle(bsDialog);
         SetFont(TFont("Tahoma", -11));
         SetPosition(poDesktopCenter);
         lblText.SetAutoSize(false);
         btnCancel.SetCancel(true);
-        btnCancel.OnClick = [&dialog](TObject*) { dialog.DoCancel(); };
-        OnCloseQuery = [&dialog](TObject*, bool& CanClose) {
+        btnCancel.OnClick = [&Dialog](TObject*) { Dialog.DoCancel(); };
+        OnCloseQuery = [&Dialog](TObject*, bool& CanClose) {
             // Closing is cancelling: refused when the work cannot be cancelled.
             CanClose = false;
-            if (dialog.ShowCancel())
-                dialog.DoCancel();
+            if (Dialog.ShowCancel())
+                Dialog.DoCancel();
         };
     }
 
@@ -39,41 +39,41 @@ protected:
     }
 };
 
-TJvProgressDialog::TJvProgressDialog(TControl* owner) : FOwner(owner) {}
+TJvProgressDialog::TJvProgressDialog(TControl* Owner) : FOwner(Owner) {}
 
 TJvProgressDialog::~TJvProgressDialog() = default;
 
-void TJvProgressDialog::SetCaption(const std::string& value) {
-    FCaption = value;
+void TJvProgressDialog::SetCaption(const std::string& Value) {
+    FCaption = Value;
     Update();
 }
-void TJvProgressDialog::SetText(const std::string& value) {
-    FText = value;
+void TJvProgressDialog::SetText(const std::string& Value) {
+    FText = Value;
     Update();
 }
-void TJvProgressDialog::SetShowCancel(bool value) {
-    FShowCancel = value;
+void TJvProgressDialog::SetShowCancel(bool Value) {
+    FShowCancel = Value;
     Update();
 }
-void TJvProgressDialog::SetSmooth(bool value) {
-    FSmooth = value;
+void TJvProgressDialog::SetSmooth(bool Value) {
+    FSmooth = Value;
     Update();
 }
-void TJvProgressDialog::SetMin(int value) {
-    FMin = value;
+void TJvProgressDialog::SetMin(int Value) {
+    FMin = Value;
     FMax = std::max(FMax, FMin);
     FPosition = std::clamp(FPosition, FMin, FMax);
     Update();
 }
-void TJvProgressDialog::SetMax(int value) {
-    FMax = value;
+void TJvProgressDialog::SetMax(int Value) {
+    FMax = Value;
     FMin = std::min(FMin, FMax);
     FPosition = std::clamp(FPosition, FMin, FMax);
     Update();
 }
 
-void TJvProgressDialog::SetPosition(int value) {
-    FPosition = std::clamp(value, FMin, FMax);
+void TJvProgressDialog::SetPosition(int Value) {
+    FPosition = std::clamp(Value, FMin, FMax);
     if (!FForm)
         return;
     FForm->Bar.SetPosition(FPosition);

@@ -23,24 +23,24 @@ class TProgressDialogForm;
 class TJvProgressDialog : public TObject {
 public:
     // owner: its form owns the dialog's window (nullptr: the main form).
-    explicit TJvProgressDialog(TControl* owner);
+    explicit TJvProgressDialog(TControl* Owner);
     ~TJvProgressDialog() override;
 
     const std::string& Caption() const { return FCaption; }
-    void SetCaption(const std::string& value);
+    void SetCaption(const std::string& Value);
     const std::string& Text() const { return FText; }
-    void SetText(const std::string& value);
+    void SetText(const std::string& Value);
     bool ShowCancel() const { return FShowCancel; }
-    void SetShowCancel(bool value);
+    void SetShowCancel(bool Value);
     bool Smooth() const { return FSmooth; }
-    void SetSmooth(bool value);
+    void SetSmooth(bool Value);
     int Min() const { return FMin; }
-    void SetMin(int value);
+    void SetMin(int Value);
     int Max() const { return FMax; }
-    void SetMax(int value);
+    void SetMax(int Value);
     // Kept within Min .. Max.
     int Position() const { return FPosition; }
-    void SetPosition(int value);
+    void SetPosition(int Value);
 
     // Shows the dialog's window, not modal.
     void Show();

@@ -6,7 +6,7 @@ namespace {
 constexpr UINT_PTR StepTimer = 1;
 } // namespace
 
-TJvScrollText::TJvScrollText(TControl* parent) : TControl(parent) {}
+TJvScrollText::TJvScrollText(TControl* Parent) : TControl(Parent) {}
 
 void TJvScrollText::CreateWnd() {
     CreateHandle("TJvScrollText", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 200, 150);
@@ -95,13 +95,13 @@ void TJvScrollText::Step() {
     Invalidate();
 }
 
-void TJvScrollText::SetActive(bool value) {
-    if (value) {
+void TJvScrollText::SetActive(bool Value) {
+    if (Value) {
         FLines = FItems;
         Measure();
         Restart();
     }
-    FActive = value;
+    FActive = Value;
     UpdateTimer();
 }
 
@@ -113,19 +113,19 @@ void TJvScrollText::UpdateTimer() {
         SetTimer(Handle(), StepTimer, FDelay, nullptr); // 0 is the system's shortest interval
 }
 
-void TJvScrollText::SetDelay(unsigned value) {
-    FDelay = value;
+void TJvScrollText::SetDelay(unsigned Value) {
+    FDelay = Value;
     UpdateTimer();
 }
 
-void TJvScrollText::SetWordWrap(bool value) {
-    FWordWrap = value;
+void TJvScrollText::SetWordWrap(bool Value) {
+    FWordWrap = Value;
     Measure();
     Invalidate();
 }
 
-void TJvScrollText::SetScrollDirection(TJvScrollTextDirection value) {
-    FScrollDirection = value;
+void TJvScrollText::SetScrollDirection(TJvScrollTextDirection Value) {
+    FScrollDirection = Value;
     Measure();
     Restart();
 }
@@ -135,39 +135,39 @@ void TJvScrollText::FontChanged() {
     Invalidate();
 }
 
-LRESULT TJvScrollText::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TJvScrollText::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_TIMER:
-        if (wParam == StepTimer) {
+        if (WParam == StepTimer) {
             Step();
             return 0;
         }
         break;
     case WM_SIZE: {
-        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        const LRESULT r = TControl::WndProc(Msg, WParam, LParam);
         Measure();
         return r;
     }
     default:
         break;
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }
 
-void TJvScrollText::Paint(HDC dc, const RECT& clientRect) {
+void TJvScrollText::Paint(HDC DC, const RECT& ClientRect) {
     // The DC's own brush: no brush is made per painting.
-    SetDCBrushColor(dc, ColorToRGB(FBackgroundColor));
-    FillRect(dc, &clientRect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
-    TSelectObject font(dc, Font().Handle());
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, ColorToRGB(Font().Color()));
+    SetDCBrushColor(DC, ColorToRGB(FBackgroundColor));
+    FillRect(DC, &ClientRect, static_cast<HBRUSH>(GetStockObject(DC_BRUSH)));
+    TSelectObject font(DC, Font().Handle());
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, ColorToRGB(Font().Color()));
     int y = Vertical() ? FPosition : 0;
     const int x = Vertical() ? 0 : FPosition;
     for (size_t i = 0; i < FLines.size() && i < FLineHeights.size(); ++i) {
         const int h = FLineHeights[i];
-        if (y + h > clientRect.top && y < clientRect.bottom && !FLines[i].empty()) {
-            RECT r{x, y, Vertical() ? clientRect.right : x + FBlockExtent, y + h};
-            DrawTextA(dc, FLines[i].c_str(), -1, &r, TextFormat());
+        if (y + h > ClientRect.top && y < ClientRect.bottom && !FLines[i].empty()) {
+            RECT r{x, y, Vertical() ? ClientRect.right : x + FBlockExtent, y + h};
+            DrawTextA(DC, FLines[i].c_str(), -1, &r, TextFormat());
         }
         y += h;
     }

@@ -22,30 +22,30 @@ enum TJvScrollTextDirection : uint8_t { drFromLeft, drFromRight, drFromTop, drFr
 
 class TJvScrollText : public TControl {
 public:
-    explicit TJvScrollText(TControl* parent);
+    explicit TJvScrollText(TControl* Parent);
     ~TJvScrollText() override;
 
     const std::vector<std::string>& Items() const { return FItems; }
     // Takes effect at the next SetActive(true).
-    void SetItems(std::vector<std::string> value) { FItems = std::move(value); }
+    void SetItems(std::vector<std::string> Value) { FItems = std::move(Value); }
 
     bool Active() const { return FActive; }
     // True (also while running) loads the current Items and puts the block back outside the
     // entry edge; False stops where it is.
-    void SetActive(bool value);
+    void SetActive(bool Value);
 
     TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment value) { FAlignment = value, Invalidate(); }
+    void SetAlignment(TAlignment Value) { FAlignment = Value, Invalidate(); }
     TColor BackgroundColor() const { return FBackgroundColor; }
-    void SetBackgroundColor(TColor value) { FBackgroundColor = value, Invalidate(); }
+    void SetBackgroundColor(TColor Value) { FBackgroundColor = Value, Invalidate(); }
     bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool value);
+    void SetWordWrap(bool Value);
     TJvScrollTextDirection ScrollDirection() const { return FScrollDirection; }
-    void SetScrollDirection(TJvScrollTextDirection value);
+    void SetScrollDirection(TJvScrollTextDirection Value);
     int ScrollPixels() const { return FScrollPixels; }
-    void SetScrollPixels(int value) { FScrollPixels = value < 0 ? 0 : value; }
+    void SetScrollPixels(int Value) { FScrollPixels = Value < 0 ? 0 : Value; }
     unsigned Delay() const { return FDelay; }
-    void SetDelay(unsigned value);
+    void SetDelay(unsigned Value);
 
     // Where the block stands: the offset of its leading edge from the control's top (vertical)
     // or left (horizontal) edge.
@@ -57,8 +57,8 @@ public:
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void Paint(HDC dc, const RECT& clientRect) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
     void FontChanged() override;
 
 private:

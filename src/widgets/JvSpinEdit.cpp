@@ -10,15 +10,15 @@ namespace {
 
 constexpr int UpDownWidth = 15;
 
-int32_t Clamp32(double value) {
-    if (!std::isfinite(value))
+int32_t Clamp32(double Value) {
+    if (!std::isfinite(Value))
         return 0;
-    value = std::round(value);
-    if (value <= static_cast<double>(std::numeric_limits<int32_t>::min()))
+    Value = std::round(Value);
+    if (Value <= static_cast<double>(std::numeric_limits<int32_t>::min()))
         return std::numeric_limits<int32_t>::min();
-    if (value >= static_cast<double>(std::numeric_limits<int32_t>::max()))
+    if (Value >= static_cast<double>(std::numeric_limits<int32_t>::max()))
         return std::numeric_limits<int32_t>::max();
-    return static_cast<int32_t>(value);
+    return static_cast<int32_t>(Value);
 }
 
 } // namespace
@@ -42,7 +42,7 @@ bool TryParseSpinValue(const std::string& Text, int32_t& Result) {
     return true;
 }
 
-TJvSpinEdit::TJvSpinEdit(TControl* parent) : TControl(parent) {
+TJvSpinEdit::TJvSpinEdit(TControl* Parent) : TControl(Parent) {
     SetColor(clWindow);
 }
 
@@ -67,8 +67,8 @@ double TJvSpinEdit::Value() const {
     return TryParseSpinValue(Caption(), typed) ? typed : FValue;
 }
 
-void TJvSpinEdit::SetValue(double value) {
-    FValue = Clamp32(value);
+void TJvSpinEdit::SetValue(double Value) {
+    FValue = Clamp32(Value);
     ShowValue();
 }
 
@@ -78,11 +78,11 @@ void TJvSpinEdit::ShowValue() {
         SetCaption(text);
 }
 
-void TJvSpinEdit::Step(int direction) {
+void TJvSpinEdit::Step(int Direction) {
     int32_t current = FValue;
     TryParseSpinValue(Caption(), current);
     const int64_t next =
-        static_cast<int64_t>(current) + static_cast<int64_t>(direction) * FIncrement;
+        static_cast<int64_t>(current) + static_cast<int64_t>(Direction) * FIncrement;
     const int32_t before = FValue;
     SetValue(static_cast<double>(next));
     SendMessageA(Handle(), EM_SETSEL, 0, -1);
@@ -99,8 +99,8 @@ void TJvSpinEdit::PlaceUpDown() {
     SendMessageA(Handle(), EM_SETMARGINS, EC_RIGHTMARGIN, MAKELONG(0, UpDownWidth + 1));
 }
 
-bool TJvSpinEdit::CNCommand(WORD code) {
-    if (code != EN_CHANGE)
+bool TJvSpinEdit::CNCommand(WORD Code) {
+    if (Code != EN_CHANGE)
         return false;
     int32_t typed = 0;
     if (TryParseSpinValue(Caption(), typed) && typed != FValue) {
@@ -111,12 +111,12 @@ bool TJvSpinEdit::CNCommand(WORD code) {
     return true;
 }
 
-LRESULT TJvSpinEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TJvSpinEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_NOTIFY: {
-        auto* header = reinterpret_cast<NMHDR*>(lParam);
+        auto* header = reinterpret_cast<NMHDR*>(LParam);
         if (header && header->hwndFrom == FUpDown && header->code == UDN_DELTAPOS) {
-            const auto* change = reinterpret_cast<NMUPDOWN*>(lParam);
+            const auto* change = reinterpret_cast<NMUPDOWN*>(LParam);
             if (change->iDelta != 0)
                 Step(change->iDelta > 0 ? 1 : -1);
             if (GetFocus() != Handle())
@@ -126,40 +126,40 @@ LRESULT TJvSpinEdit::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         break;
     }
     case WM_VSCROLL:
-        if (reinterpret_cast<HWND>(lParam) == FUpDown)
+        if (reinterpret_cast<HWND>(LParam) == FUpDown)
             return 0;
         break;
     case WM_KEYDOWN:
-        if (wParam == VK_UP || wParam == VK_DOWN) {
-            Step(wParam == VK_UP ? 1 : -1);
+        if (WParam == VK_UP || WParam == VK_DOWN) {
+            Step(WParam == VK_UP ? 1 : -1);
             return 0;
         }
         break;
     case WM_NCPAINT: {
         // A themed edit draws its frame as one piece across the whole window, over its own
         // children (at every focus change): the arrows paint again on top.
-        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        const LRESULT r = TControl::WndProc(Msg, WParam, LParam);
         if (FUpDown)
             RedrawWindow(FUpDown, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW);
         return r;
     }
     case WM_KILLFOCUS: {
-        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        const LRESULT r = TControl::WndProc(Msg, WParam, LParam);
         ShowValue(); // a text that is no whole number gives way to the value
         return r;
     }
     case WM_SIZE: {
-        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        const LRESULT r = TControl::WndProc(Msg, WParam, LParam);
         PlaceUpDown();
         return r;
     }
     case WM_SETFONT: {
-        const LRESULT r = TControl::WndProc(msg, wParam, lParam);
+        const LRESULT r = TControl::WndProc(Msg, WParam, LParam);
         PlaceUpDown(); // the edit resets its margins with a new font
         return r;
     }
     default:
         break;
     }
-    return TControl::WndProc(msg, wParam, lParam);
+    return TControl::WndProc(Msg, WParam, LParam);
 }

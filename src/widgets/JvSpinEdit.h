@@ -17,14 +17,14 @@
 
 class TJvSpinEdit : public TControl {
 public:
-    explicit TJvSpinEdit(TControl* parent);
+    explicit TJvSpinEdit(TControl* Parent);
 
     // The number shown, or the last valid one while the text is not a whole number.
     double Value() const;
     // Rounded to a whole number and held within the Integer range.
-    void SetValue(double value);
+    void SetValue(double Value);
     int32_t Increment() const { return FIncrement; }
-    void SetIncrement(int32_t value) { FIncrement = value; }
+    void SetIncrement(int32_t Value) { FIncrement = Value; }
 
     // The value changed, by typing or by the arrows.
     TNotifyEvent OnChange;
@@ -34,11 +34,11 @@ public:
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    bool CNCommand(WORD code) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+    bool CNCommand(WORD Code) override;
 
 private:
-    void Step(int direction);
+    void Step(int Direction);
     void PlaceUpDown();
     void ShowValue();
 

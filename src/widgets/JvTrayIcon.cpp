@@ -17,17 +17,17 @@ const UINT_PTR BalloonTimer = 1;
 // A balloon asked for less than this is also ended here: the shell keeps it longer.
 const int64_t ShellMinimumBalloonTime = 10000;
 
-void CopyText(char* target, size_t size, const std::string& text) {
-    const size_t n = std::min(text.size(), size - 1);
-    std::memcpy(target, text.data(), n);
-    target[n] = '\0';
+void CopyText(char* Target, size_t Size, const std::string& Text) {
+    const size_t n = std::min(Text.size(), Size - 1);
+    std::memcpy(Target, Text.data(), n);
+    Target[n] = '\0';
 }
 
 } // namespace
 
 TJvTrayIcon::TJvTrayIcon()
-    : FWindow([this](UINT msg, WPARAM wParam, LPARAM lParam,
-                     LRESULT& result) { return HandleMessage(msg, wParam, lParam, result); },
+    : FWindow([this](UINT Msg, WPARAM WParam, LPARAM LParam,
+                     LRESULT& Result) { return HandleMessage(Msg, WParam, LParam, Result); },
               true), // top-level: the taskbar's re-creation is broadcast to top-level windows only
       FTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
@@ -41,18 +41,18 @@ TJvTrayIcon::~TJvTrayIcon() {
     }
 }
 
-BOOL TJvTrayIcon::Notify(DWORD message, NOTIFYICONDATAA& data) {
+BOOL TJvTrayIcon::Notify(DWORD Message, NOTIFYICONDATAA& Data) {
     if (FShellNotify)
-        return FShellNotify(message, &data);
-    return Shell_NotifyIconA(message, &data);
+        return FShellNotify(Message, &Data);
+    return Shell_NotifyIconA(Message, &Data);
 }
 
-NOTIFYICONDATAA TJvTrayIcon::MakeData(UINT flags) const {
+NOTIFYICONDATAA TJvTrayIcon::MakeData(UINT Flags) const {
     NOTIFYICONDATAA data{};
     data.cbSize = sizeof(data);
     data.hWnd = Handle();
     data.uID = IconId;
-    data.uFlags = flags;
+    data.uFlags = Flags;
     data.uCallbackMessage = CallbackMessage;
     // Without an image the program's own icon stands in, so the icon never shows blank.
     data.hIcon = FIcon ? FIcon.get() : LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
@@ -67,20 +67,20 @@ void TJvTrayIcon::UpdateIcon() {
 }
 
 // Changes the icon; when the shell has lost it, it is added again.
-void TJvTrayIcon::Modify(UINT flags) {
+void TJvTrayIcon::Modify(UINT Flags) {
     if (!FActive)
         return;
-    NOTIFYICONDATAA data = MakeData(flags);
+    NOTIFYICONDATAA data = MakeData(Flags);
     if (!Notify(NIM_MODIFY, data)) {
         data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
         Notify(NIM_ADD, data);
     }
 }
 
-void TJvTrayIcon::SetActive(bool value) {
-    if (value == FActive)
+void TJvTrayIcon::SetActive(bool Value) {
+    if (Value == FActive)
         return;
-    if (value) {
+    if (Value) {
         UpdateIcon();
         NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
         Notify(NIM_ADD, data);
@@ -95,53 +95,53 @@ void TJvTrayIcon::SetActive(bool value) {
     }
 }
 
-void TJvTrayIcon::SetIcons(TImageList* value) {
-    FIcons = value;
+void TJvTrayIcon::SetIcons(TImageList* Value) {
+    FIcons = Value;
     IconChanged(0);
 }
 
-void TJvTrayIcon::SetIconIndex(int value) {
-    FIconIndex = value;
+void TJvTrayIcon::SetIconIndex(int Value) {
+    FIconIndex = Value;
     IconChanged(0);
 }
 
-void TJvTrayIcon::SetIconIndexAndHint(int index, const std::string& hint) {
-    FIconIndex = index;
-    FHint = hint;
+void TJvTrayIcon::SetIconIndexAndHint(int Index, const std::string& Hint) {
+    FIconIndex = Index;
+    FHint = Hint;
     IconChanged(NIF_TIP);
 }
 
 // The image is made for the shell only: while the icon is not shown, SetActive makes it.
-void TJvTrayIcon::IconChanged(UINT moreFlags) {
+void TJvTrayIcon::IconChanged(UINT MoreFlags) {
     if (!FActive) {
         FIcon.reset();
         return;
     }
     IconHandle old = std::move(FIcon); // freed once the shell has the new one
     UpdateIcon();
-    Modify(NIF_ICON | moreFlags);
+    Modify(NIF_ICON | MoreFlags);
 }
 
-void TJvTrayIcon::SetHint(const std::string& value) {
-    FHint = value;
+void TJvTrayIcon::SetHint(const std::string& Value) {
+    FHint = Value;
     Modify(NIF_TIP);
 }
 
-void TJvTrayIcon::SetVisibility(TTrayVisibility value) {
-    FVisibility = value;
+void TJvTrayIcon::SetVisibility(TTrayVisibility Value) {
+    FVisibility = Value;
     if (FActive)
         WatchMainForm((FVisibility & tvAutoHide) != 0);
 }
 
-void TJvTrayIcon::BalloonHint(const std::string& title, const std::string& text, TBalloonType type,
-                              int64_t displayTimeMs) {
+void TJvTrayIcon::BalloonHint(const std::string& Title, const std::string& Text, TBalloonType Type,
+                              int64_t DisplayTimeMs) {
     if (!FActive)
         return;
     KillTimer(Handle(), BalloonTimer);
     NOTIFYICONDATAA data = MakeData(NIF_INFO);
-    CopyText(data.szInfoTitle, sizeof(data.szInfoTitle), title);
-    CopyText(data.szInfo, sizeof(data.szInfo), text);
-    switch (type) {
+    CopyText(data.szInfoTitle, sizeof(data.szInfoTitle), Title);
+    CopyText(data.szInfo, sizeof(data.szInfo), Text);
+    switch (Type) {
     case btError:
         data.dwInfoFlags = NIIF_ERROR;
         break;
@@ -155,7 +155,7 @@ void TJvTrayIcon::BalloonHint(const std::string& title, const std::string& text,
         data.dwInfoFlags = NIIF_NONE;
         break;
     }
-    data.uTimeout = static_cast<UINT>(std::clamp<int64_t>(displayTimeMs, 0, UINT_MAX));
+    data.uTimeout = static_cast<UINT>(std::clamp<int64_t>(DisplayTimeMs, 0, UINT_MAX));
     if (!Notify(NIM_MODIFY, data)) {
         NOTIFYICONDATAA add = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
         Notify(NIM_ADD, add);
@@ -163,8 +163,8 @@ void TJvTrayIcon::BalloonHint(const std::string& title, const std::string& text,
             return;
     }
     FBalloonShowing = true;
-    if (displayTimeMs > 0 && displayTimeMs < ShellMinimumBalloonTime)
-        SetTimer(Handle(), BalloonTimer, static_cast<UINT>(displayTimeMs), nullptr);
+    if (DisplayTimeMs > 0 && DisplayTimeMs < ShellMinimumBalloonTime)
+        SetTimer(Handle(), BalloonTimer, static_cast<UINT>(DisplayTimeMs), nullptr);
 }
 
 void TJvTrayIcon::HideBalloon() {
@@ -213,14 +213,14 @@ void TJvTrayIcon::ShowApplication() {
     SetForegroundWindow(h);
 }
 
-void TJvTrayIcon::WatchMainForm(bool watch) {
+void TJvTrayIcon::WatchMainForm(bool Watch) {
     if (FWatched) {
         if (IsWindow(FWatched))
             RemoveWindowSubclass(FWatched, &TJvTrayIcon::MainFormProc,
                                  reinterpret_cast<UINT_PTR>(this));
         FWatched = nullptr;
     }
-    if (!watch)
+    if (!Watch)
         return;
     if (TForm* main = Application().MainForm()) {
         FWatched = main->Handle();
@@ -230,19 +230,19 @@ void TJvTrayIcon::WatchMainForm(bool watch) {
 }
 
 // Minimising the main form hides the application (tvAutoHide).
-LRESULT CALLBACK TJvTrayIcon::MainFormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                           UINT_PTR, DWORD_PTR data) {
-    const LRESULT result = DefSubclassProc(hwnd, msg, wParam, lParam);
-    if (msg == WM_SIZE && wParam == SIZE_MINIMIZED) {
-        auto* self = reinterpret_cast<TJvTrayIcon*>(data);
+LRESULT CALLBACK TJvTrayIcon::MainFormProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+                                           UINT_PTR, DWORD_PTR Data) {
+    const LRESULT result = DefSubclassProc(Wnd, Msg, WParam, LParam);
+    if (Msg == WM_SIZE && WParam == SIZE_MINIMIZED) {
+        auto* self = reinterpret_cast<TJvTrayIcon*>(Data);
         if (self->FVisibility & tvAutoHide)
             self->HideApplication();
     }
     return result;
 }
 
-void TJvTrayIcon::IconMessage(UINT mouseMessage) {
-    switch (mouseMessage) {
+void TJvTrayIcon::IconMessage(UINT MouseMessage) {
+    switch (MouseMessage) {
     case WM_RBUTTONUP:
         if (FPopupMenu) {
             POINT p{};
@@ -281,24 +281,24 @@ void TJvTrayIcon::IconMessage(UINT mouseMessage) {
     }
 }
 
-bool TJvTrayIcon::HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (msg == CallbackMessage) {
-        IconMessage(LOWORD(lParam));
-        result = 0;
+bool TJvTrayIcon::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result) {
+    if (Msg == CallbackMessage) {
+        IconMessage(LOWORD(LParam));
+        Result = 0;
         return true;
     }
-    if (msg == FTaskbarCreated && FTaskbarCreated != 0) {
+    if (Msg == FTaskbarCreated && FTaskbarCreated != 0) {
         // A new shell knows nothing of the icon: add it again.
         if (FActive) {
             NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
             Notify(NIM_ADD, data);
         }
-        result = 0;
+        Result = 0;
         return true;
     }
-    if (msg == WM_TIMER && wParam == BalloonTimer) {
+    if (Msg == WM_TIMER && WParam == BalloonTimer) {
         HideBalloon();
-        result = 0;
+        Result = 0;
         return true;
     }
     return false;

@@ -55,26 +55,26 @@ public:
 
     // Adds the icon to (true) or deletes it from (false) the notification area.
     bool Active() const { return FActive; }
-    void SetActive(bool value);
+    void SetActive(bool Value);
     TImageList* Icons() const { return FIcons; }
-    void SetIcons(TImageList* value);
+    void SetIcons(TImageList* Value);
     int IconIndex() const { return FIconIndex; }
-    void SetIconIndex(int value);
+    void SetIconIndex(int Value);
     // The tip text; the shell shows at most 127 characters.
     const std::string& Hint() const { return FHint; }
-    void SetHint(const std::string& value);
+    void SetHint(const std::string& Value);
     // Both in one change to the shell.
-    void SetIconIndexAndHint(int index, const std::string& hint);
+    void SetIconIndexAndHint(int Index, const std::string& Hint);
     TPopupMenu* PopupMenu() const { return FPopupMenu; }
-    void SetPopupMenu(TPopupMenu* value) { FPopupMenu = value; }
+    void SetPopupMenu(TPopupMenu* Value) { FPopupMenu = Value; }
     TTrayVisibility Visibility() const { return FVisibility; }
-    void SetVisibility(TTrayVisibility value);
+    void SetVisibility(TTrayVisibility Value);
 
     // Shows a balloon from the icon (title up to 63 characters, text up to 255). The display time
     // is handed to the shell; one under 10 000 ms is also ended here after that time. A display
     // time of 0 or less leaves the balloon to the shell's own time (or HideBalloon).
-    void BalloonHint(const std::string& title, const std::string& text, TBalloonType type = btNone,
-                     int64_t displayTimeMs = 5000);
+    void BalloonHint(const std::string& Title, const std::string& Text, TBalloonType Type = btNone,
+                     int64_t DisplayTimeMs = 5000);
     // Takes the balloon away; does nothing when none is shown.
     void HideBalloon();
     bool BalloonShowing() const { return FBalloonShowing; }
@@ -92,24 +92,24 @@ public:
     static constexpr UINT IconId = 1;
 
     // Replaces Shell_NotifyIconA (tests); an empty function restores it.
-    void SetShellNotifyFunction(TShellNotifyFunction function) {
-        FShellNotify = std::move(function);
+    void SetShellNotifyFunction(TShellNotifyFunction Function) {
+        FShellNotify = std::move(Function);
     }
 
     TNotifyEvent OnClick;
     TNotifyEvent OnDblClick;
 
 private:
-    bool HandleMessage(UINT msg, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    void IconMessage(UINT mouseMessage);
-    BOOL Notify(DWORD message, NOTIFYICONDATAA& data);
-    NOTIFYICONDATAA MakeData(UINT flags) const;
+    bool HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT& Result);
+    void IconMessage(UINT MouseMessage);
+    BOOL Notify(DWORD Message, NOTIFYICONDATAA& Data);
+    NOTIFYICONDATAA MakeData(UINT Flags) const;
     void UpdateIcon();
-    void IconChanged(UINT moreFlags);
-    void Modify(UINT flags);
-    void WatchMainForm(bool watch);
-    static LRESULT CALLBACK MainFormProc(HWND hwnd, UINT msg, WPARAM wParam, LPARAM lParam,
-                                         UINT_PTR id, DWORD_PTR data);
+    void IconChanged(UINT MoreFlags);
+    void Modify(UINT Flags);
+    void WatchMainForm(bool Watch);
+    static LRESULT CALLBACK MainFormProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
+                                         UINT_PTR Id, DWORD_PTR Data);
 
     TUtilWindow FWindow;
     UINT FTaskbarCreated;

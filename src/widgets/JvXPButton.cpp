@@ -4,24 +4,24 @@
 
 namespace {
 
-void Frame(HDC dc, const RECT& r, COLORREF color, int round) {
-    GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, color));
-    TSelectObject selectedPen(dc, pen.get());
-    TSelectObject hollow(dc, GetStockObject(NULL_BRUSH));
-    RoundRect(dc, r.left, r.top, r.right, r.bottom, round, round);
+void Frame(HDC DC, const RECT& R, COLORREF Color, int Round) {
+    GdiObject<HPEN> pen(CreatePen(PS_SOLID, 1, Color));
+    TSelectObject selectedPen(DC, pen.get());
+    TSelectObject hollow(DC, GetStockObject(NULL_BRUSH));
+    RoundRect(DC, R.left, R.top, R.right, R.bottom, Round, Round);
 }
 
 } // namespace
 
-TJvXPButton::TJvXPButton(TControl* parent) : TCustomButton(parent) {}
+TJvXPButton::TJvXPButton(TControl* Parent) : TCustomButton(Parent) {}
 
 void TJvXPButton::CreateWnd() {
     CreateHandle("TJvXPButton", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS, 0, 0, 0, 73,
                  21);
 }
 
-LRESULT TJvXPButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
-    switch (msg) {
+LRESULT TJvXPButton::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    switch (Msg) {
     case WM_GETDLGCODE:
         return DLGC_BUTTON | DLGC_UNDEFPUSHBUTTON;
     case WM_LBUTTONDOWN:
@@ -34,7 +34,7 @@ LRESULT TJvXPButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         Invalidate();
         break; // the mouse-down event as for any control
     case WM_MOUSEMOVE: {
-        const POINT p{static_cast<short>(LOWORD(lParam)), static_cast<short>(HIWORD(lParam))};
+        const POINT p{static_cast<short>(LOWORD(LParam)), static_cast<short>(HIWORD(LParam))};
         const RECT r = ClientRect();
         const bool inside = PtInRect(&r, p);
         if (inside != FMouseInside || inside != FHot) {
@@ -71,7 +71,7 @@ LRESULT TJvXPButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         return 0;
     case WM_KEYDOWN:
-        if (wParam == VK_SPACE) {
+        if (WParam == VK_SPACE) {
             FSpaceDown = true;
             FPressed = FMouseInside = true;
             Invalidate();
@@ -79,7 +79,7 @@ LRESULT TJvXPButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_KEYUP:
-        if (wParam == VK_SPACE && FSpaceDown) {
+        if (WParam == VK_SPACE && FSpaceDown) {
             FSpaceDown = false;
             FPressed = false;
             Invalidate();
@@ -96,46 +96,46 @@ LRESULT TJvXPButton::WndProc(UINT msg, WPARAM wParam, LPARAM lParam) {
     default:
         break;
     }
-    return TCustomButton::WndProc(msg, wParam, lParam);
+    return TCustomButton::WndProc(Msg, WParam, LParam);
 }
 
-void TJvXPButton::Paint(HDC dc, const RECT& clientRect) {
-    RECT r = clientRect;
+void TJvXPButton::Paint(HDC DC, const RECT& ClientRect) {
+    RECT r = ClientRect;
     const bool enabled = Enabled();
     const bool down = FPressed && FMouseInside;
     RECT face = r;
     InflateRect(&face, -1, -1);
     if (!enabled)
-        FillGradient(dc, face, RGB(245, 244, 234), RGB(245, 244, 234));
+        FillGradient(DC, face, RGB(245, 244, 234), RGB(245, 244, 234));
     else if (down)
-        FillGradient(dc, face, RGB(226, 226, 218), RGB(242, 241, 238));
+        FillGradient(DC, face, RGB(226, 226, 218), RGB(242, 241, 238));
     else
-        FillGradient(dc, face, RGB(255, 255, 255), RGB(214, 208, 197));
+        FillGradient(DC, face, RGB(255, 255, 255), RGB(214, 208, 197));
     if (enabled && (FHot || Focused()) && !down) {
         RECT rim = r;
         InflateRect(&rim, -1, -1);
         const COLORREF outer = FHot ? RGB(255, 240, 207) : RGB(206, 231, 255);
         const COLORREF inner = FHot ? RGB(248, 179, 48) : RGB(105, 130, 238);
-        Frame(dc, rim, outer, 3);
+        Frame(DC, rim, outer, 3);
         InflateRect(&rim, -1, -1);
-        Frame(dc, rim, inner, 3);
+        Frame(DC, rim, inner, 3);
     }
-    Frame(dc, r, enabled ? RGB(0, 60, 116) : RGB(201, 199, 186), 5);
+    Frame(DC, r, enabled ? RGB(0, 60, 116) : RGB(201, 199, 186), 5);
 
     const std::string caption = Caption();
     RECT text = r;
     if (down)
         OffsetRect(&text, 1, 1);
-    SetBkMode(dc, TRANSPARENT);
-    SetTextColor(dc, enabled ? ColorToRGB(Font().Color()) : RGB(161, 161, 146));
+    SetBkMode(DC, TRANSPARENT);
+    SetTextColor(DC, enabled ? ColorToRGB(Font().Color()) : RGB(161, 161, 146));
     {
-        TSelectObject font(dc, Font().Handle());
-        DrawTextA(dc, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
+        TSelectObject font(DC, Font().Handle());
+        DrawTextA(DC, caption.c_str(), -1, &text, DT_CENTER | DT_VCENTER | DT_SINGLELINE);
     }
     if (Focused() && enabled) {
         RECT focus = r;
         InflateRect(&focus, -4, -4);
-        SetTextColor(dc, RGB(0, 0, 0));
-        DrawFocusRect(dc, &focus);
+        SetTextColor(DC, RGB(0, 0, 0));
+        DrawFocusRect(DC, &focus);
     }
 }

@@ -12,15 +12,15 @@
 
 class TJvXPButton : public TCustomButton {
 public:
-    explicit TJvXPButton(TControl* parent);
+    explicit TJvXPButton(TControl* Parent);
 
     bool Hot() const { return FHot; }
     bool Pressed() const { return FPressed && FMouseInside; }
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override;
-    void Paint(HDC dc, const RECT& clientRect) override;
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+    void Paint(HDC DC, const RECT& ClientRect) override;
 
 private:
     bool FHot = false;
