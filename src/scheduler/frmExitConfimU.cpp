@@ -105,5 +105,8 @@ void TfrmExitConfirm::TimerConfirmTimer(TObject*) {
         BringToFront();
     } else {
         SetModalResult(mrOk);
+        // A menu left open (the tray's, this window's own) would hold the modal run, and with
+        // it the end of the session, until someone closes it.
+        EndMenu();
     }
 }

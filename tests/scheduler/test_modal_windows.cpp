@@ -224,6 +224,45 @@ TEST_F(ModalWindowsTest, ACancelledCountdownGivesTheWindowBelowTheKeyboardBack) 
     EXPECT_TRUE(ExitFlags.empty());
 }
 
+// Nobody at the machine: a menu left open during the countdown does not hold up its end.
+TEST_F(ModalWindowsTest, ACountdownRunsOutWhileAMenuIsOpen) {
+    struct TCase {
+        const char* Name;
+        std::function<void()> Open;
+    } cases[] = {
+        {"tray menu", [] { frmSundown->PopupActionBarTrayIcon.Popup(600, 400); }},
+        {"countdown's system menu",
+         [] { SendMessageA(frmExitConfirm->Handle(), WM_SYSCOMMAND, SC_KEYMENU, ' '); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith("Warning=1\r\n");
+        bool inMenu = false, rescued = false;
+        TPoll check(300, [&] {
+            inMenu = Application().InSystemLoop();
+            return true;
+        });
+        TPoll rescue(8000, [&] { // a failed case still ends
+            rescued = true;
+            EndMenu();
+            return true;
+        });
+        TPoll open(20, [&] {
+            if (!frmExitConfirm->Visible())
+                return false;
+            c.Open();
+            return true;
+        });
+        const size_t exitsBefore = ExitFlags.size();
+        frmSundown->ActionLogoff.Execute();
+        EXPECT_TRUE(inMenu) << "the menu was open";
+        EXPECT_FALSE(rescued) << "the count ran out with the menu open";
+        EXPECT_EQ(ExitFlags.size(), exitsBefore + 1) << "confirmed";
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(ModalWindowsTest, TheMainWindowShownDuringAModalRunStaysDisabledAndInactive) {
     StartWith("Warning=60\r\n");
     struct TModal {
