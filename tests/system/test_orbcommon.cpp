@@ -7,6 +7,7 @@
 #include "base/Registry.h"
 #include "system/OrbCommon.h"
 #include "SystemInfoTestSupport.h"
+#include "base/ScratchPlaces.h"
 
 #include <shellapi.h>
 
@@ -40,45 +41,7 @@ std::string ReadFile(const std::string& path) {
     return text.str();
 }
 
-void RemoveTree(const std::string& path) {
-    WIN32_FIND_DATAA found;
-    HANDLE find = FindFirstFileA((path + "\\*").c_str(), &found);
-    if (find != INVALID_HANDLE_VALUE) {
-        do {
-            const std::string name = found.cFileName;
-            if (name == "." || name == "..")
-                continue;
-            const std::string child = path + "\\" + name;
-            if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
-                RemoveTree(child);
-            else
-                DeleteFileA(child.c_str());
-        } while (FindNextFileA(find, &found));
-        FindClose(find);
-    }
-    RemoveDirectoryA(path.c_str());
-}
-
-// A fresh folder under the user's temp folder, removed with everything in it.
-class TempFolder {
-public:
-    TempFolder() {
-        char temp[MAX_PATH] = {};
-        GetTempPathA(MAX_PATH, temp);
-        Path = std::string(temp) + "sundown_common_" + std::to_string(GetCurrentProcessId()) + "_" +
-               std::to_string(Counter()++);
-        RemoveTree(Path);
-        CreateDirectoryA(Path.c_str(), nullptr);
-    }
-    ~TempFolder() { RemoveTree(Path); }
-    std::string Path; // without trailing backslash
-
-private:
-    static int& Counter() {
-        static int counter = 0;
-        return counter;
-    }
-};
+using TempFolder = scratch::TTempFolder;
 
 void SetAppData(DWORD type, const void* data, DWORD size) {
     HKEY k = nullptr;
@@ -108,33 +71,33 @@ TEST(GetProgramFolder, IsTheExecutablesFolderWithBackslash) {
 
 TEST(CheckDirectory, ExistingFolderIsTrueEitherWay) {
     TempFolder temp;
-    EXPECT_TRUE(CheckDirectory(temp.Path, false));
-    EXPECT_TRUE(CheckDirectory(temp.Path, true));
-    EXPECT_TRUE(CheckDirectory(temp.Path + "\\", false));
+    EXPECT_TRUE(CheckDirectory(temp.Path(), false));
+    EXPECT_TRUE(CheckDirectory(temp.Path(), true));
+    EXPECT_TRUE(CheckDirectory(temp.Path() + "\\", false));
 }
 
 TEST(CheckDirectory, MissingFolderWithoutCreateIsFalseAndStaysMissing) {
     TempFolder temp;
-    EXPECT_FALSE(CheckDirectory(temp.Path + "\\a", false));
-    EXPECT_FALSE(Exists(temp.Path + "\\a"));
+    EXPECT_FALSE(CheckDirectory(temp.Path() + "\\a", false));
+    EXPECT_FALSE(Exists(temp.Path() + "\\a"));
     EXPECT_FALSE(CheckDirectory("", false));
 }
 
 TEST(CheckDirectory, CreatesEveryMissingLevel) {
     TempFolder temp;
-    const std::string deep = temp.Path + "\\a\\b\\c";
+    const std::string deep = temp.Path() + "\\a\\b\\c";
     EXPECT_TRUE(CheckDirectory(deep, true));
-    EXPECT_TRUE(IsFolder(temp.Path + "\\a"));
-    EXPECT_TRUE(IsFolder(temp.Path + "\\a\\b"));
+    EXPECT_TRUE(IsFolder(temp.Path() + "\\a"));
+    EXPECT_TRUE(IsFolder(temp.Path() + "\\a\\b"));
     EXPECT_TRUE(IsFolder(deep));
     // A trailing backslash is the same folder.
-    EXPECT_TRUE(CheckDirectory(temp.Path + "\\x\\y\\", true));
-    EXPECT_TRUE(IsFolder(temp.Path + "\\x\\y"));
+    EXPECT_TRUE(CheckDirectory(temp.Path() + "\\x\\y\\", true));
+    EXPECT_TRUE(IsFolder(temp.Path() + "\\x\\y"));
 }
 
 TEST(CheckDirectory, FailureToCreateIsFalse) {
     TempFolder temp;
-    const std::string file = temp.Path + "\\file";
+    const std::string file = temp.Path() + "\\file";
     std::ofstream(file) << "x";
     EXPECT_FALSE(CheckDirectory(file, true));
     EXPECT_FALSE(CheckDirectory(file + "\\below", true));
@@ -155,9 +118,9 @@ TEST(CheckDirectory, ShortRelativeNameIsNotReportedAsCreated) {
     TempFolder temp;
     char saved[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, saved);
-    ASSERT_TRUE(SetCurrentDirectoryA(temp.Path.c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryA(temp.Path().c_str()));
     const bool result = CheckDirectory("q", true);
-    const bool exists = IsFolder(temp.Path + "\\q");
+    const bool exists = IsFolder(temp.Path() + "\\q");
     SetCurrentDirectoryA(saved);
     EXPECT_EQ(result, exists);
 }
@@ -167,14 +130,14 @@ TEST(GetAppDataFolder, AppendsTheTitleAndCreatesTheFolder) {
     ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
 
-    SetAppData(temp.Path);
-    EXPECT_EQ(GetAppDataFolder(), temp.Path + "\\" + UniqueTitle() + "\\");
-    EXPECT_TRUE(IsFolder(temp.Path + "\\" + UniqueTitle()));
+    SetAppData(temp.Path());
+    EXPECT_EQ(GetAppDataFolder(), temp.Path() + "\\" + UniqueTitle() + "\\");
+    EXPECT_TRUE(IsFolder(temp.Path() + "\\" + UniqueTitle()));
 
     // No second backslash after a value that ends in one.
-    SetAppData(temp.Path + "\\sub\\");
-    EXPECT_EQ(GetAppDataFolder(), temp.Path + "\\sub\\" + UniqueTitle() + "\\");
-    EXPECT_TRUE(IsFolder(temp.Path + "\\sub\\" + UniqueTitle()));
+    SetAppData(temp.Path() + "\\sub\\");
+    EXPECT_EQ(GetAppDataFolder(), temp.Path() + "\\sub\\" + UniqueTitle() + "\\");
+    EXPECT_TRUE(IsFolder(temp.Path() + "\\sub\\" + UniqueTitle()));
 }
 
 TEST(GetAppDataFolder, WineUsersFolderGetsTheTitle) {
@@ -191,8 +154,8 @@ TEST(GetAppDataFolder, EmptyTitleGivesTheAppDataFolderItself) {
     TempFolder temp;
     ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title("");
-    SetAppData(temp.Path);
-    EXPECT_EQ(GetAppDataFolder(), temp.Path + "\\");
+    SetAppData(temp.Path());
+    EXPECT_EQ(GetAppDataFolder(), temp.Path() + "\\");
 }
 
 TEST(GetAppDataFolder, MissingValueGivesAFolderAtTheDriveRoot) {
@@ -207,9 +170,9 @@ TEST(GetAppDataFolder, MissingValueGivesAFolderAtTheDriveRoot) {
     // The current drive is the temp folder's, never the host's root.
     char cwd[MAX_PATH] = {};
     GetCurrentDirectoryA(MAX_PATH, cwd);
-    ASSERT_TRUE(SetCurrentDirectoryA(temp.Path.c_str()));
+    ASSERT_TRUE(SetCurrentDirectoryA(temp.Path().c_str()));
     const std::string folder = GetAppDataFolder();
-    const std::string onDrive = temp.Path.substr(0, 2) + folder;
+    const std::string onDrive = temp.Path().substr(0, 2) + folder;
     const bool created = IsFolder(onDrive);
     RemoveDirectoryA(onDrive.c_str());
     SetCurrentDirectoryA(cwd);
@@ -235,14 +198,14 @@ TEST(GetAppDataFolder, UnopenableKeyGivesEmptyAndCreatesNothing) {
     TempFolder temp;
     ValueGuard saved(HKEY_CURRENT_USER, ShellFolders, "AppData");
     TitleGuard title(UniqueTitle());
-    SetAppData(temp.Path);
+    SetAppData(temp.Path());
     // A key that refuses full access, which Wine's registry never does by itself.
     const auto previous = TRegistry::SetOpenKeyFunc(
         [](HKEY, const char*, bool, REGSAM, HKEY*) -> LONG { return ERROR_ACCESS_DENIED; });
     const std::string folder = GetAppDataFolder();
     TRegistry::SetOpenKeyFunc(previous);
     EXPECT_EQ(folder, "");
-    EXPECT_FALSE(Exists(temp.Path + "\\" + UniqueTitle()));
+    EXPECT_FALSE(Exists(temp.Path() + "\\" + UniqueTitle()));
 }
 
 namespace {
@@ -319,31 +282,31 @@ std::string SystemCmd() {
 TEST(ExecuteFile, StartsTheFileInTheGivenFolder) {
     TempFolder temp;
     const HINSTANCE result =
-        ExecuteFile("open", SystemCmd(), "/c echo started>out.txt", temp.Path, SW_HIDE);
+        ExecuteFile("open", SystemCmd(), "/c echo started>out.txt", temp.Path(), SW_HIDE);
     EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
-    EXPECT_EQ(WaitForFile(temp.Path + "\\out.txt", "\r\n"), "started\r\n");
+    EXPECT_EQ(WaitForFile(temp.Path() + "\\out.txt", "\r\n"), "started\r\n");
 }
 
 TEST(ExecuteFile, LongParametersArriveWhole) {
     TempFolder temp;
     const std::string word(300, 'w');
     const HINSTANCE result =
-        ExecuteFile("open", SystemCmd(), "/c echo " + word + ">long.txt", temp.Path, SW_HIDE);
+        ExecuteFile("open", SystemCmd(), "/c echo " + word + ">long.txt", temp.Path(), SW_HIDE);
     EXPECT_GT(reinterpret_cast<INT_PTR>(result), 32);
-    EXPECT_EQ(WaitForFile(temp.Path + "\\long.txt", "\r\n"), word + "\r\n");
+    EXPECT_EQ(WaitForFile(temp.Path() + "\\long.txt", "\r\n"), word + "\r\n");
 }
 
 TEST(ExecuteFile, ShellFailureComesBackUnchanged) {
     TempFolder temp;
-    const std::string missing = temp.Path + "\\missing.exe";
+    const std::string missing = temp.Path() + "\\missing.exe";
     const INT_PTR result =
-        reinterpret_cast<INT_PTR>(ExecuteFile("open", missing, "", temp.Path, SW_SHOWNORMAL));
+        reinterpret_cast<INT_PTR>(ExecuteFile("open", missing, "", temp.Path(), SW_SHOWNORMAL));
     EXPECT_LE(result, 32);
     EXPECT_EQ(result, reinterpret_cast<INT_PTR>(ShellExecuteA(nullptr, "open", missing.c_str(), "",
-                                                              temp.Path.c_str(), SW_SHOWNORMAL)));
+                                                              temp.Path().c_str(), SW_SHOWNORMAL)));
 
     // A missing name longer than 255 characters fails the same way.
-    const std::string longName = temp.Path + "\\" + std::string(300, 'n') + ".exe";
+    const std::string longName = temp.Path() + "\\" + std::string(300, 'n') + ".exe";
     EXPECT_LE(reinterpret_cast<INT_PTR>(ExecuteFile("open", longName, "", "", SW_SHOWNORMAL)), 32);
 }
 
