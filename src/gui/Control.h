@@ -43,7 +43,7 @@ class TForm;
 
 class TControl : public TObject {
 public:
-    // parent: the control whose window holds this one; nullptr for forms.
+    // Parent: the control whose window holds this one; nullptr for forms.
     explicit TControl(TControl* Parent);
     ~TControl() override;
 

@@ -60,7 +60,7 @@ void TLabel::AdjustSize() {
     SetBounds(Left(), Top(), FWordWrap ? Width() : r.right + 2, r.bottom);
 }
 
-// Lets the parent, then each visible sibling that lies beneath the label, draw itself into dc
+// Lets the parent, then each visible sibling that lies beneath the label, draw itself into DC
 // shifted to the label's place.
 void TLabel::PaintBeneath(HDC DC) {
     HWND parent = GetParent(Handle());

@@ -23,7 +23,7 @@ class TImageList;
 
 class TMenuItem : public TObject, public TActionClient {
 public:
-    // parent: the item whose submenu this one joins (a popup's Items() for the top level).
+    // Parent: the item whose submenu this one joins (a popup's Items() for the top level).
     explicit TMenuItem(TMenuItem* Parent = nullptr);
     ~TMenuItem() override;
 

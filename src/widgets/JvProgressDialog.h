@@ -22,7 +22,7 @@ class TProgressDialogForm;
 
 class TJvProgressDialog : public TObject {
 public:
-    // owner: its form owns the dialog's window (nullptr: the main form).
+    // Owner: its form owns the dialog's window (nullptr: the main form).
     explicit TJvProgressDialog(TControl* Owner);
     ~TJvProgressDialog() override;
 
