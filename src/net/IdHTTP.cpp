@@ -3,8 +3,9 @@
 #include "net/IdHTTP.h"
 
 #include <algorithm>
-#include <climits>
 #include <vector>
+
+#include "net/Deadline.h"
 
 namespace {
 
@@ -53,9 +54,7 @@ struct TDeadline {
     ULONGLONG End = 0; // 0: none
     std::string Text;
 
-    static TDeadline After(int Ms, std::string Text) {
-        return {Ms > 0 ? GetTickCount64() + static_cast<ULONGLONG>(Ms) : 0, std::move(Text)};
-    }
+    static TDeadline After(int Ms, std::string Text) { return {EndOf(Ms), std::move(Text)}; }
     TDeadline Earlier(const TDeadline& Other) const {
         return !End || (Other.End && Other.End < End) ? Other : *this;
     }
@@ -64,13 +63,12 @@ struct TDeadline {
     bool Limit(int& Timeout) const {
         if (!End)
             return false;
-        const ULONGLONG now = GetTickCount64();
-        if (now >= End)
+        const int left = Remaining(End);
+        if (left == 0)
             throw EIdReadTimeout(Text);
-        const ULONGLONG left = End - now;
-        if (Timeout > 0 && left >= static_cast<ULONGLONG>(Timeout))
+        if (Timeout > 0 && left >= Timeout)
             return false;
-        Timeout = static_cast<int>(std::min<ULONGLONG>(left, INT_MAX));
+        Timeout = left;
         return true;
     }
 };

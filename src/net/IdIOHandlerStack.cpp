@@ -5,13 +5,13 @@
 
 #include <algorithm>
 #include <chrono>
-#include <climits>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
 #include <thread>
 
 #include "base/SystemError.h"
+#include "net/Deadline.h"
 
 namespace {
 
@@ -51,18 +51,6 @@ bool Ready(SOCKET S, bool Write, int Ms) {
     if (r == SOCKET_ERROR)
         RaiseSocketError(WSAGetLastError());
     return r > 0;
-}
-
-// Milliseconds left until end (a GetTickCount64 value), at least 0; end 0: no limit (INT_MAX).
-int Remaining(ULONGLONG End) {
-    if (!End)
-        return INT_MAX;
-    const ULONGLONG now = GetTickCount64();
-    return now >= End ? 0 : static_cast<int>(std::min<ULONGLONG>(End - now, INT_MAX));
-}
-
-ULONGLONG EndOf(int Timeout) {
-    return Timeout > 0 ? GetTickCount64() + static_cast<ULONGLONG>(Timeout) : 0;
 }
 
 // A host name lookup on a thread of its own, so that the caller can go on handling its
