@@ -1,5 +1,7 @@
 #include "gui/Timer.h"
 
+#include "base/Exception.h"
+
 TTimer::TTimer()
     : FWindow([this](UINT Msg, WPARAM, LPARAM, LRESULT&) {
           if (Msg != WM_TIMER)
@@ -7,33 +9,35 @@ TTimer::TTimer()
           if (FEnabled && OnTimer)
               OnTimer(this);
           return true;
-      }) {
-    UpdateTimer();
-}
+      }) {}
 
 TTimer::~TTimer() {
-    if (FWindow.HandleAllocated())
+    if (FRunning)
         KillTimer(FWindow.Handle(), 1);
 }
 
 void TTimer::SetEnabled(bool Value) {
-    if (FEnabled != Value) {
+    if (FEnabled != Value || (Value && !FRunning)) {
         FEnabled = Value;
         UpdateTimer();
     }
 }
 
 void TTimer::SetInterval(unsigned Value) {
-    if (FInterval != Value) {
+    if (FInterval != Value || (FEnabled && !FRunning)) {
         FInterval = Value;
         UpdateTimer();
     }
 }
 
-// A timer that never ran needs no window.
 void TTimer::UpdateTimer() {
-    if (FWindow.HandleAllocated())
+    if (FRunning) {
         KillTimer(FWindow.Handle(), 1);
-    if (FEnabled && FInterval > 0)
-        SetTimer(FWindow.Handle(), 1, FInterval, nullptr);
+        FRunning = false;
+    }
+    if (!FEnabled || FInterval == 0)
+        return;
+    if (!SetTimer(FWindow.Handle(), 1, FInterval, nullptr))
+        throw Exception("Not enough timers available");
+    FRunning = true;
 }

@@ -6,6 +6,10 @@
 //   TimerConfirm.SetEnabled(false); TimerConfirm.SetInterval(1000);
 //   TimerConfirm.OnTimer = [this](TObject* s) { TimerConfirmTimer(s); };
 //   TimerConfirm.SetEnabled(true);          // the first tick comes one interval later
+//
+// Enabled from the start, but nothing runs until Enabled or Interval is first set: the helper
+// window is made then, when the timer is enabled, so a timer switched off at once makes none.
+// Raises when the window or the system's timer cannot be had.
 #include "gui/Classes.h"
 #include "gui/UtilWindow.h"
 
@@ -26,4 +30,5 @@ private:
     TUtilWindow FWindow;
     bool FEnabled = true;
     unsigned FInterval = 1000;
+    bool FRunning = false;
 };

@@ -1,6 +1,8 @@
 #include "gui/UtilWindow.h"
 
 #include "gui/Application.h"
+#include "base/Exception.h"
+#include "base/SystemError.h"
 
 namespace {
 const char* const UtilWindowClass = "TPUtilWindow";
@@ -34,10 +36,16 @@ void TUtilWindow::CreateHandle() {
         wc.cbWndExtra = sizeof(TUtilWindow*);
         wc.hInstance = instance;
         wc.lpszClassName = UtilWindowClass;
-        RegisterClassExA(&wc);
+        if (!RegisterClassExA(&wc))
+            throw Exception(Format("Cannot register the window class %s. %s", UtilWindowClass,
+                                   SysErrorMessage(GetLastError()).c_str()));
     }
-    CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
-                    FTopLevel ? nullptr : HWND_MESSAGE, nullptr, instance, this);
+    if (!CreateWindowExA(WS_EX_TOOLWINDOW, UtilWindowClass, "", WS_POPUP, 0, 0, 0, 0,
+                         FTopLevel ? nullptr : HWND_MESSAGE, nullptr, instance, this)) {
+        FHandle = nullptr;
+        throw Exception(Format("Error creating window of class %s (error %lu)", UtilWindowClass,
+                               GetLastError()));
+    }
 }
 
 LRESULT CALLBACK TUtilWindow::WndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {

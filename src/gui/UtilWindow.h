@@ -24,7 +24,7 @@ public:
     TUtilWindow(const TUtilWindow&) = delete;
     TUtilWindow& operator=(const TUtilWindow&) = delete;
 
-    // The window, made on first use.
+    // The window, made on first use; raises when it cannot be made.
     HWND Handle() const;
     bool HandleAllocated() const { return FHandle != nullptr; }
 

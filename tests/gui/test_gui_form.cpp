@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <memory>
 #include <vector>
 
 #include "gui/Application.h"
@@ -12,6 +13,7 @@
 #include "gui/Label.h"
 #include "gui/Panel.h"
 #include "gui/Timer.h"
+#include "MessagePump.h"
 
 namespace {
 
@@ -455,6 +457,87 @@ TEST_F(GuiTest, ExceptionInTimerHandlerGoesToOnException) {
     }
     EXPECT_EQ(seen, "'24:0:0' is not a valid time");
     EXPECT_TRUE(Boxes.empty()) << "OnException replaces the default box";
+}
+
+int HelperWindows() {
+    int n = 0;
+    for (HWND h = FindWindowExA(HWND_MESSAGE, nullptr, "TPUtilWindow", nullptr); h;
+         h = FindWindowExA(HWND_MESSAGE, h, "TPUtilWindow", nullptr))
+        ++n;
+    return n;
+}
+
+// Refuses every window the thread makes while it lives (a real hook of the system).
+class TRefuseWindows {
+public:
+    TRefuseWindows()
+        : FHook(SetWindowsHookExA(
+              WH_CBT,
+              [](int Code, WPARAM W, LPARAM L) -> LRESULT {
+                  return Code == HCBT_CREATEWND ? 1 : CallNextHookEx(nullptr, Code, W, L);
+              },
+              nullptr, GetCurrentThreadId())) {}
+    ~TRefuseWindows() { UnhookWindowsHookEx(FHook); }
+    TRefuseWindows(const TRefuseWindows&) = delete;
+    TRefuseWindows& operator=(const TRefuseWindows&) = delete;
+
+private:
+    HHOOK FHook;
+};
+
+TEST_F(GuiTest, ATimerMakesItsWindowWhenFirstEnabledAndRaisesWithoutOne) {
+    struct TCase {
+        const char* What;
+        std::function<void(TTimer&)> Setup;
+        bool Refused;
+        int Windows;
+        bool Raises;
+        bool Ticks;
+    };
+    const TCase cases[] = {
+        {"made and left alone", [](TTimer&) {}, false, 0, false, false},
+        {"switched off at once",
+         [](TTimer& t) {
+             t.SetEnabled(false);
+             t.SetInterval(30);
+         },
+         false, 0, false, false},
+        {"interval 0", [](TTimer& t) { t.SetInterval(0); }, false, 0, false, false},
+        {"interval set", [](TTimer& t) { t.SetInterval(30); }, false, 1, false, true},
+        {"switched on later",
+         [](TTimer& t) {
+             t.SetEnabled(false);
+             t.SetInterval(30);
+             t.SetEnabled(true);
+         },
+         false, 1, false, true},
+        {"no window to be had", [](TTimer& t) { t.SetInterval(30); }, true, 0, true, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        const int before = HelperWindows();
+        int ticks = 0;
+        {
+            TTimer timer;
+            timer.OnTimer = [&](TObject*) { ++ticks; };
+            bool raised = false;
+            {
+                std::unique_ptr<TRefuseWindows> refuse;
+                if (c.Refused)
+                    refuse = std::make_unique<TRefuseWindows>();
+                try {
+                    c.Setup(timer);
+                } catch (const Exception&) {
+                    raised = true;
+                }
+            }
+            EXPECT_EQ(raised, c.Raises);
+            EXPECT_EQ(HelperWindows() - before, c.Windows);
+            if (c.Ticks)
+                EXPECT_TRUE(pump::WaitFor([&] { return ticks > 0; }));
+        }
+        EXPECT_EQ(HelperWindows(), before);
+    }
 }
 
 TEST_F(GuiTest, OnCreateAndOnDestroyRunOnceAndErrorsAreShown) {
