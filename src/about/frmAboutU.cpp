@@ -8,6 +8,7 @@
 #include "gui/DragMove.h"
 #include "base/Assert.h"
 #include "base/FormatDateTime.h"
+#include "base/ScopeExit.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 #include "widgets/JvProgressDialog.h"
@@ -179,10 +180,7 @@ TfrmAbout::~TfrmAbout() {
 
 void TfrmAbout::FormCreate(TObject*) {
     PageControlMain.SetActivePage(&tabAbout);
-    struct TReaderRelease {
-        std::unique_ptr<TOrbVersionInfo>& Reader;
-        ~TReaderRelease() { Reader.reset(); }
-    } release{FVersionInfo};
+    const TScopeExit release([this] { FVersionInfo.reset(); });
     FVersionInfo = std::make_unique<TOrbVersionInfo>();
     FVersionInfo->SetActive(true);
     lblVersionDetails.SetCaption(FVersionInfo->GetItem(ItemFileVersion));
@@ -215,10 +213,7 @@ void TfrmAbout::GatherSystemInformation() {
     if (FGathering)
         return;
     FGathering = true;
-    struct TGatheringEnd {
-        bool& Flag;
-        ~TGatheringEnd() { Flag = false; }
-    } gatheringEnd{FGathering};
+    const TScopeExit gatheringEnd([this] { FGathering = false; });
 
     TJvProgressDialog dialog(this);
     dialog.SetShowCancel(false);
@@ -228,10 +223,7 @@ void TfrmAbout::GatherSystemInformation() {
     dialog.Show();
     Application().ProcessMessages();
     Sleep(1000);
-    struct TDialogClose {
-        TJvProgressDialog& Dialog;
-        ~TDialogClose() { Dialog.Hide(); }
-    } dialogClose{dialog};
+    const TScopeExit dialogClose([&dialog] { dialog.Hide(); });
 
     TRichEdit& report = SystemInformation;
     auto title = [&](const std::string& Text) {

@@ -5,6 +5,7 @@
 //   FillRect(dc, &r, brush.get());
 //   KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
 //   TClientDC dc(hwnd);  TSelectObject font(dc.dc(), hfont);   // both undone at the block's end
+//   TPaintDC paint(hwnd);  Draw(paint.dc(), paint.Rect());       // WM_PAINT: EndPaint at the end
 #include <windows.h>
 
 #include <commctrl.h>
@@ -57,6 +58,26 @@ private:
 };
 using TClientDC = TWindowDCOf<GetDC>;
 using TWindowDC = TWindowDCOf<GetWindowDC>;
+
+// The painting of a WM_PAINT: BeginPaint when made, EndPaint when it goes, also when the painting
+// throws. dc() is null when the system gave none.
+class TPaintDC {
+public:
+    explicit TPaintDC(HWND Window) : FWindow(Window), FDC(BeginPaint(Window, &FPaint)) {
+        ASSERT(Window);
+    }
+    ~TPaintDC() { EndPaint(FWindow, &FPaint); }
+    TPaintDC(const TPaintDC&) = delete;
+    TPaintDC& operator=(const TPaintDC&) = delete;
+    HDC dc() const { return FDC; }
+    // The area to paint.
+    const RECT& Rect() const { return FPaint.rcPaint; }
+
+private:
+    HWND FWindow;
+    PAINTSTRUCT FPaint{};
+    HDC FDC;
+};
 
 // Selects object into dc and puts the one it replaced back when it goes.
 class TSelectObject {

@@ -6,8 +6,10 @@
 
 #include "gui/Application.h"
 #include "base/Exception.h"
+#include "base/SystemError.h"
 #include "gui/Form.h"
 #include "gui/BufferedPaint.h"
+#include "base/ScopeExit.h"
 
 namespace {
 
@@ -43,7 +45,9 @@ void RegisterOwnClass(const char* ClassName, WNDPROC Proc, bool ShowsIcon) {
         wc.hIconSm = smallIcon;
     }
     wc.lpszClassName = ClassName;
-    RegisterClassExA(&wc);
+    if (!RegisterClassExA(&wc))
+        throw Exception(Format("Cannot register the window class %s. %s", ClassName,
+                               SysErrorMessage(GetLastError()).c_str()));
 }
 
 } // namespace
@@ -123,11 +127,8 @@ void TControl::HandleNeeded() {
 // own setting up.
 void TControl::MakeWindows() {
     {
-        struct TCreating {
-            bool& Flag;
-            explicit TCreating(bool& Flag) : Flag(Flag) { Flag = true; }
-            ~TCreating() { Flag = false; }
-        } creating(FCreating);
+        FCreating = true;
+        const TScopeExit creatingEnd([this] { FCreating = false; });
         CreateWnd();
         for (size_t i = 0; i < FControls.size(); ++i)
             if (!FControls[i]->FHandle)
@@ -186,9 +187,13 @@ void TControl::CreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExSt
     if (!h)
         throw Exception(
             Format("Error creating window of class %s (error %lu)", ClassName, GetLastError()));
+    // Without its subclass the window would be deaf to this object: it goes again.
+    if (!SetWindowSubclass(h, &TControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this))) {
+        DestroyWindow(h);
+        throw Exception(Format("Cannot subclass the window of class %s", ClassName));
+    }
     FHandle = h;
     FSystemClass = true;
-    SetWindowSubclass(h, &TControl::SubclassProc, 1, reinterpret_cast<DWORD_PTR>(this));
     ApplyFont();
 }
 
@@ -278,16 +283,14 @@ LRESULT TControl::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
         break;
     case WM_PAINT:
         if (!FSystemClass) {
-            PAINTSTRUCT ps;
-            HDC dc = BeginPaint(FHandle, &ps);
-            {
-                TBufferedPaint buffer(dc, ps.rcPaint);
-                RECT rc;
-                GetClientRect(FHandle, &rc);
-                FillRect(buffer.dc(), &ps.rcPaint, ColorBrush());
-                Paint(buffer.dc(), rc);
-            }
-            EndPaint(FHandle, &ps);
+            const TPaintDC paint(FHandle);
+            if (!paint.dc())
+                return 0;
+            TBufferedPaint buffer(paint.dc(), paint.Rect());
+            RECT rc;
+            GetClientRect(FHandle, &rc);
+            FillRect(buffer.dc(), &paint.Rect(), ColorBrush());
+            Paint(buffer.dc(), rc);
             return 0;
         }
         break;

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/ScopeExit.h"
 #include "net/Deadline.h"
 
 namespace {
@@ -314,11 +315,8 @@ void TIdHTTP::Get(const std::string& URL, TStream& AResponseContent) {
     if (FBusy)
         throw EIdException("A transfer is already running; the request for \"" + URL +
                            "\" was not made.");
-    struct TBusy {
-        bool& Flag;
-        ~TBusy() { Flag = false; }
-    } busy{FBusy};
     FBusy = true;
+    const TScopeExit busyEnd([this] { FBusy = false; });
     FResponse = TIdHTTPResponse();
     try {
         DoGet(URL, AResponseContent);

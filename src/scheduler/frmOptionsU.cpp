@@ -1,6 +1,7 @@
 #include "scheduler/frmOptionsU.h"
 
 #include "base/EncodeTime.h"
+#include "base/ScopeExit.h"
 
 TfrmOptions* frmOptions = nullptr;
 
@@ -81,10 +82,7 @@ int TfrmOptions::Execute(TProgramSettings* Settings) {
     }
     FSettings = Settings;
     // The settings object is only lent for this run, whatever way it ends.
-    struct TBorrow {
-        TProgramSettings*& Field;
-        ~TBorrow() { Field = nullptr; }
-    } borrow{FSettings};
+    const TScopeExit borrowEnd([this] { FSettings = nullptr; });
 
     LoadFromSettings();
     const int result = ShowModal();

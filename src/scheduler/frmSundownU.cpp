@@ -8,6 +8,7 @@
 #include "resource.h"
 #include "about/frmAboutU.h"
 #include "base/Assert.h"
+#include "base/ScopeExit.h"
 #include "gui/Application.h"
 #include "gui/DragMove.h"
 #include "scheduler/commonU.h"
@@ -352,13 +353,10 @@ void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
     if (Defer(FWarningPending))
         return;
     FWarningRunning = true;
-    struct TWarningEnd {
-        TfrmSundown* Form;
-        ~TWarningEnd() {
-            Form->TrayIcon.HideBalloon();
-            Form->FWarningRunning = false;
-        }
-    } warningEnd{this};
+    const TScopeExit warningEnd([this] {
+        TrayIcon.HideBalloon();
+        FWarningRunning = false;
+    });
 
     TrayIcon.BalloonHint("Warning",
                          "Workstation will " + ExitTypeName(ExitType) + " in " +

@@ -12,6 +12,7 @@
 #include "base/FileStream.h"
 #include "base/Handles.h"
 #include "base/IniFile.h"
+#include "base/ScopeExit.h"
 #include "base/SystemError.h"
 #include "base/WideText.h"
 #include "system/OrbCommon.h"
@@ -247,10 +248,7 @@ void TTimerThread::Resume() {
 }
 
 void TTimerThread::Execute(std::shared_ptr<TShared> Shared) {
-    struct TSignalDone {
-        HANDLE Event;
-        ~TSignalDone() { SetEvent(Event); }
-    } signalDone{Shared->Done.get()};
+    const TScopeExit signalDone([Done = Shared->Done.get()] { SetEvent(Done); });
     try {
         std::unique_lock<std::mutex> lock(Shared->Mutex);
         while (!Shared->Terminated) {
@@ -587,11 +585,8 @@ void TOrbAutoUpdate::CheckForUpdate() {
     // A check runs once at a time: a hand-over arriving while one runs is dropped.
     if (FChecking)
         return;
-    struct TGuard {
-        bool& Flag;
-        ~TGuard() { Flag = false; }
-    } guard{FChecking};
     FChecking = true;
+    const TScopeExit checkingEnd([this] { FChecking = false; });
     TThreadPause pause(FTimerThread);
 
     FDownloadSize = 0;
@@ -600,10 +595,7 @@ void TOrbAutoUpdate::CheckForUpdate() {
     DoMessage("Application: " + FApplicationName);
     TOrbVersionInfo info;
     info.SetActive(true);
-    struct TDeactivate {
-        TOrbVersionInfo& Info;
-        ~TDeactivate() { Info.SetActive(false); }
-    } deactivate{info};
+    const TScopeExit deactivate([&info] { info.SetActive(false); });
     DoProgress("Checking for updates , please wait...", 0);
 
     // The local copy's name comes from the address: it must not lead out of the temporary folder.
@@ -619,13 +611,10 @@ void TOrbAutoUpdate::CheckForUpdate() {
         DoMessage("Error downloading AutoUpdate information, please check internet connection.");
         return;
     }
-    struct TRemoveDescription {
-        const std::string& Name;
-        ~TRemoveDescription() {
-            if (FileExists(Name))
-                DeleteFileA(Name.c_str());
-        }
-    } removeDescription{description};
+    const TScopeExit removeDescription([&description] {
+        if (FileExists(description))
+            DeleteFileA(description.c_str());
+    });
 
     if (!FileExists(description)) {
         if (OnUpdateFailed)
