@@ -5,7 +5,7 @@
 #include "gui/Application.h"
 #include "base/Registry.h"
 #include "settings/OrbProgramSettings.h"
-#include "SystemInfoTestSupport.h"
+#include "system/SystemInfoTestSupport.h"
 
 #include <string>
 #include <utility>
