@@ -5,16 +5,12 @@
 
 #include "base/Registry.h"
 #include "base/ScratchPlaces.h"
+#include "TestSupport.h"
 
 namespace {
 
 template <typename F> std::string RegistryMessage(F f) {
-    try {
-        f();
-    } catch (const ERegistryException& e) {
-        return e.Message();
-    }
-    return "no exception";
+    return support::MessageOf<ERegistryException>(f);
 }
 
 void SetRaw(const std::string& path, const char* name, DWORD type, const void* data, DWORD size) {

@@ -5,16 +5,12 @@
 
 #include "base/Convert.h"
 #include "base/Variant.h"
+#include "TestSupport.h"
 
 namespace {
 
 template <typename F> std::string CastMessage(F f) {
-    try {
-        f();
-    } catch (const EVariantTypeCastError& e) {
-        return e.Message();
-    }
-    return "no exception";
+    return support::MessageOf<EVariantTypeCastError>(f);
 }
 
 } // namespace

@@ -17,17 +17,13 @@
 #include "gui/Form.h"
 #include "gui/GroupBox.h"
 #include "gui/Panel.h"
+#include "TestSupport.h"
 
 namespace {
 
-class InputsTest : public ::testing::Test {
+class InputsTest : public support::FormTest {
 protected:
-    void SetUp() override {
-        Application().CreateForm(Form, "TInputsForm");
-        Form->SetClientSize(400, 200);
-    }
-    void TearDown() override { Application().DestroyForms(); }
-    TForm* Form = nullptr;
+    InputsTest() : FormTest("TInputsForm", 400, 200) {}
 };
 
 } // namespace

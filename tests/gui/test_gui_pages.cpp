@@ -20,6 +20,7 @@
 #include "gui/PageControl.h"
 #include "gui/Panel.h"
 #include "gui/RichEdit.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -118,14 +119,9 @@ struct TTwoPages {
     bool Allow = true;
 };
 
-class PagesTest : public ::testing::Test {
+class PagesTest : public support::FormTest {
 protected:
-    void SetUp() override {
-        Application().CreateForm(Form, "TPagesForm");
-        Form->SetClientSize(400, 300);
-    }
-    void TearDown() override { Application().DestroyForms(); }
-    TForm* Form = nullptr;
+    PagesTest() : FormTest("TPagesForm", 400, 300) {}
 };
 
 } // namespace

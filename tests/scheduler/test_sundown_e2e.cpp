@@ -16,17 +16,11 @@
 #include "gui/Application.h"
 #include "base/ScratchPlaces.h"
 #include "system/OrbCommon.h"
+#include "TestSupport.h"
 
 namespace {
 
 using fixture::KeysOfSection;
-
-std::string BinFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 // A started program; ended by force if a test left it running.
 class TProcess {
@@ -100,7 +94,7 @@ protected:
 
     // Starts the first copy and waits until it idles, hidden in the tray.
     std::unique_ptr<TProcess> StartFirst() {
-        auto p = std::make_unique<TProcess>("\"" + BinFolder() + "Sundown.exe\"");
+        auto p = std::make_unique<TProcess>("\"" + support::ExeFolder() + "Sundown.exe\"");
         EXPECT_TRUE(p->Started());
         // Idle in its message loop: the first activation has run.
         EXPECT_EQ(WaitForInputIdle(p->Handle(), 10000), 0u);
@@ -109,7 +103,7 @@ protected:
         return p;
     }
     long Command(const std::string& args) {
-        TProcess p("\"" + BinFolder() + "sundown_command.exe\" " + args);
+        TProcess p("\"" + support::ExeFolder() + "sundown_command.exe\" " + args);
         return p.WaitExit(10000);
     }
 
@@ -132,7 +126,7 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
 
     // A second start hands over and ends with exit code 0.
     {
-        TProcess second("\"" + BinFolder() + "Sundown.exe\"");
+        TProcess second("\"" + support::ExeFolder() + "Sundown.exe\"");
         ASSERT_TRUE(second.Started());
         EXPECT_EQ(second.WaitExit(10000), 0);
     }
@@ -140,7 +134,7 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
         << "the first copy's window comes up";
     EXPECT_EQ(MainWindow(), window) << "no second window";
     {
-        TProcess again("\"" + BinFolder() + "Sundown.exe\"");
+        TProcess again("\"" + support::ExeFolder() + "Sundown.exe\"");
         EXPECT_EQ(again.WaitExit(10000), 0);
     }
     EXPECT_TRUE(IsWindowVisible(window)) << "shown already: stays shown";
@@ -151,7 +145,7 @@ TEST_F(SundownE2E, SecondStartShowsTheFirstAndCommandsDriveIt) {
     EXPECT_TRUE(first->Running());
 
     // Command 4 opens the options window; the sender waits until it closes.
-    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    TProcess sender("\"" + support::ExeFolder() + "sundown_command.exe\" 4");
     HWND options = nullptr;
     EXPECT_TRUE(WaitFor([&] {
         options = FindWindowA("TfrmOptions", nullptr);
@@ -183,7 +177,7 @@ TEST_F(SundownE2E, TheOtherWindowsAreMadeOnlyWhenFirstNeeded) {
          {"TfrmExitConfirm", "TfrmOptions", "TfrmAbout", "TfrmAutoUpdate", "TJvProgressDialog"})
         EXPECT_EQ(FindWindowA(name, nullptr), nullptr) << name << " made before it was needed";
 
-    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    TProcess sender("\"" + support::ExeFolder() + "sundown_command.exe\" 4");
     HWND options = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         options = FindWindowA("TfrmOptions", nullptr);
@@ -221,7 +215,7 @@ HWND ChildWithText(HWND parent, const std::string& caption) {
 
 TEST_F(SundownE2E, OptionsConfirmedFromCommandFourWriteTheFileAtOnce) {
     auto first = StartFirst();
-    TProcess sender("\"" + BinFolder() + "sundown_command.exe\" 4");
+    TProcess sender("\"" + support::ExeFolder() + "sundown_command.exe\" 4");
     HWND options = nullptr;
     ASSERT_TRUE(WaitFor([&] {
         options = FindWindowA("TfrmOptions", nullptr);

@@ -6,19 +6,9 @@
 #include "base/ListError.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
+#include "TestSupport.h"
 
-namespace {
-
-template <typename E, typename F> std::string MessageOf(F f) {
-    try {
-        f();
-    } catch (const E& e) {
-        return e.Message();
-    }
-    return "no exception";
-}
-
-} // namespace
+using support::MessageOf;
 
 TEST(SettingsStore, CreateSetsTheDefaultsAndReadsNothing) {
     TProgramSettings s;

@@ -8,6 +8,7 @@
 #include "system/OrbCommon.h"
 #include "SystemInfoTestSupport.h"
 #include "base/ScratchPlaces.h"
+#include "TestSupport.h"
 
 #include <shellapi.h>
 
@@ -61,11 +62,7 @@ std::string UniqueTitle() {
 } // namespace
 
 TEST(GetProgramFolder, IsTheExecutablesFolderWithBackslash) {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string expected = path;
-    expected.resize(expected.find_last_of('\\') + 1);
-    EXPECT_EQ(GetProgramFolder(), expected);
+    EXPECT_EQ(GetProgramFolder(), support::ExeFolder());
     EXPECT_TRUE(IsFolder(GetProgramFolder()));
 }
 

@@ -4,19 +4,13 @@
 
 #include "gui/Application.h"
 #include "system/OrbVersionInfo.h"
+#include "TestSupport.h"
 
 #include <fstream>
 #include <string>
 #include <vector>
 
 namespace {
-
-std::string ThisFolder() {
-    char path[MAX_PATH] = {};
-    GetModuleFileNameA(nullptr, path, MAX_PATH);
-    std::string folder = path;
-    return folder.substr(0, folder.find_last_of('\\') + 1);
-}
 
 // Collects the message boxes instead of showing boxes nobody would press.
 class CapturedMessages {
@@ -110,7 +104,7 @@ TEST(VersionInfo, InactiveReaderKeepsDataButGivesNothing) {
 
 TEST(VersionInfo, FirstTranslationAndLongValues) {
     CapturedMessages messages;
-    TOrbVersionInfo info(ThisFolder() + "versioninfo_sample.exe");
+    TOrbVersionInfo info(support::ExeFolder() + "versioninfo_sample.exe");
     info.SetActive(true);
     EXPECT_TRUE(messages.Texts.empty());
     EXPECT_EQ(info.Translation(), "040704E4");
@@ -128,7 +122,7 @@ TEST(VersionInfo, FirstTranslationAndLongValues) {
 
 TEST(VersionInfo, ShortTranslationTableNamesTheZeroBlock) {
     CapturedMessages messages;
-    TOrbVersionInfo info(ThisFolder() + "versioninfo_short.exe");
+    TOrbVersionInfo info(support::ExeFolder() + "versioninfo_short.exe");
     info.SetActive(true);
     EXPECT_EQ(info.Translation(), "00000000");
     EXPECT_EQ(info.GetItem(8), "zero block");
@@ -143,7 +137,8 @@ TEST(VersionInfo, FileWithoutVersionDataShowsTheErrorOnceAndStaysEmpty) {
     const std::string missing = std::string(temp) + "sundown_versioninfo_missing.exe";
     DeleteFileA(missing.c_str());
 
-    for (const std::string& file : {plain, missing, ThisFolder() + "versioninfo_carrier.exe"}) {
+    for (const std::string& file :
+         {plain, missing, support::ExeFolder() + "versioninfo_carrier.exe"}) {
         DWORD handle = 0;
         ASSERT_EQ(GetFileVersionInfoSizeA(file.c_str(), &handle), 0u) << file;
         const DWORD error = GetLastError();

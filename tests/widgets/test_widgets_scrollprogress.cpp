@@ -13,6 +13,7 @@
 #include "gui/Form.h"
 #include "widgets/JvProgressDialog.h"
 #include "widgets/JvScrollText.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -77,14 +78,9 @@ const std::vector<std::string> Credits = {
     "Sundown",     "-------", "",
     "Development", "---",     "Orb Software Workshop : Design and Programming"};
 
-class WidgetsTest : public ::testing::Test {
+class WidgetsTest : public support::FormTest {
 protected:
-    void SetUp() override {
-        Application().CreateForm(Form, "TScrollForm");
-        Form->SetClientSize(400, 200);
-    }
-    void TearDown() override { Application().DestroyForms(); }
-    TForm* Form = nullptr;
+    WidgetsTest() : FormTest("TScrollForm", 400, 200) {}
 };
 
 } // namespace

@@ -11,20 +11,22 @@
 #include "gui/Application.h"
 #include "gui/Form.h"
 #include "widgets/JvSpinEdit.h"
+#include "TestSupport.h"
 
 namespace {
 
-class SpinEditTest : public ::testing::Test {
+class SpinEditTest : public support::FormTest {
 protected:
+    SpinEditTest() : FormTest("TSpinForm") {}
     void SetUp() override {
-        Application().CreateForm(Form, "TSpinForm");
+        FormTest::SetUp();
         Edit = std::make_unique<TJvSpinEdit>(Form);
         Edit->SetBounds(72, 88, 49, 21);
         Edit->OnChange = [this](TObject*) { ++Changes; };
     }
     void TearDown() override {
         Edit.reset();
-        Application().DestroyForms();
+        FormTest::TearDown();
     }
     void Type(const std::string& text) { SetWindowTextA(Edit->Handle(), text.c_str()); }
     // A press of the up (+1) or down (-1) arrow as the arrows report it.
@@ -37,7 +39,6 @@ protected:
         EXPECT_NE(SendMessageA(Edit->Handle(), WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&change)), 0)
             << "the arrows keep no position of their own";
     }
-    TForm* Form = nullptr;
     std::unique_ptr<TJvSpinEdit> Edit;
     int Changes = 0;
 };
