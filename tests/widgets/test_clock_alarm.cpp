@@ -7,6 +7,8 @@
 #include "base/FormatSettings.h"
 #include "gui/Form.h"
 #include "widgets/JvClock.h"
+#include "MessagePump.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -234,11 +236,12 @@ TEST_F(ClockAlarmTest, DefaultsAreDisarmedAtMidnight) {
 TEST_F(ClockAlarmTest, TheRealTimerFiresTheAlarmOnce) {
     Arm(Ms(0, 19, 0, 0), 20, 0);
     Now = Ms(0, 20, 0, 1); // the time source now stays inside the minute
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < 1200) {
-        Application().ProcessMessages();
-        Sleep(10);
-    }
+    int reads = 0;
+    Clock.SetTimeSource([this, &reads] {
+        ++reads;
+        return ToSystemTime(Now);
+    });
+    ASSERT_TRUE(pump::WaitFor([&] { return reads >= 3; }, support::NoticeableMs));
     EXPECT_EQ(Fired.size(), 1u) << "the 450 ms timer ticked, and only the first tick fired";
 }
 

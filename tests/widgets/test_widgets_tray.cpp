@@ -12,6 +12,7 @@
 #include "gui/Menu.h"
 #include "gui/Timer.h"
 #include "widgets/JvTrayIcon.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -161,7 +162,7 @@ TEST_F(TrayTest, ShortBalloonIsTakenAwayAfterItsTimeLongOneIsLeftToTheShell) {
     Calls.clear();
     const DWORD start = GetTickCount();
     Tray->BalloonHint("Warning", "short", btWarning, 300);
-    EXPECT_TRUE(WaitFor([&] { return !Tray->BalloonShowing(); }, 3000));
+    EXPECT_TRUE(WaitFor([&] { return !Tray->BalloonShowing(); }, support::NoticeableMs));
     const DWORD elapsed = GetTickCount() - start;
     EXPECT_GE(elapsed, 250u);
     ASSERT_EQ(Calls.size(), 2u);
