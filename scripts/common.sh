@@ -124,7 +124,8 @@ sundown_start_throwaway_session() {
     work=$(mktemp -d "${TMPDIR:-/tmp}/sundown-$1.XXXXXX")
     prefix=$work/prefix
     trap sundown_end_throwaway_session EXIT
-    sundown_start_display >/dev/null
+    # A display of its own: other tests may run on the caller's at the same time.
+    sundown_start_display always
     sundown_start_throwaway_wine "$prefix"
 }
 
