@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <vector>
 
+#include "base/CutText.h"
 #include "base/ScopeExit.h"
-#include "net/Deadline.h"
 
 namespace {
 
@@ -50,34 +50,63 @@ std::string Duration(int Ms) {
     return Ms % 1000 == 0 ? Format("%d seconds", Ms / 1000) : Format("%d ms", Ms);
 }
 
-// A point in time (GetTickCount64) that ends a part of the transfer, with what to say then.
-struct TDeadline {
-    ULONGLONG End = 0; // 0: none
-    std::string Text;
+// The items of a comma-separated header value, trimmed; empty items left out.
+std::vector<std::string> ListItems(const std::string& Value) {
+    std::vector<std::string> items;
+    size_t from = 0;
+    for (;;) {
+        const size_t comma = Value.find(',', from);
+        std::string item =
+            Trim(Value.substr(from, comma == std::string::npos ? comma : comma - from));
+        if (!item.empty())
+            items.push_back(std::move(item));
+        if (comma == std::string::npos)
+            return items;
+        from = comma + 1;
+    }
+}
 
-    static TDeadline After(int Ms, std::string Text) { return {EndOf(Ms), std::move(Text)}; }
-    TDeadline Earlier(const TDeadline& Other) const {
-        return !End || (Other.End && Other.End < End) ? Other : *this;
+std::string Joined(const std::vector<std::string>& Items) {
+    std::string text;
+    for (const std::string& item : Items)
+        text += (text.empty() ? "" : ", ") + item;
+    return text;
+}
+
+// A Proxy-Authenticate value offers the Basic scheme among its challenges.
+bool OffersBasic(const std::string& Value) {
+    const std::string v = Lower(Value);
+    for (size_t at = v.find("basic"); at != std::string::npos; at = v.find("basic", at + 1)) {
+        const size_t before = at == 0 ? std::string::npos : v.find_last_not_of(" \t", at - 1);
+        const bool starts = before == std::string::npos || v[before] == ',';
+        const bool ends = at + 5 == v.size() || v[at + 5] == ' ' || v[at + 5] == ',';
+        if (starts && ends)
+            return true;
     }
-    // Limits timeout (0 or less: none) to the time left; true when the deadline is the limit.
-    // Raises once the deadline has passed.
-    bool Limit(int& Timeout) const {
-        if (!End)
-            return false;
-        const int left = Remaining(End);
-        if (left == 0)
-            throw EIdReadTimeout(Text);
-        if (Timeout > 0 && left >= Timeout)
-            return false;
-        Timeout = left;
-        return true;
-    }
-};
+    return false;
+}
+
+// The status code of "HTTP/1.1 200 OK"; raises for anything else.
+int StatusCode(const std::string& Line) {
+    int64_t value = 0;
+    if (Line.compare(0, 5, "HTTP/") != 0 || Line.size() < 12 || Line[8] != ' ' ||
+        !ParseDecimal(Line.substr(9, 3), value) || (Line.size() > 12 && Line[12] != ' '))
+        throw EIdException("Invalid response from the server: \"" + CutText(Line) + "\"");
+    return static_cast<int>(value);
+}
+
+bool IsUnreserved(unsigned char C) {
+    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') ||
+           std::string_view("-._~!$&'()*+,;=:@/?%").find(static_cast<char>(C)) !=
+               std::string_view::npos;
+}
+
+} // namespace
 
 // Reads the answer through a buffer: lines for the head and the chunk sizes, then the body.
-class TResponseReader {
+class TIdHTTP::TReader {
 public:
-    TResponseReader(TIdIOHandlerStack& Io, int Timeout) : FIO(Io), FTimeout(Timeout) {}
+    TReader(TIdIOHandlerStack& Io, int Timeout) : FIO(Io), FTimeout(Timeout) {}
 
     // No read waits past it.
     void SetDeadline(TDeadline Deadline) { FDeadline = std::move(Deadline); }
@@ -97,6 +126,23 @@ public:
                 throw EIdException("The server sent a line too long to be read.");
             if (!Fill())
                 throw EIdConnClosedGracefully("Connection Closed Gracefully.");
+        }
+    }
+
+    // Header lines up to the empty line that ends them, each given to Field (name in lower case,
+    // value trimmed); lines without a colon are passed over. Raises past MaxHeaderSize in all.
+    template <class TField> void ReadFields(TField Field) {
+        size_t bytes = 0;
+        for (;;) {
+            const std::string line = ReadLine();
+            if (line.empty())
+                return;
+            bytes += line.size() + 2;
+            if (bytes > MaxHeaderSize)
+                throw EIdException("The server's answer has too many headers.");
+            const size_t colon = line.find(':');
+            if (colon != std::string::npos)
+                Field(Lower(Trim(line.substr(0, colon))), Trim(line.substr(colon + 1)));
         }
     }
 
@@ -142,13 +188,63 @@ private:
     size_t FPos = 0;
 };
 
-bool IsUnreserved(unsigned char C) {
-    return (C >= 'a' && C <= 'z') || (C >= 'A' && C <= 'Z') || (C >= '0' && C <= '9') ||
-           std::string_view("-._~!$&'()*+,;=:@/?%").find(static_cast<char>(C)) !=
-               std::string_view::npos;
-}
+// What the client acts on in the head of one answer.
+struct TIdHTTP::THead {
+    int Code = 0;
+    std::string StatusLine; // cut when long
+    int64_t ContentLength = -1;
+    std::string ContentLengthText;
+    std::vector<std::string> TransferCodings; // lower case, in order
+    std::vector<std::string> ContentCodings;  // lower case, identity left out
+    bool OffersBasicProxyAuth = false;
 
-} // namespace
+    void Take(const std::string& Name, const std::string& Value) {
+        if (Name == "content-length")
+            TakeLength(Value);
+        else if (Name == "transfer-encoding")
+            for (std::string& c : ListItems(Value))
+                TransferCodings.push_back(Lower(std::move(c)));
+        else if (Name == "content-encoding")
+            for (std::string& c : ListItems(Value)) {
+                if (Lower(c) != "identity")
+                    ContentCodings.push_back(Lower(std::move(c)));
+            }
+        else if (Name == "proxy-authenticate")
+            OffersBasicProxyAuth = OffersBasicProxyAuth || OffersBasic(Value);
+    }
+    bool Chunked() const { return !TransferCodings.empty(); }
+    // A body taken as it comes can only be trusted when nothing was done to it but chunking.
+    void CheckCodings() const {
+        if (!TransferCodings.empty() && Joined(TransferCodings) != "chunked")
+            throw EIdException("The server sent the answer with the transfer coding \"" +
+                               CutText(Joined(TransferCodings)) + "\", which is not supported.");
+        if (!ContentCodings.empty())
+            throw EIdException("The server sent the answer with Content-Encoding \"" +
+                               CutText(Joined(ContentCodings)) + "\", which is not supported.");
+    }
+
+private:
+    // Every value must agree, repeated headers and comma lists alike: which one the server meant
+    // cannot be known otherwise.
+    void TakeLength(const std::string& Value) {
+        const std::vector<std::string> items = ListItems(Value);
+        if (items.empty())
+            throw EIdException("Invalid Content-Length from the server: \"" + CutText(Value) +
+                               "\"");
+        for (const std::string& item : items) {
+            int64_t length = 0;
+            if (!ParseDecimal(item, length))
+                throw EIdException("Invalid Content-Length from the server: \"" + CutText(Value) +
+                                   "\"");
+            if (ContentLength >= 0 && length != ContentLength)
+                throw EIdException("The server sent conflicting Content-Length values (\"" +
+                                   CutText(ContentLengthText) + "\" and \"" + CutText(item) +
+                                   "\").");
+            ContentLength = length;
+            ContentLengthText = item;
+        }
+    }
+};
 
 std::string EncodeBase64(const std::string& Text) {
     static const char alphabet[] =
@@ -193,13 +289,14 @@ TIdURI ParseURI(const std::string& URL) {
             throw EIdException("Invalid URL: it holds control characters.");
     const size_t sep = URL.find("://");
     if (sep == std::string::npos)
-        throw EIdException("Invalid URL \"" + URL + "\": only http:// addresses can be fetched.");
+        throw EIdException("Invalid URL \"" + CutText(URL) +
+                           "\": only http:// addresses can be fetched.");
     const std::string scheme = Lower(URL.substr(0, sep));
     if (scheme == "https")
-        throw EIdException("HTTPS is not supported: \"" + URL +
+        throw EIdException("HTTPS is not supported: \"" + CutText(URL) +
                            "\" cannot be fetched; use an http:// address.");
     if (scheme != "http")
-        throw EIdException("Unsupported protocol \"" + scheme + "\" in \"" + URL +
+        throw EIdException("Unsupported protocol \"" + CutText(scheme) + "\" in \"" + CutText(URL) +
                            "\": only http:// addresses can be fetched.");
     TIdURI uri;
     const size_t start = sep + 3;
@@ -222,12 +319,12 @@ TIdURI ParseURI(const std::string& URL) {
     if (!authority.empty() && authority[0] == '[') {
         const size_t close = authority.find(']');
         if (close == std::string::npos)
-            throw EIdException("Invalid URL \"" + URL + "\": bad host.");
+            throw EIdException("Invalid URL \"" + CutText(URL) + "\": bad host.");
         uri.Host = authority.substr(1, close - 1);
         const std::string after = authority.substr(close + 1);
         if (!after.empty()) {
             if (after[0] != ':')
-                throw EIdException("Invalid URL \"" + URL + "\": bad host.");
+                throw EIdException("Invalid URL \"" + CutText(URL) + "\": bad host.");
             port = after.substr(1);
         }
     } else {
@@ -237,11 +334,11 @@ TIdURI ParseURI(const std::string& URL) {
             port = authority.substr(colon + 1);
     }
     if (uri.Host.empty())
-        throw EIdException("Invalid URL \"" + URL + "\": no host.");
+        throw EIdException("Invalid URL \"" + CutText(URL) + "\": no host.");
     if (!port.empty()) {
         int64_t value = 0;
         if (!ParseDecimal(port, value) || value < 1 || value > 65535)
-            throw EIdException("Invalid URL \"" + URL + "\": bad port.");
+            throw EIdException("Invalid URL \"" + CutText(URL) + "\": bad port.");
         uri.Port = static_cast<uint16_t>(value);
     }
     if (rest.empty() || rest[0] != '/')
@@ -313,7 +410,7 @@ void TIdHTTP::DoWorkEnd(TWorkMode Mode) {
 void TIdHTTP::Get(const std::string& URL, TStream& AResponseContent) {
     // A message handled while this one waits may ask for another: one at a time.
     if (FBusy)
-        throw EIdException("A transfer is already running; the request for \"" + URL +
+        throw EIdException("A transfer is already running; the request for \"" + CutText(URL) +
                            "\" was not made.");
     FBusy = true;
     const TScopeExit busyEnd([this] { FBusy = false; });
@@ -326,115 +423,111 @@ void TIdHTTP::Get(const std::string& URL, TStream& AResponseContent) {
     }
     Disconnect();
 }
-
 void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
     const TIdURI uri = ParseURI(URL);
-    const bool viaProxy = !FProxyParams.ProxyServer.empty();
+    const TDeadline transfer = TDeadline::After(
+        FTransferTimeout, "The transfer took longer than " + Duration(FTransferTimeout) + ".");
+    // The proxy's credentials go only to a proxy that asks for them, and only once.
+    const bool mayAuthenticate =
+        !FProxyParams.ProxyServer.empty() && FProxyParams.BasicAuthentication;
+    for (bool proxyCredentials = false;; proxyCredentials = true) {
+        SendRequest(uri, RequestText(uri, proxyCredentials), transfer);
+        TReader reader(IO(), FReadTimeout);
+        reader.SetDeadline(HeadDeadline("to answer").Earlier(transfer));
+        const THead head = ReadHead(reader);
+        FResponse.FResponseCode = head.Code;
+        FResponse.FResponseText = head.StatusLine;
+        FResponse.FContentLength = head.Chunked() ? -1 : head.ContentLength;
+        if (head.Code == 407 && mayAuthenticate && !proxyCredentials && head.OffersBasicProxyAuth)
+            continue;
+        if (head.Code < 200 || head.Code > 299)
+            throw EIdHTTPProtocolException(head.Code, head.StatusLine);
+        if (head.Code == 204 || head.Code == 205)
+            return;
+        head.CheckCodings();
+        ReadBody(reader, head, AResponseContent, transfer);
+        return;
+    }
+}
 
+std::string TIdHTTP::RequestText(const TIdURI& URI, bool ProxyCredentials) const {
+    const bool viaProxy = !FProxyParams.ProxyServer.empty();
     std::string request = "GET ";
-    request += viaProxy ? "http://" + uri.HostHeader() + uri.Path : uri.Path;
-    request += " HTTP/1.1\r\nHost: " + uri.HostHeader() + "\r\n";
-    request += "Accept: */*\r\nUser-Agent: Sundown\r\nConnection: close\r\n";
-    if (uri.HasUserInfo)
+    request += viaProxy ? "http://" + URI.HostHeader() + URI.Path : URI.Path;
+    request += " HTTP/1.1\r\nHost: " + URI.HostHeader() + "\r\n";
+    // Nothing here decodes a compressed body: it must come as it stands.
+    request += "Accept: */*\r\nAccept-Encoding: identity\r\nUser-Agent: Sundown\r\n"
+               "Connection: close\r\n";
+    if (URI.HasUserInfo)
         request +=
-            "Authorization: Basic " + EncodeBase64(uri.Username + ":" + uri.Password) + "\r\n";
-    if (viaProxy && FProxyParams.BasicAuthentication)
+            "Authorization: Basic " + EncodeBase64(URI.Username + ":" + URI.Password) + "\r\n";
+    if (ProxyCredentials)
         request += "Proxy-Authorization: Basic " +
                    EncodeBase64(FProxyParams.ProxyUsername + ":" + FProxyParams.ProxyPassword) +
                    "\r\n";
     request += "\r\n";
-    for (char c : request)
-        if (c == '\0')
-            throw EIdException("Invalid request: it holds a NUL character.");
+    if (request.find('\0') != std::string::npos)
+        throw EIdException("Invalid request: it holds a NUL character.");
+    return request;
+}
 
-    const TDeadline transfer = TDeadline::After(
-        FTransferTimeout, "The transfer took longer than " + Duration(FTransferTimeout) + ".");
+// Opens a connection (closing one left from an earlier answer) and sends the request.
+void TIdHTTP::SendRequest(const TIdURI& URI, const std::string& Request,
+                          const TDeadline& Transfer) {
     TIdIOHandlerStack& io = IO();
     int connectTimeout = FConnectTimeout;
-    const bool connectByTransfer = transfer.Limit(connectTimeout);
+    const bool connectByTransfer = Transfer.Limit(connectTimeout);
     try {
-        if (viaProxy)
+        if (!FProxyParams.ProxyServer.empty())
             io.Open(FProxyParams.ProxyServer,
                     FProxyParams.ProxyPort ? FProxyParams.ProxyPort : 8080, connectTimeout);
         else
-            io.Open(uri.Host, uri.Port, connectTimeout);
+            io.Open(URI.Host, URI.Port, connectTimeout);
     } catch (const EIdConnectTimeout&) {
         if (connectByTransfer)
-            throw EIdConnectTimeout(transfer.Text);
+            throw EIdConnectTimeout(Transfer.Text);
         throw;
     }
 
-    DoWorkBegin(wmWrite, static_cast<int64_t>(request.size()));
+    DoWorkBegin(wmWrite, static_cast<int64_t>(Request.size()));
     try {
-        io.Write(request, FReadTimeout);
-        DoWork(wmWrite, static_cast<int64_t>(request.size()));
+        io.Write(Request, FReadTimeout);
+        DoWork(wmWrite, static_cast<int64_t>(Request.size()));
     } catch (...) {
         DoWorkEnd(wmWrite);
         throw;
     }
     DoWorkEnd(wmWrite);
+}
 
-    TResponseReader reader(io, FReadTimeout);
-    // The head, interim answers included, has one time limit, whatever the server's pace.
-    reader.SetDeadline(TDeadline::After(FHeadTimeout, "The server took longer than " +
-                                                          Duration(FHeadTimeout) + " to answer.")
-                           .Earlier(transfer));
-    int code = 0;
-    std::string statusLine;
-    int64_t contentLength = -1;
-    bool chunked = false;
+// A head, or the trailer lines after a chunked body, has one time limit whatever the server's
+// pace.
+TDeadline TIdHTTP::HeadDeadline(const std::string& What) const {
+    return TDeadline::After(FHeadTimeout, "The server took longer than " + Duration(FHeadTimeout) +
+                                              " " + What + ".");
+}
+
+// The status line and headers of the real answer, after the interim ones.
+TIdHTTP::THead TIdHTTP::ReadHead(TReader& Reader) const {
     for (int interim = 0;; ++interim) {
         if (interim > MaxInterimAnswers)
             throw EIdException(
                 Format("The server sent more than %d interim answers.", MaxInterimAnswers));
-        statusLine = reader.ReadLine();
-        // "HTTP/1.1 200 OK"
-        if (statusLine.compare(0, 5, "HTTP/") != 0 || statusLine.size() < 12 ||
-            statusLine[8] != ' ')
-            throw EIdException("Invalid response from the server: \"" + statusLine.substr(0, 80) +
-                               "\"");
-        int64_t value = 0;
-        if (!ParseDecimal(statusLine.substr(9, 3), value) ||
-            (statusLine.size() > 12 && statusLine[12] != ' '))
-            throw EIdException("Invalid response from the server: \"" + statusLine.substr(0, 80) +
-                               "\"");
-        code = static_cast<int>(value);
-        size_t headerBytes = 0;
-        contentLength = -1;
-        chunked = false;
-        for (;;) {
-            const std::string line = reader.ReadLine();
-            if (line.empty())
-                break;
-            headerBytes += line.size();
-            if (headerBytes > MaxHeaderSize)
-                throw EIdException("The server's answer has too many headers.");
-            const size_t colon = line.find(':');
-            if (colon == std::string::npos)
-                continue;
-            const std::string name = Lower(Trim(line.substr(0, colon)));
-            const std::string content = Trim(line.substr(colon + 1));
-            if (name == "content-length") {
-                if (!ParseDecimal(content, contentLength))
-                    throw EIdException("Invalid Content-Length from the server: \"" + content +
-                                       "\"");
-            } else if (name == "transfer-encoding") {
-                chunked = Lower(content).find("chunked") != std::string::npos;
-            }
-        }
+        THead head;
+        const std::string statusLine = Reader.ReadLine();
+        head.Code = StatusCode(statusLine);
+        head.StatusLine = CutText(statusLine);
+        Reader.ReadFields(
+            [&](const std::string& Name, const std::string& Value) { head.Take(Name, Value); });
         // Interim answers (100 Continue and the like) are followed by the real one.
-        if (code >= 100 && code < 200)
-            continue;
-        break;
+        if (head.Code >= 200 || head.Code < 100)
+            return head;
     }
-    FResponse.FResponseCode = code;
-    FResponse.FResponseText = statusLine;
-    FResponse.FContentLength = chunked ? -1 : contentLength;
-    if (code < 200 || code > 299)
-        throw EIdHTTPProtocolException(code, statusLine);
-    if (code == 204 || code == 205)
-        return;
-    reader.SetDeadline(transfer);
+}
+
+void TIdHTTP::ReadBody(TReader& Reader, const THead& Head, TStream& AResponseContent,
+                       const TDeadline& Transfer) {
+    Reader.SetDeadline(Transfer);
     const std::string tooLarge =
         Format("The answer is larger than %lld bytes.", static_cast<long long>(FMaxResponseSize));
     if (FMaxResponseSize > 0 && FResponse.FContentLength > FMaxResponseSize)
@@ -448,7 +541,7 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
             const size_t want = Count < 0 ? buffer.size()
                                           : static_cast<size_t>(std::min<int64_t>(
                                                 Count, static_cast<int64_t>(buffer.size())));
-            const size_t n = reader.Read(buffer.data(), want);
+            const size_t n = Reader.Read(buffer.data(), want);
             if (n == 0) {
                 if (Count < 0)
                     return;
@@ -466,28 +559,28 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
         }
     };
 
-    DoWorkBegin(wmRead, chunked ? -1 : contentLength);
+    DoWorkBegin(wmRead, FResponse.FContentLength);
     try {
-        if (chunked) {
+        if (Head.Chunked()) {
             for (;;) {
-                const std::string line = reader.ReadLine();
+                const std::string line = Reader.ReadLine();
                 const std::string digits = Trim(line.substr(0, line.find(';')));
                 if (digits.empty() || digits.size() > 15 ||
                     digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-                    throw EIdException("Invalid chunk size from the server: \"" +
-                                       line.substr(0, 40) + "\"");
+                    throw EIdException("Invalid chunk size from the server: \"" + CutText(line) +
+                                       "\"");
                 const int64_t size = std::stoll(digits, nullptr, 16);
-                if (size == 0) {
-                    while (!reader.ReadLine().empty()) {
-                    } // trailers
+                if (size == 0)
                     break;
-                }
                 copy(size);
-                if (!reader.ReadLine().empty())
+                if (!Reader.ReadLine().empty())
                     throw EIdException("Invalid chunk end from the server.");
             }
+            // Trailer lines are a head of their own, held to the same limits.
+            Reader.SetDeadline(HeadDeadline("to end the answer").Earlier(Transfer));
+            Reader.ReadFields([](const std::string&, const std::string&) {});
         } else {
-            copy(contentLength);
+            copy(Head.ContentLength);
         }
     } catch (...) {
         DoWorkEnd(wmRead);

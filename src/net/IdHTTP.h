@@ -10,22 +10,29 @@
 //   http.Get("http://host/autoupdate.ini", file);      // raises on any failure
 //   http.Response().ResponseCode();                     // 200; -1 when no answer came
 //
-// What it speaks: GET with Host; basic authentication from the address's user:password@ part and
-// for a proxy (ProxyParams); bodies sized by Content-Length, chunked or ended by the server's
-// close. A status other than 2xx raises EIdHTTPProtocolException and writes nothing into the
-// stream; redirections are not followed. A body cut short raises. https:// addresses are refused
-// (no TLS). Disconnect, called from a work event, OnIdle or a message handled meanwhile, ends the
-// running Get with EIdNotConnected. Limits: ConnectTimeout for the connection, ReadTimeout for
-// any silence, HeadTimeout for the status line and headers together (interim 1xx answers
-// included, at most MaxInterimAnswers of them), and, when set, TransferTimeout for the whole Get
-// and MaxResponseSize for the body; each raises when passed.
+// What it speaks: GET with Host, asking for the body as it stands (Accept-Encoding: identity);
+// basic authentication from the address's user:password@ part, and for a proxy (ProxyParams) only
+// in answer to the proxy's 407 that offers it (one more request); bodies sized by Content-Length,
+// chunked or ended by the server's close. A status other than 2xx raises EIdHTTPProtocolException
+// and writes nothing into the stream; so do differing Content-Length values, any transfer coding
+// but a lone "chunked" and any Content-Encoding but identity (nothing here decodes them);
+// redirections are not followed. A body cut short raises. https:// addresses are refused (no TLS).
+// Texts taken from the server into a message or ResponseText are cut to a readable length.
+// Disconnect, called from a work event, OnIdle or a message handled meanwhile, ends the running Get
+// with EIdNotConnected. Limits: ConnectTimeout for the connection, ReadTimeout for any silence,
+// HeadTimeout for the status line and headers together (interim 1xx answers included, at most
+// MaxInterimAnswers of them), and, when set, TransferTimeout for the whole Get and MaxResponseSize
+// for the body; each raises when passed.
 #include <cstdint>
 #include <functional>
 #include <memory>
 #include <string>
 
 #include "base/FileStream.h"
+#include "net/Deadline.h"
 #include "net/IdIOHandlerStack.h"
+
+struct TIdURI;
 
 enum TWorkMode : uint8_t { wmRead, wmWrite };
 
@@ -49,7 +56,8 @@ class TIdHTTPResponse {
 public:
     // The status code of the last answer; -1 when the last Get received none.
     int ResponseCode() const { return FResponseCode; }
-    // The status line of the last answer ("HTTP/1.1 200 OK"); empty when none came.
+    // The status line of the last answer ("HTTP/1.1 200 OK"), cut when long; empty when none
+    // came.
     const std::string& ResponseText() const { return FResponseText; }
     // The announced body size; -1 when none was announced.
     int64_t ContentLength() const { return FContentLength; }
@@ -115,11 +123,21 @@ public:
     TIdIdleEvent OnIdle;
 
 private:
+    class TReader;
+    struct THead;
+
     TIdIOHandlerStack& IO();
     void DoWorkBegin(TWorkMode Mode, int64_t CountMax);
     void DoWork(TWorkMode Mode, int64_t Count);
     void DoWorkEnd(TWorkMode Mode);
     void DoGet(const std::string& URL, TStream& AResponseContent);
+    // The steps of one Get.
+    std::string RequestText(const TIdURI& URI, bool ProxyCredentials) const;
+    void SendRequest(const TIdURI& URI, const std::string& Request, const TDeadline& Transfer);
+    TDeadline HeadDeadline(const std::string& What) const;
+    THead ReadHead(TReader& Reader) const;
+    void ReadBody(TReader& Reader, const THead& Head, TStream& AResponseContent,
+                  const TDeadline& Transfer);
 
     TIdIOHandlerStack* FIOHandler = nullptr;
     std::unique_ptr<TIdIOHandlerStack> FOwnIOHandler;

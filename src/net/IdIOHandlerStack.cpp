@@ -10,6 +10,7 @@
 #include <mutex>
 #include <thread>
 
+#include "base/CutText.h"
 #include "base/SystemError.h"
 #include "net/Deadline.h"
 
@@ -152,8 +153,8 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
     FClosed = false;
     FLastIdle = GetTickCount64();
     if (FSocksVersion != svNoSocks)
-        throw EIdSocksError("SOCKS proxies are not supported; no connection was made to " + Host +
-                            ".");
+        throw EIdSocksError("SOCKS proxies are not supported; no connection was made to " +
+                            CutText(Host) + ".");
     if (!FStarted) {
         WSADATA data;
         FStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -162,7 +163,7 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
     }
     const ULONGLONG end = EndOf(ConnectTimeout);
 
-    DoStatus(hsResolving, "Resolving hostname " + Host + ".");
+    DoStatus(hsResolving, "Resolving hostname " + CutText(Host) + ".");
     TLookup lookup(Host, Port);
     for (;;) {
         const int left = Remaining(end);
@@ -173,7 +174,8 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
         DoIdle();
     }
     if (const int r = lookup.Result())
-        throw EIdSocketError(r, Format("Socket Error # %d Host not found: %s", r, Host.c_str()));
+        throw EIdSocketError(
+            r, Format("Socket Error # %d Host not found: %s", r, CutText(Host).c_str()));
 
     int lastError = 0;
     bool timedOut = false;

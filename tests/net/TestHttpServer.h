@@ -27,6 +27,7 @@ struct TTestReply {
     size_t CutAfter = std::string::npos; // close after this many body bytes
     std::string
         Raw; // when set: sent as it stands (in pieces, when set), then the connection closes
+    size_t RawAtOnce = 0; // with Raw: this many bytes go at once, before the pieces
 
     static TTestReply Ok(std::string body) {
         TTestReply r;
@@ -81,6 +82,11 @@ public:
     void Set(const std::string& path, TTestReply reply) {
         std::lock_guard<std::mutex> lock(FMutex);
         FReplies[path] = std::move(reply);
+    }
+    // Answers path with reply, instead of the one Set gave, when the request's head holds text.
+    void SetWhen(const std::string& path, const std::string& text, TTestReply reply) {
+        std::lock_guard<std::mutex> lock(FMutex);
+        FRepliesWhen[path] = {text, std::move(reply)};
     }
     // Heads of the requests read so far, in order.
     std::vector<std::string> Requests() const {
@@ -191,10 +197,15 @@ private:
             FRequests.push_back(head);
             auto it = FReplies.find(target);
             reply = it != FReplies.end() ? it->second : TTestReply::Status(404, "Not Found");
+            auto when = FRepliesWhen.find(target);
+            if (when != FRepliesWhen.end() && head.find(when->second.first) != std::string::npos)
+                reply = when->second.second;
         }
         if (!reply.Raw.empty()) {
             const size_t piece = reply.Piece ? reply.Piece : reply.Raw.size();
-            for (size_t done = 0; done < reply.Raw.size(); done += piece)
+            if (reply.RawAtOnce && !SendAll(s, reply.Raw.substr(0, reply.RawAtOnce)))
+                return;
+            for (size_t done = reply.RawAtOnce; done < reply.Raw.size(); done += piece)
                 if ((reply.DelayMs && !Pause(reply.DelayMs)) ||
                     !SendAll(s, reply.Raw.substr(done, piece)))
                     return;
@@ -247,6 +258,7 @@ private:
     std::atomic<int> FConnections{0};
     mutable std::mutex FMutex;
     std::map<std::string, TTestReply> FReplies;
+    std::map<std::string, std::pair<std::string, TTestReply>> FRepliesWhen;
     std::vector<std::string> FRequests;
     std::thread FThread;
 };

@@ -107,6 +107,8 @@ TEST(IdHTTP, SizedBodyWithEventsInOrder) {
     EXPECT_NE(requests[0].find("\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"),
               std::string::npos);
     EXPECT_EQ(requests[0].find("Authorization"), std::string::npos);
+    // Only the body as it stands is asked for: nothing here decodes another.
+    EXPECT_NE(requests[0].find("\r\nAccept-Encoding: identity\r\n"), std::string::npos);
 
     // status: resolving, connecting, connected ... disconnecting, disconnected
     const auto statuses = rec.Matching("status");
@@ -185,6 +187,18 @@ TEST(IdHTTP, InterimAnswerAndHeaderCase) {
     http.Get(server.Url("/raw"), out);
     EXPECT_EQ(out.Data, "hello");
     EXPECT_EQ(http.Response().ResponseText(), "HTTP/1.0 200 Fine");
+
+    // Values that agree, an explicit identity coding, "chunked" in any case with trailer lines.
+    for (const char* head : {"Content-Length: 5, 5\r\nContent-Length: 5\r\n"
+                             "Content-Encoding: Identity\r\n\r\nhello",
+                             "Transfer-Encoding: Chunked\r\nContent-Length: 99\r\n\r\n"
+                             "5\r\nhello\r\n0\r\nX-Trailer: 1\r\n\r\n"}) {
+        raw.Raw = std::string("HTTP/1.1 200 OK\r\n") + head;
+        server.Set("/raw", raw);
+        TStringStream agreed;
+        http.Get(server.Url("/raw"), agreed);
+        EXPECT_EQ(agreed.Data, "hello") << head;
+    }
 }
 
 TEST(IdHTTP, StatusOtherThan2xxRaisesAndWritesNothing) {
@@ -342,6 +356,7 @@ TEST(IdHTTP, HostileServersNeitherHoldNorFreezeTheCaller) {
         std::function<TTestReply()> Reply; // none: a connection that never completes
         const char* Error;                 // part of the exception's message
         int LimitMs;                       // the limit that ends it (0: ends at once)
+        bool TakesNothing = false;         // refused before any byte of the body is taken
     };
     auto piecewise = [](TTestReply r, size_t piece, int delay) {
         r.Piece = piece;
@@ -375,6 +390,50 @@ TEST(IdHTTP, HostileServersNeitherHoldNorFreezeTheCaller) {
          [&] { return chunked(piecewise(TTestReply::Ok(Pattern(2 * 1024 * 1024)), 65536, 0)); },
          "larger than 1048576 bytes", 0},
         {"connect never completes", nullptr, "Connect timed out.", 1500},
+        {"lengths that differ",
+         [&] {
+             return raw("HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\n"
+                        "123456789");
+         },
+         "conflicting Content-Length values (\"5\" and \"9\")", 0, true},
+        {"lengths that differ in a list",
+         [&] { return raw("HTTP/1.1 200 OK\r\nContent-Length: 9, 5\r\n\r\n123456789"); },
+         "conflicting Content-Length values (\"9\" and \"5\")", 0, true},
+        {"compressed, then chunked",
+         [&] {
+             return raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: gzip, chunked\r\n\r\n"
+                        "2\r\nok\r\n0\r\n\r\n");
+         },
+         "transfer coding \"gzip, chunked\", which is not supported", 0, true},
+        {"a coding that merely holds the word chunked",
+         [&] { return raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: xchunked\r\n\r\n2\r\nok"); },
+         "transfer coding \"xchunked\", which is not supported", 0, true},
+        {"compressed body",
+         [&] {
+             TTestReply r = TTestReply::Ok("\x1f\x8b compressed");
+             r.Headers = {{"Content-Encoding", "gzip"}};
+             return r;
+         },
+         "Content-Encoding \"gzip\", which is not supported", 0, true},
+        {"trailer drip",
+         [&] {
+             TTestReply r = piecewise(raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n"
+                                          "2\r\nok\r\n0\r\nX: " +
+                                          Pattern(500) + "\r\n\r\n"),
+                                      1, 50);
+             r.RawAtOnce = r.Raw.find("X: ");
+             return r;
+         },
+         "took longer than 1500 ms to end the answer", 1500},
+        {"reason phrase of 60,000 characters",
+         [&] { return raw("HTTP/1.1 500 " + std::string(60000, 'r') + "\r\n\r\n"); },
+         "HTTP/1.1 500 rrr", 0, true},
+        {"Content-Length of 60,000 digits",
+         [&] {
+             return raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::string(60000, '7') +
+                        "\r\n\r\n");
+         },
+         "Invalid Content-Length from the server: \"777", 0, true},
     };
     for (const TCase& c : cases) {
         for (const bool cancel : {false, true}) {
@@ -424,6 +483,10 @@ TEST(IdHTTP, HostileServersNeitherHoldNorFreezeTheCaller) {
             }
             EXPECT_FALSE(http.Busy());
             EXPECT_LT(watch.LongestGapMs(), support::FrozenMs); // the messages went on
+            EXPECT_TRUE(!c.TakesNothing || out.Data.empty()) << out.Data.size();
+            // Whatever the server sent, what it says stays readable.
+            EXPECT_LT(error.size(), 400u);
+            EXPECT_LT(http.Response().ResponseText().size(), 300u);
         }
     }
 }
@@ -493,23 +556,61 @@ TEST(IdHTTP, BasicAuthenticationAndProxy) {
     EXPECT_NE(requests[0].find("\r\nAuthorization: Basic dXNlcjpwYXNz\r\n"), std::string::npos);
     EXPECT_NE(requests[0].find("\r\nHost: 127.0.0.1:" + std::to_string(server.Port()) + "\r\n"),
               std::string::npos);
+}
 
-    // Through a proxy (the test server plays it): the whole address goes in the request line.
-    http.ProxyParams().ProxyServer = "127.0.0.1";
-    http.ProxyParams().ProxyPort = server.Port();
-    http.ProxyParams().BasicAuthentication = true;
-    http.ProxyParams().ProxyUsername = "proxy";
-    http.ProxyParams().ProxyPassword = "secret";
-    TStringStream viaProxy;
-    http.Get("http://update.sundown.invalid/secret.ini", viaProxy);
-    EXPECT_EQ(viaProxy.Data, "[a]");
-    requests = server.Requests();
-    ASSERT_EQ(requests.size(), 2u);
-    EXPECT_EQ(requests[1].rfind("GET http://update.sundown.invalid/secret.ini HTTP/1.1\r\n", 0), 0u)
-        << requests[1];
-    EXPECT_NE(requests[1].find("\r\nHost: update.sundown.invalid\r\n"), std::string::npos);
-    EXPECT_NE(requests[1].find("\r\nProxy-Authorization: Basic " + EncodeBase64("proxy:secret")),
-              std::string::npos);
+// Through a proxy (the test server plays it) the whole address goes in the request line, and the
+// proxy's credentials go only in answer to its 407 that offers Basic, once.
+TEST(IdHTTP, ProxyCredentialsOnlyWhenAsked) {
+    const std::string credentials = "Proxy-Authorization: Basic " + EncodeBase64("proxy:secret");
+    TTestReply challenge = TTestReply::Status(407, "Proxy Authentication Required");
+    challenge.Headers = {{"Proxy-Authenticate", "Negotiate, Basic realm=\"proxy\""}};
+    TTestReply otherScheme = challenge;
+    otherScheme.Headers = {{"Proxy-Authenticate", "NTLM, Basicish"}};
+    const struct {
+        const char* Name;
+        bool Authentication; // ticked
+        TTestReply First;    // the answer without credentials
+        TTestReply Second;   // the answer to a request that carries them
+        int Code;            // the outcome
+        int Requests;
+    } cases[] = {
+        {"a proxy that does not ask", true, TTestReply::Ok("[a]"), TTestReply::Ok("[a]"), 200, 1},
+        {"a proxy that asks", true, challenge, TTestReply::Ok("[a]"), 200, 2},
+        {"a proxy that refuses them", true, challenge, challenge, 407, 2},
+        {"a proxy that asks for another scheme", true, otherScheme, TTestReply::Ok("[a]"), 407, 1},
+        {"authentication not ticked", false, challenge, TTestReply::Ok("[a]"), 407, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTestHttpServer server;
+        server.Set("/secret.ini", c.First);
+        server.SetWhen("/secret.ini", credentials, c.Second);
+        TIdHTTP http;
+        http.ProxyParams().ProxyServer = "127.0.0.1";
+        http.ProxyParams().ProxyPort = server.Port();
+        http.ProxyParams().BasicAuthentication = c.Authentication;
+        http.ProxyParams().ProxyUsername = "proxy";
+        http.ProxyParams().ProxyPassword = "secret";
+        TStringStream out;
+        try {
+            http.Get("http://update.sundown.invalid/secret.ini", out);
+        } catch (const EIdHTTPProtocolException& e) {
+            EXPECT_EQ(e.ErrorCode(), c.Code);
+        }
+        EXPECT_EQ(http.Response().ResponseCode(), c.Code);
+        EXPECT_EQ(out.Data, c.Code == 200 ? "[a]" : "");
+        const auto requests = server.Requests();
+        ASSERT_EQ(static_cast<int>(requests.size()), c.Requests);
+        for (size_t i = 0; i < requests.size(); ++i) {
+            EXPECT_EQ(
+                requests[i].rfind("GET http://update.sundown.invalid/secret.ini HTTP/1.1\r\n", 0),
+                0u)
+                << requests[i];
+            EXPECT_NE(requests[i].find("\r\nHost: update.sundown.invalid\r\n"), std::string::npos);
+            EXPECT_EQ(requests[i].find("Proxy-Authorization") != std::string::npos, i == 1)
+                << requests[i];
+        }
+    }
 }
 
 TEST(IdHTTP, LargeBodyIntoFile) {
