@@ -1,6 +1,7 @@
 #include "update/OrbAutoUpdate.h"
 
 #include <cmath>
+#include <cctype>
 #include <cstring>
 #include <exception>
 #include <vector>
@@ -13,17 +14,13 @@
 #include "base/Handles.h"
 #include "base/IniFile.h"
 #include "base/ScopeExit.h"
+#include "base/CutText.h"
 #include "base/SystemError.h"
 #include "base/WideText.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 
 namespace {
-
-// The timer thread's hand-over of a due check to the main thread.
-const UINT WM_TIMERTHREAD_SYNC = WM_APP + 0x51;
-// Its answers: the check ran, raised (the thread's loop ends), or must wait for a later step.
-enum : LRESULT { SyncDone = 0, SyncRaised = 1, SyncDeferred = 2 };
 
 std::string Quoted(const std::string& S) {
     return "\"" + S + "\"";
@@ -115,16 +112,6 @@ private:
     TTimerThread* FThread;
 };
 
-// The timer thread's "ended" event (manual reset, not set). Raises when the system gives none: the
-// thread's destructor waits on it and could never tell that the thread has ended.
-KernelHandle NewDoneEvent() {
-    KernelHandle event(CreateEventA(nullptr, TRUE, FALSE, nullptr));
-    if (!event)
-        throw Exception("Cannot create the update timer's event. " +
-                        SysErrorMessage(GetLastError()));
-    return event;
-}
-
 } // namespace
 
 // --- Settings
@@ -158,150 +145,6 @@ std::string GetDefaultApplicationName() {
     } catch (const std::exception&) {
         return Application().Title();
     }
-}
-
-TDateTime LocalNow() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    TDateTime date = 0, time = 0;
-    TryEncodeDate(t.wYear, t.wMonth, t.wDay, date);
-    TryEncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time);
-    return date + time;
-}
-
-// --- Timer thread
-
-struct TTimerThread::TShared {
-    std::mutex Mutex;
-    std::condition_variable Wake;
-    bool Signalled = false; // the sleep's wake-up, used up by one wait
-    bool Terminated = false;
-    int Suspended = 0;
-    TDateTime LastCheck = 0;
-    int IntervalHours = 0;
-    TTimerClock Clock;
-    HWND Window = nullptr;
-    KernelHandle Done{NewDoneEvent()};
-
-    TDateTime Now() const { return Clock.Now ? Clock.Now() : LocalNow(); }
-};
-
-TTimerThread::TTimerThread(int AIntervalHours, TTimerClock AClock)
-    : FShared(std::make_shared<TShared>()), FAlive(std::make_shared<bool>(true)),
-      FWindow(
-          [this](UINT Msg, WPARAM, LPARAM, LRESULT& Result) { return Synchronized(Msg, Result); }) {
-    FShared->IntervalHours = AIntervalHours;
-    FShared->Clock = std::move(AClock);
-    FShared->Window = FWindow.Handle();
-    FThread = std::thread(&TTimerThread::Execute, FShared);
-}
-
-TTimerThread::~TTimerThread() {
-    {
-        std::lock_guard<std::mutex> lock(FShared->Mutex);
-        FShared->Terminated = true;
-        FShared->Signalled = true;
-    }
-    FShared->Wake.notify_all();
-    if (FInSync) {
-        // Destroyed from inside its own hand-over: the thread waits for this very call, so it
-        // cannot be waited for here. It ends by itself once the call returns.
-        *FAlive = false;
-        FThread.detach();
-        return;
-    }
-    // Wait for the thread, running what it hands over meanwhile (a due check still runs).
-    HANDLE done = FShared->Done.get();
-    for (;;) {
-        MSG msg;
-        PeekMessageA(&msg, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-        if (MsgWaitForMultipleObjectsEx(1, &done, INFINITE, QS_SENDMESSAGE, MWMO_INPUTAVAILABLE) ==
-            WAIT_OBJECT_0)
-            break;
-    }
-    FThread.join();
-    *FAlive = false;
-}
-
-int TTimerThread::IntervalHours() const {
-    return FShared->IntervalHours;
-}
-
-TDateTime TTimerThread::LastCheck() const {
-    std::lock_guard<std::mutex> lock(FShared->Mutex);
-    return FShared->LastCheck;
-}
-
-bool TTimerThread::Finished() const {
-    return WaitForSingleObject(FShared->Done.get(), 0) == WAIT_OBJECT_0;
-}
-
-void TTimerThread::Suspend() {
-    std::lock_guard<std::mutex> lock(FShared->Mutex);
-    ++FShared->Suspended;
-}
-
-void TTimerThread::Resume() {
-    std::lock_guard<std::mutex> lock(FShared->Mutex);
-    if (FShared->Suspended > 0)
-        --FShared->Suspended;
-}
-
-void TTimerThread::Execute(std::shared_ptr<TShared> Shared) {
-    const TScopeExit signalDone([Done = Shared->Done.get()] { SetEvent(Done); });
-    try {
-        std::unique_lock<std::mutex> lock(Shared->Mutex);
-        while (!Shared->Terminated) {
-            const TDateTime now = Shared->Now();
-            const auto hours = static_cast<int64_t>(std::fabs(now - Shared->LastCheck) * 24);
-            if (hours >= Shared->IntervalHours && Shared->Suspended == 0) {
-                const TDateTime previous = Shared->LastCheck;
-                Shared->LastCheck = Shared->Now();
-                lock.unlock();
-                // Waits until the main thread has run the check.
-                const LRESULT outcome = SendMessageA(Shared->Window, WM_TIMERTHREAD_SYNC, 0, 0);
-                lock.lock();
-                if (outcome == SyncRaised)
-                    break;
-                if (outcome == SyncDeferred)
-                    Shared->LastCheck = previous; // still due: tried again at the next step
-            }
-            Shared->Wake.wait_for(lock, std::chrono::milliseconds(Shared->Clock.StepMilliseconds),
-                                  [&] { return Shared->Signalled; });
-            Shared->Signalled = false;
-        }
-    } catch (...) {
-        // Nothing may leave the thread; its loop simply ends.
-    }
-}
-
-bool TTimerThread::Synchronized(UINT Msg, LRESULT& Result) {
-    if (Msg != WM_TIMERTHREAD_SYNC)
-        return false;
-    // A check run from inside a modal window's loop would hold that window's end (the countdown's
-    // exit among them) until the transfer ends: it waits until no modal window runs.
-    if (Application().ModalForm()) {
-        Result = SyncDeferred;
-        return true;
-    }
-    const std::shared_ptr<bool> alive = FAlive;
-    FInSync = true;
-    Result = SyncDone;
-    try {
-        DoTimer();
-    } catch (...) {
-        // A check that raised ends the thread's loop; the error is shown like any other.
-        Result = SyncRaised;
-        Application().HandleException(nullptr);
-    }
-    if (*alive)
-        FInSync = false;
-    return true;
-}
-
-void TTimerThread::DoTimer() {
-    if (OnTimer)
-        OnTimer(this);
 }
 
 // --- Component
@@ -451,11 +294,28 @@ std::string TOrbAutoUpdate::ExtractURLFileName(const std::string& URL) {
     return slash == std::string::npos ? URL : URL.substr(slash + 1);
 }
 
+std::string TOrbAutoUpdate::LocalFileName(const std::string& URL) {
+    const std::string name = ExtractURLFileName(URL);
+    std::string decoded;
+    for (size_t i = 0; i < name.size(); ++i) {
+        if (name[i] == '%' && i + 2 < name.size() &&
+            isxdigit(static_cast<unsigned char>(name[i + 1])) &&
+            isxdigit(static_cast<unsigned char>(name[i + 2]))) {
+            decoded += static_cast<char>(std::stoi(name.substr(i + 1, 2), nullptr, 16));
+            i += 2;
+        } else {
+            decoded += name[i];
+        }
+    }
+    return decoded;
+}
+
 bool TOrbAutoUpdate::IsPlainFileName(const std::string& Name) {
     if (Name.empty() || Name.size() > 200 || Name == "." || Name == "..")
         return false;
     for (unsigned char c : Name)
-        // "%" too: the shell expands environment references in the path it opens.
+        // "%" too (one left after decoding): the shell expands environment references in the
+        // path it opens.
         if (c < 0x20 ||
             std::string_view("<>:\"/\\|?*%").find(static_cast<char>(c)) != std::string_view::npos)
             return false;
@@ -489,7 +349,7 @@ bool TOrbAutoUpdate::LoadUpdateDetails(const std::string& FileName, TAutoUpdateD
         const std::string text = ini.ReadString(FApplicationName, keys[i], "");
         if (!ReadVersionPart(text, *parts[i])) {
             // Cut to 16 bits it would offer another version than the file names.
-            DoMessage(std::string(keys[i]) + "=" + text + " is outside 0 to 65535.");
+            DoMessage(std::string(keys[i]) + "=" + CutText(text) + " is outside 0 to 65535.");
             return false;
         }
     }
@@ -524,27 +384,28 @@ void TOrbAutoUpdate::ApplyConnectionSettings() {
         proxy.ProxyUsername = FHTTPUserName;
         proxy.ProxyPassword = FHTTPPassword;
     }
-    // SOCKS is not spoken: a configured SOCKS proxy makes the connection refuse rather than go
-    // around it.
     FIOHandler->SetSocksVersion(FSocksProxy ? FSocksVersion : svNoSocks);
 }
 
-bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName,
-                                  const TDownloadLimits& Limits) {
-    const std::string url = Narrow(URL);
-    DoMessage("Downloading: " + url + " to " + FileName);
-    FCancelled = false;
-    FDownloadError.clear();
-    bool result = false;
-    TTemporaryFile download(GetTempFile("Orb"));
+bool TOrbAutoUpdate::Transfer(const std::string& URL, const std::string& File,
+                              const TDownloadLimits& Limits) {
+    // SOCKS is not spoken: a SOCKS proxy that is switched on, whatever its version, refuses the
+    // connection rather than let it go around the proxy.
+    if (FSocksProxy) {
+        FDownloadError = "A SOCKS proxy is switched on, and SOCKS proxies are not supported; no "
+                         "connection was made.";
+        DoMessage(FDownloadError);
+        return false;
+    }
     bool complete = false;
+    int64_t size = 0;
     {
-        TFileStream stream(download.Name(), fmCreate);
+        TFileStream stream(File, fmCreate);
         ApplyConnectionSettings();
         FHTTP->SetTransferTimeout(Limits.Timeout);
         FHTTP->SetMaxResponseSize(Limits.MaxSize);
         try {
-            FHTTP->Get(url, stream);
+            FHTTP->Get(URL, stream);
             complete = true;
         } catch (const std::exception& e) {
             FDownloadError = e.what();
@@ -553,33 +414,60 @@ bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& Fi
             FDownloadError = "Unknown error";
             DoMessage("Unknown error");
         }
+        size = stream.Size();
     }
     DoMessage(FHTTP->Response().ResponseText());
     // Only a whole answer counts: a transfer cut short must never stand as the file.
-    if (complete && FHTTP->Response().ResponseCode() == 200 && !FCancelled) {
-        DoProgress("Download Complete.", 100);
-        const bool existed = FileExists(FileName);
-        // Replaced in one step: the old file stays until the new one takes its place.
-        if (MoveFileExA(download.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-            download.Release();
-            if (existed)
-                DoMessage("File " + FileName + " has been removed.");
-            result = true;
-        } else {
-            FDownloadError = "Failed to rename temporary file " + download.Name();
-            DoMessage(FDownloadError);
-        }
-    } else {
+    if (!complete || FHTTP->Response().ResponseCode() != 200) {
         if (FDownloadError.empty())
             FDownloadError = FHTTP->Response().ResponseText();
+        return false;
+    }
+    if (Limits.RefuseEmpty && size == 0) {
+        FDownloadError = "The server sent an empty file.";
+        DoMessage(FDownloadError);
+        return false;
+    }
+    return true;
+}
+
+bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName,
+                                  const TDownloadLimits& Limits) {
+    const std::string url = Narrow(URL);
+    DoMessage("Downloading: " + CutText(url) + " to " + FileName);
+    FCancelled = false;
+    FDownloadError.clear();
+    TTemporaryFile download(GetTempFile("Orb"));
+    if (!Transfer(url, download.Name(), Limits) || FCancelled) {
         DoProgress("Download Failed.", 100);
         if (FCancelled) {
             DoProgress("Download cancelled by user.", 100);
             DoMessage("Download cancelled by user.");
         }
+        return false;
     }
-    return result;
+    DoProgress("Download Complete.", 100);
+    const bool existed = FileExists(FileName);
+    // Replaced in one step: the old file stays until the new one takes its place.
+    if (!MoveFileExA(download.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
+        FDownloadError = "Failed to rename temporary file " + download.Name();
+        DoMessage(FDownloadError);
+        return false;
+    }
+    download.Release();
+    if (existed)
+        DoMessage("File " + FileName + " has been removed.");
+    return true;
 }
+
+// What the description offers, once judged usable.
+struct TOrbAutoUpdate::TOffer {
+    TAutoUpdateDetails Details;
+    std::string FileVersion; // the running program's
+    std::string URL;         // the installer's
+    std::string Installer;   // its local copy
+    std::string Params;
+};
 
 void TOrbAutoUpdate::CheckForUpdate() {
     // A check runs once at a time: a hand-over arriving while one runs is dropped.
@@ -598,101 +486,133 @@ void TOrbAutoUpdate::CheckForUpdate() {
     const TScopeExit deactivate([&info] { info.SetActive(false); });
     DoProgress("Checking for updates , please wait...", 0);
 
-    // The local copy's name comes from the address: it must not lead out of the temporary folder.
-    const std::string descriptionName = ExtractURLFileName(FUpdateURL);
-    if (FUpdateURL.empty() || !IsPlainFileName(descriptionName)) {
-        Failed("Invalid AutoUpdate URL, please check your settings.");
+    const std::string description = FetchDescription();
+    if (description.empty())
         return;
-    }
-    const std::string description = GetTempFolder() + descriptionName;
-    if (FileExists(description))
-        DeleteFileA(description.c_str());
-    if (!DownloadFile(Widen(FUpdateURL), description, FDescriptionLimits)) {
-        DoMessage("Error downloading AutoUpdate information, please check internet connection.");
-        return;
-    }
     const TScopeExit removeDescription([&description] {
         if (FileExists(description))
             DeleteFileA(description.c_str());
     });
+    TOffer offer;
+    if (JudgeOffer(description, info, offer) && AskAndDownload(offer))
+        StartInstaller(offer);
+}
 
-    if (!FileExists(description)) {
+// Downloads the update description; its local name, or empty when the check ends here.
+std::string TOrbAutoUpdate::FetchDescription() {
+    // The local copy's name comes from the address: it must not lead out of the temporary folder.
+    const std::string name = LocalFileName(FUpdateURL);
+    if (FUpdateURL.empty() || !IsPlainFileName(name)) {
+        Failed("Invalid AutoUpdate URL, please check your settings.");
+        return {};
+    }
+    const std::string description = GetTempFolder() + name;
+    if (FileExists(description))
+        DeleteFileA(description.c_str());
+    if (!DownloadFile(Widen(FUpdateURL), description, FDescriptionLimits)) {
+        DoMessage("Error downloading AutoUpdate information, please check internet connection.");
+        return {};
+    }
+    return description;
+}
+
+// Reads the entry and compares versions; true when a newer version is offered and what the server
+// names can be used as given (or a cancel stands, which the next step reports).
+bool TOrbAutoUpdate::JudgeOffer(const std::string& Description, const TOrbVersionInfo& Info,
+                                TOffer& Offer) {
+    if (!FileExists(Description)) {
         if (OnUpdateFailed)
-            OnUpdateFailed(this, Quoted(description) + " does not exists.");
-        DoMessage(description + " does not exists.");
-        return;
+            OnUpdateFailed(this, Quoted(Description) + " does not exists.");
+        DoMessage(Description + " does not exists.");
+        return false;
     }
-    TAutoUpdateDetails details;
-    if (!LoadUpdateDetails(description, details)) {
+    if (!LoadUpdateDetails(Description, Offer.Details)) {
         Failed("Error loading " + Quoted(FApplicationName) + " update details.");
-        return;
+        return false;
     }
-    const std::string fileVersion = info.GetItem(3);
-    DoMessage("Current Version: " + fileVersion + ", New version: " + details.Version);
-    if (!IsNewerVersion(info, details)) {
+    Offer.FileVersion = Info.GetItem(3);
+    DoMessage("Current Version: " + Offer.FileVersion + ", New version: " + Offer.Details.Version);
+    if (!IsNewerVersion(Info, Offer.Details)) {
         DoProgress("Already at latest version", 100);
         if (OnUpdateNotRequired)
-            OnUpdateNotRequired(this, FApplicationName, fileVersion);
+            OnUpdateNotRequired(this, FApplicationName, Offer.FileVersion);
         DoMessage(FApplicationName + " already at latest version.");
-        return;
+        return false;
     }
-    const std::string installerURL = Narrow(details.URL);
-    const std::string installerName = ExtractURLFileName(installerURL);
-    const std::string installer = GetTempFolder() + installerName;
-    const std::string params = Narrow(details.Params);
-    // What the server names is refused before anything is asked or fetched when it cannot be
-    // used as given: a name that is not a plain file name, or a command line the system would
-    // cut.
+    Offer.URL = Narrow(Offer.Details.URL);
+    const std::string name = LocalFileName(Offer.URL);
+    Offer.Installer = GetTempFolder() + name;
+    Offer.Params = Narrow(Offer.Details.Params);
+    // Refused before anything is asked or fetched: a name that is not a plain file name once
+    // decoded, or a command line the system would cut.
     std::string refused;
-    if (!IsPlainFileName(installerName))
-        refused = "Invalid file name " + Quoted(installerName) + " in the update address.";
-    else if (Quoted(installer).size() + 1 + params.size() >= MaxCommandLine)
-        refused = "The installer's parameters are too long (" + std::to_string(params.size()) +
+    if (!IsPlainFileName(name))
+        refused = "Invalid file name " + Quoted(CutText(ExtractURLFileName(Offer.URL))) +
+                  " in the update address.";
+    else if (Quoted(Offer.Installer).size() + 1 + Offer.Params.size() >= MaxCommandLine)
+        refused = "The installer's parameters are too long (" +
+                  std::to_string(Offer.Params.size()) +
                   " characters; the command line holds at most " +
                   std::to_string(MaxCommandLine - 1) + ").";
     if (!FCancelled && !refused.empty()) {
         DoMessage(refused);
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(installerURL) + ": " + refused);
-        return;
+        Failed("Failed to download update " + Quoted(CutText(Offer.URL)) + ": " + refused);
+        return false;
     }
+    return true;
+}
+
+// Asks whether to update and downloads the installer; true when it stands in the temporary folder.
+bool TOrbAutoUpdate::AskAndDownload(const TOffer& Offer) {
     bool startUpdate = false;
     if (!FCancelled) {
         DoProgress("Update Available", 100);
-        DoMessage("Update available: " + details.Version);
+        DoMessage("Update available: " + Offer.Details.Version);
         startUpdate = FAutoUpdate;
         if (OnUpdateAvailable)
-            OnUpdateAvailable(this, FApplicationName, details.Version, fileVersion, startUpdate);
+            OnUpdateAvailable(this, FApplicationName, Offer.Details.Version, Offer.FileVersion,
+                              startUpdate);
     }
     if (FCancelled || !startUpdate) {
         DoProgress("Download cancelled.", 100);
         Failed("Download cancelled.");
-        return;
+        return false;
     }
     DoProgress("Download initializing...", 0);
     if (OnUpdateBegin)
         OnUpdateBegin(this);
     FDownloadSize = 0;
-    if (DownloadFile(details.URL, installer)) {
+    // An empty installer is never handed to the shell.
+    TDownloadLimits limits;
+    limits.RefuseEmpty = true;
+    if (DownloadFile(Offer.Details.URL, Offer.Installer, limits)) {
         DoProgress("Download complete.", 100);
         if (OnUpdateComplete)
             OnUpdateComplete(this);
-        if (FileExists(installer)) {
-            const auto r = reinterpret_cast<INT_PTR>(
-                ExecuteFile("open", installer, params, GetProgramFolder(), SW_SHOWNORMAL));
-            if (r > 32)
-                Application().Terminate();
-            else
-                Failed("Error executing file,  " + Quoted(installer) +
-                       ", Error Code: " + std::to_string(r));
-        } else {
-            Failed("File not found: " + Quoted(installer));
-        }
-    } else if (!FCancelled) {
+        return true;
+    }
+    if (!FCancelled) {
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(installerURL) + ": " + FDownloadError);
+        Failed("Failed to download update " + Quoted(CutText(Offer.URL)) + ": " + FDownloadError);
     } else {
         DoProgress("Download cancelled.", 100);
         Failed("Download cancelled.");
     }
+    return false;
+}
+
+// Starts the installer; the program ends once the check is back in the message loop.
+void TOrbAutoUpdate::StartInstaller(const TOffer& Offer) {
+    if (!FileExists(Offer.Installer)) {
+        Failed("File not found: " + Quoted(Offer.Installer));
+        return;
+    }
+    const auto r = reinterpret_cast<INT_PTR>(
+        ExecuteFile("open", Offer.Installer, Offer.Params, GetProgramFolder(), SW_SHOWNORMAL));
+    if (r > 32)
+        Application().Terminate();
+    else
+        Failed("Error executing file,  " + Quoted(Offer.Installer) +
+               ", Error Code: " + std::to_string(r));
 }

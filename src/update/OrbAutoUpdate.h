@@ -16,20 +16,17 @@
 // when assigned.
 #include <windows.h>
 
-#include <condition_variable>
 #include <cstdint>
 #include <functional>
 #include <memory>
-#include <mutex>
 #include <string>
-#include <thread>
 
 #include "gui/Classes.h"
-#include "gui/UtilWindow.h"
 #include "base/Variant.h"
 #include "net/IdHTTP.h"
 #include "settings/OrbProgramSettings.h"
 #include "system/OrbVersionInfo.h"
+#include "update/TimerThread.h"
 
 // Where the update description is fetched from unless the settings say otherwise. The host is a
 // reserved name that never resolves: the program has no update server of its own yet.
@@ -76,51 +73,9 @@ using TOnUpdateMessage = std::function<void(TObject* ASender, std::string AMessa
 
 // Limits of one download; 0: none.
 struct TDownloadLimits {
-    int Timeout = 0;     // the whole transfer, in milliseconds
-    int64_t MaxSize = 0; // bytes
-};
-
-// What the timer thread reads the time from and how long it sleeps between looks; tests put in a
-// clock of their own and a short step.
-struct TTimerClock {
-    std::function<TDateTime()> Now; // local time; empty: the system's
-    unsigned StepMilliseconds = 60000;
-};
-
-// The local time as TDateTime.
-TDateTime LocalNow();
-
-// Looks at the clock every step and, every IntervalHours whole hours (the first time at once),
-// hands OnTimer to the main thread and waits until it has run there. Destroying it stops the
-// thread and waits for it; calls it hands over meanwhile still run. Made and destroyed on the
-// main thread.
-class TTimerThread : public TObject {
-public:
-    explicit TTimerThread(int AIntervalHours, TTimerClock AClock = {});
-    ~TTimerThread() override;
-
-    int IntervalHours() const;
-    // When the last due check was handed over; 0 before the first.
-    TDateTime LastCheck() const;
-    // The thread's loop has ended (stopped, or a check raised).
-    bool Finished() const;
-    // While suspended (counted), due checks are not handed over; the clock still runs.
-    void Suspend();
-    void Resume();
-
-    TNotifyEvent OnTimer;
-
-private:
-    struct TShared;
-    static void Execute(std::shared_ptr<TShared> Shared);
-    bool Synchronized(UINT Msg, LRESULT& Result);
-    void DoTimer();
-
-    std::shared_ptr<TShared> FShared;
-    std::shared_ptr<bool> FAlive;
-    bool FInSync = false;
-    TUtilWindow FWindow;
-    std::thread FThread;
+    int Timeout = 0;          // the whole transfer, in milliseconds
+    int64_t MaxSize = 0;      // bytes
+    bool RefuseEmpty = false; // an answer without a byte is a failed download
 };
 
 class TOrbAutoUpdate : public TObject {
@@ -195,15 +150,18 @@ public:
     static bool IsNewerVersion(const TOrbVersionInfo& VersionInfo,
                                const TAutoUpdateDetails& Details);
     // Downloads URL into a temporary file and, when the whole answer arrived with status 200 and
-    // no cancel, puts it in place of FileName. True when FileName now holds the download;
-    // otherwise the reason is kept for the failure's text.
+    // no cancel (and, with RefuseEmpty, held a byte), puts it in place of FileName. True when
+    // FileName now holds the download; otherwise the reason is kept for the failure's text.
     bool DownloadFile(const std::wstring& URL, const std::string& FileName,
                       const TDownloadLimits& Limits = {});
     // Everything after the last "/" (all of URL when there is none).
     static std::string ExtractURLFileName(const std::string& URL);
+    // The name of the local copy of what URL names: its ExtractURLFileName with each %XX escape
+    // decoded; to be judged by IsPlainFileName.
+    static std::string LocalFileName(const std::string& URL);
     // A name that can only mean a file in the folder it is appended to: not empty, no path
-    // separators, drive letters, wildcards, environment references or control characters, not
-    // "." or "..", no device name.
+    // separators, drive letters, wildcards, "%" (environment references) or control characters,
+    // not "." or "..", no device name.
     static bool IsPlainFileName(const std::string& Name);
 
     // The reporting of the check: OnMessage, and OnUpdateProgress with the cancel flag.
@@ -233,7 +191,16 @@ public:
     TOnUpdateMessage OnMessage;
 
 private:
+    struct TOffer;
+
     void TimerThreadTimer(TObject* Sender);
+    // The steps of the check; each reports its own ending and says whether the check goes on.
+    std::string FetchDescription();
+    bool JudgeOffer(const std::string& Description, const TOrbVersionInfo& Info, TOffer& Offer);
+    bool AskAndDownload(const TOffer& Offer);
+    void StartInstaller(const TOffer& Offer);
+    // The transfer of DownloadFile into File; false with FDownloadError set when it failed.
+    bool Transfer(const std::string& URL, const std::string& File, const TDownloadLimits& Limits);
     void ApplyConnectionSettings();
     void Failed(const std::string& AMessage);
     void Cancelling();

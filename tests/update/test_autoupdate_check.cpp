@@ -20,6 +20,33 @@ TEST(UpdateNames, ExtractURLFileName) {
     EXPECT_EQ(TOrbAutoUpdate::ExtractURLFileName("http://host/get?f=a.exe#x"), "get?f=a.exe#x");
 }
 
+// %XX escapes are decoded into the local name, which is then judged as any other: an escaped
+// path, a "%" left over or a control character is refused.
+TEST(UpdateNames, EscapesAreDecodedThenJudged) {
+    const struct {
+        const char* URL;
+        std::string Local;
+        bool Plain;
+    } cases[] = {
+        {"http://h/Setup%20v2.exe", "Setup v2.exe", true},
+        {"http://h/app%20update.ini", "app update.ini", true},
+        {"http://h/%41%62c.exe", "Abc.exe", true},
+        {"http://h/%2e%2e%5cevil.exe", "..\\evil.exe", false},
+        {"http://h/%2E%2E", "..", false},
+        {"http://h/a%2fb.exe", "a/b.exe", false},
+        {"http://h/%2525windir%2525.exe", "%25windir%25.exe", false},
+        {"http://h/%windir%.exe", "%windir%.exe", false},
+        {"http://h/a%zz.exe", "a%zz.exe", false},
+        {"http://h/a.exe%2", "a.exe%2", false},
+        {"http://h/a%00.exe", std::string("a\0.exe", 6), false},
+    };
+    for (const auto& c : cases) {
+        const std::string local = TOrbAutoUpdate::LocalFileName(c.URL);
+        EXPECT_EQ(local, c.Local) << c.URL;
+        EXPECT_EQ(TOrbAutoUpdate::IsPlainFileName(local), c.Plain) << c.URL;
+    }
+}
+
 TEST(UpdateNames, OnlyPlainFileNamesAreTaken) {
     for (const char* good : {"setup.exe", "autoupdate.ini", "Sundown 1.0.2.exe", "a", "icon.exe"})
         EXPECT_TRUE(TOrbAutoUpdate::IsPlainFileName(good)) << good;
@@ -158,7 +185,8 @@ using UpdateCheck = UpdateFixture;
 
 TEST_F(UpdateCheck, InvalidAddressEndsBeforeAnyTraffic) {
     for (const std::string& url :
-         {std::string(), Server.Url("/"), Server.Url("/..\\x.ini"), Server.Url("/get?f=a.ini")}) {
+         {std::string(), Server.Url("/"), Server.Url("/..\\x.ini"), Server.Url("/get?f=a.ini"),
+          Server.Url("/%2e%2e%5cx.ini"), Server.Url("/%2525windir%2525.ini")}) {
         Log.clear();
         Update->SetUpdateURL(url);
         Update->CheckForUpdate();
@@ -394,6 +422,14 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
     const std::string noDescription =
         "message: Error downloading AutoUpdate information, please check internet connection.";
     const std::string badEntry = "message: Error loading \"sundown\" update details.";
+    TTestReply twoLengths;
+    twoLengths.Raw = "HTTP/1.1 200 OK\r\nContent-Length: 5\r\nContent-Length: 9\r\n\r\n123456789";
+    TTestReply emptyUntilClose = TTestReply::Ok("");
+    emptyUntilClose.Framing = TTestReply::UntilClose;
+    TTestReply gzip = TTestReply::Ok("\x1f\x8b\x08 compressed");
+    gzip.Headers = {{"Content-Encoding", "gzip"}};
+    const std::string gzipRefused =
+        "The server sent the answer with Content-Encoding \"gzip\", which is not supported.";
     const struct {
         const char* Name;
         TServe Serve;
@@ -401,6 +437,7 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
         std::string Reason; // a line on the way ("@" stands for the server's address)
         std::string Ending; // the last line
         int BoundMs;        // what it takes on a quiet machine
+        bool InstallerFetched = false;
     } cases[] = {
         {"environment reference in the installer name", describe("/%windir%x.exe"), 0,
          "message: Invalid file name \"%windir%x.exe\" in the update address.",
@@ -425,7 +462,38 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
         {"silent description, cancelled", slow("/autoupdate.ini", silent, 0, 10000), 300,
          "message: Download cancelled by user.", noDescription, 1000},
         {"silent installer, cancelled", slow("/setup.exe", silent, 0, 10000), 300,
-         "progress: Cancelling...|100", "message: Download cancelled.", 1000},
+         "progress: Cancelling...|100", "message: Download cancelled.", 1000, true},
+        {"installer with two lengths", slow("/setup.exe", twoLengths, 0, 0), 0,
+         "message: The server sent conflicting Content-Length values (\"5\" and \"9\").",
+         "message: Failed to download update \"@/setup.exe\": The server sent conflicting "
+         "Content-Length values (\"5\" and \"9\").",
+         3000, true},
+        {"empty installer", slow("/setup.exe", TTestReply::Ok(""), 0, 0), 0,
+         "message: The server sent an empty file.",
+         "message: Failed to download update \"@/setup.exe\": The server sent an empty file.", 3000,
+         true},
+        {"empty installer without a length", slow("/setup.exe", emptyUntilClose, 0, 0), 0,
+         "message: The server sent an empty file.",
+         "message: Failed to download update \"@/setup.exe\": The server sent an empty file.", 3000,
+         true},
+        {"compressed installer", slow("/setup.exe", gzip, 0, 0), 0, "",
+         "message: Failed to download update \"@/setup.exe\": " + gzipRefused, 3000, true},
+        {"compressed description", slow("/autoupdate.ini", gzip, 0, 0), 0,
+         "message: " + gzipRefused, noDescription, 3000},
+        {"reason phrase of 60,000 characters",
+         slow("/setup.exe", TTestReply::Status(404, std::string(60000, 'r')), 0, 0), 0, "",
+         "message: Failed to download update \"@/setup.exe\": HTTP/1.1 404 " +
+             std::string(187, 'r') + "... (cut from 60013 characters)",
+         3000, true},
+        {"version of 2,000 characters", entry("MajorVersion=-" + std::string(2000, '9')), 0,
+         "message: MajorVersion=-" + std::string(199, '9') +
+             "... (cut from 2001 characters) is outside 0 to 65535.",
+         badEntry, 3000},
+        {"escaped ..\\ in the installer name", describe("/%2e%2e%5cevil.exe"), 0,
+         "message: Invalid file name \"%2e%2e%5cevil.exe\" in the update address.",
+         "message: Failed to download update \"@/%2e%2e%5cevil.exe\": Invalid file name "
+         "\"%2e%2e%5cevil.exe\" in the update address.",
+         3000},
         {"installer over https",
          [](TTestHttpServer& s) {
              s.Set("/autoupdate.ini",
@@ -459,13 +527,17 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
         EXPECT_TRUE(c.Reason.empty() || Has(at(c.Reason))) << Dump();
         EXPECT_FALSE(Has("complete"));
         EXPECT_TRUE(TempFiles().empty()); // nothing partial kept
-        const bool installerFetched = std::string(c.Name) == "silent installer, cancelled";
-        EXPECT_EQ(server.Count("/setup.exe"), installerFetched ? 1 : 0);
+        EXPECT_EQ(server.Count("/setup.exe"), c.InstallerFetched ? 1 : 0);
+        // What the server says reaches the log, and so the boxes, readable.
+        for (const std::string& line : Log)
+            EXPECT_LT(line.size(), 700u) << line.substr(0, 100);
     }
     Application().ProcessMessages();
     EXPECT_FALSE(Application().Terminated());
 }
 
+// Both names are escaped in their addresses, as servers write them: the local copies take the
+// decoded names.
 TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
     const std::string witness = GetProgramFolder() + "installer_witness.exe";
     const std::string exe = ReadFile(witness);
@@ -473,21 +545,22 @@ TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
     TTestReply installer = TTestReply::Ok(exe);
     installer.Piece = 64 * 1024;
     installer.DelayMs = 5;
-    Server.Set("/setup.exe", installer);
+    Server.Set("/Setup%20v2.exe", installer);
     const std::string record = Temp + "started.txt";
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"),
+    Server.Set("/app%20update.ini",
+               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/Setup%20v2.exe"),
                                        "\"" + record + "\" /quiet")));
-    WriteFile(Temp + "setup.exe", "an older download");
-    Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
+    WriteFile(Temp + "Setup v2.exe", "an older download");
+    Update->SetUpdateURL(Server.Url("/app%20update.ini"));
     Update->CheckForUpdate();
 
     // The steps, in order.
     const std::vector<std::string> steps = {
-        "message: Update Server: " + Server.Url("/autoupdate.ini"),
+        "message: Update Server: " + Server.Url("/app%20update.ini"),
         "message: Application: sundown",
         "progress: Checking for updates , please wait...|0",
-        "message: Downloading: " + Server.Url("/autoupdate.ini") + " to " + Temp + "autoupdate.ini",
+        "message: Downloading: " + Server.Url("/app%20update.ini") + " to " + Temp +
+            "app update.ini",
         "message: Resolving hostname 127.0.0.1.",
         "message: Connected.",
         "progress: Starting Download...|0",
@@ -500,12 +573,12 @@ TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
         "available: sundown|1.0.2.0|1.0.1.5|not proposed",
         "progress: Download initializing...|0",
         "begin",
-        "message: Downloading: " + Server.Url("/setup.exe") + " to " + Temp + "setup.exe",
+        "message: Downloading: " + Server.Url("/Setup%20v2.exe") + " to " + Temp + "Setup v2.exe",
         "progress: Starting Download...|0",
         "progress: 100% (" + std::to_string(exe.size()) + " of " + std::to_string(exe.size()) +
             " Bytes)|100",
         "progress: Download Complete.|100",
-        "message: File " + Temp + "setup.exe has been removed.",
+        "message: File " + Temp + "Setup v2.exe has been removed.",
         "progress: Download complete.|100",
         "complete",
     };
@@ -520,8 +593,8 @@ TEST_F(UpdateCheck, DownloadsStartsTheInstallerAndEndsTheProgram) {
     EXPECT_EQ(CountPrefix("failed:"), 0);
 
     // The installer runs from the temporary folder with its parameters in the program's folder.
-    EXPECT_EQ(ReadFile(Temp + "setup.exe"), exe);
-    EXPECT_FALSE(FileThere(Temp + "autoupdate.ini"));
+    EXPECT_EQ(ReadFile(Temp + "Setup v2.exe"), exe);
+    EXPECT_FALSE(FileThere(Temp + "app update.ini"));
     for (int i = 0; i < 200 && !FileThere(record); ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     const std::string recorded = ReadFile(record);
@@ -557,8 +630,14 @@ TEST_F(UpdateCheck, InstallerThatDoesNotStartIsReported) {
 }
 
 TEST_F(UpdateCheck, ProxySettingsAreUsed) {
-    // The test server plays the proxy: the description's host never resolves by itself.
-    Server.Set("/autoupdate.ini", TTestReply::Ok("[sundown]\r\nMajorVersion=1\r\n"));
+    // The test server plays the proxy: the description's host never resolves by itself. It asks
+    // for credentials, and only then do the settings' go out.
+    const std::string credentials = "Proxy-Authorization: Basic " + EncodeBase64("me:pw");
+    TTestReply challenge = TTestReply::Status(407, "Proxy Authentication Required");
+    challenge.Headers = {{"Proxy-Authenticate", "Basic realm=\"proxy\""}};
+    Server.Set("/autoupdate.ini", challenge);
+    Server.SetWhen("/autoupdate.ini", credentials,
+                   TTestReply::Ok("[sundown]\r\nMajorVersion=1\r\n"));
     TProgramSettings settings;
     RegisterAutoUpdateSettings(settings);
     settings.SetValue("AutoUpdateURL", DefaultUpdateURL);
@@ -575,22 +654,30 @@ TEST_F(UpdateCheck, ProxySettingsAreUsed) {
     Update->CheckForUpdate();
     EXPECT_TRUE(Has("message: sundown already at latest version.")) << Dump();
     const auto requests = Server.Requests();
-    ASSERT_EQ(requests.size(), 1u);
-    EXPECT_EQ(requests[0].rfind(std::string("GET ") + DefaultUpdateURL + " HTTP/1.1\r\n", 0), 0u);
-    EXPECT_NE(requests[0].find("Proxy-Authorization: Basic " + EncodeBase64("me:pw")),
-              std::string::npos);
+    ASSERT_EQ(requests.size(), 2u);
+    for (const std::string& request : requests)
+        EXPECT_EQ(request.rfind(std::string("GET ") + DefaultUpdateURL + " HTTP/1.1\r\n", 0), 0u);
+    EXPECT_EQ(requests[0].find("Proxy-Authorization"), std::string::npos);
+    EXPECT_NE(requests[1].find(credentials), std::string::npos);
 
-    // A SOCKS proxy is refused rather than gone around.
-    settings.SetValue("AutoUpdateSOCKSProxy", true);
-    settings.SetValue("AutoUpdateSOCKSVersion", 3);
-    Update->LoadSettings();
-    Log.clear();
-    Update->CheckForUpdate();
-    EXPECT_EQ(Log.back(),
-              "message: Error downloading AutoUpdate information, please check internet "
-              "connection.")
-        << Dump();
-    EXPECT_EQ(Server.Requests().size(), 1u);
+    // A SOCKS proxy that is switched on is refused rather than gone around, whatever its version
+    // (one outside the known ones included).
+    for (const int version : {0, 3, 7}) {
+        SCOPED_TRACE(version);
+        settings.SetValue("AutoUpdateSOCKSProxy", true);
+        settings.SetValue("AutoUpdateSOCKSVersion", version);
+        Update->LoadSettings();
+        Log.clear();
+        Update->CheckForUpdate();
+        EXPECT_TRUE(Has("message: A SOCKS proxy is switched on, and SOCKS proxies are not "
+                        "supported; no connection was made."))
+            << Dump();
+        EXPECT_EQ(Log.back(),
+                  "message: Error downloading AutoUpdate information, please check internet "
+                  "connection.");
+        EXPECT_EQ(Server.Requests().size(), 2u);
+        EXPECT_TRUE(TempFiles().empty());
+    }
 }
 
 TEST(UpdateComponent, ConstructionAndSettings) {
