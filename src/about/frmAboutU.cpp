@@ -83,10 +83,8 @@ void AddRichText(TRichEdit& RichEdit, const std::string& Text, const std::string
     RichEdit.SetSelText(text);
 }
 
-// The windows (with the rich-edit library and the picture) are made when the window first
-// shows. What needs no window is set here: the fonts (each control takes its own once, with its
-// window), the rich edits' styles, with which their windows are made, the pages' selectors and
-// what FormCreate fills in.
+// The windows (with the rich-edit library) are made when the window first shows, with everything
+// set here.
 TfrmAbout::TfrmAbout() : TForm("TfrmAbout") {
     SetCaption("About");
     SetBorderStyle(bsNone);
@@ -121,9 +119,7 @@ TfrmAbout::TfrmAbout() : TForm("TfrmAbout") {
     SystemInformation.SetReadOnly(true);
     SystemInformation.SetScrollBars(ssVertical);
     SystemInformation.SetWordWrap(false);
-}
 
-void TfrmAbout::WindowsCreated() {
     SetClientSize(389, 435);
 
     pnlMain.SetAlign(alClient);
@@ -146,18 +142,12 @@ void TfrmAbout::WindowsCreated() {
     OKBtn.SetModalResult(mrOk);
     OKBtn.OnClick = [this](TObject* Sender) { OKBtnClick(Sender); };
 
-    VERIFY(ImageListAbout.AddResourceBitmap(IDB_ABOUTPAGES, RGB(255, 0, 255)) >= 0);
-
     PageControlMain.SetAlign(alClient);
 
     imgAbout.SetBounds(8, 8, 350, 350);
     imgAbout.SetAutoSize(true);
-    VERIFY(imgAbout.LoadFromResource(IDB_ABOUT));
     imgAbout.OnMouseDown = [this](TObject* Sender, TMouseButton Button, TShiftState Shift, int X,
                                   int Y) { imgAboutMouseDown(Sender, Button, Shift, X, Y); };
-    // The picture is the page's background: the label and the credits lie over it.
-    SetWindowPos(imgAbout.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
-                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
     lblVersionDetails.SetBounds(244, 84, 108, 14);
 
@@ -171,6 +161,15 @@ void TfrmAbout::WindowsCreated() {
     VersionHistory.SetText("Version 1.0.1.1\r\n---\r\nFirst Release");
 
     SystemInformation.SetAlign(alClient);
+}
+
+// The pictures come with the window; only a window has a place among its siblings.
+void TfrmAbout::WindowsCreated() {
+    VERIFY(ImageListAbout.AddResourceBitmap(IDB_ABOUTPAGES, RGB(255, 0, 255)) >= 0);
+    VERIFY(imgAbout.LoadFromResource(IDB_ABOUT));
+    // The picture is the page's background: the label and the credits lie over it.
+    SetWindowPos(imgAbout.Handle(), HWND_BOTTOM, 0, 0, 0, 0,
+                 SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
 TfrmAbout::~TfrmAbout() {

@@ -63,6 +63,7 @@ void TApplication::FormDestroyed(TForm* Form) {
 }
 
 void TApplication::DestroyForms() {
+    FDestroyingForms = true;
     while (!FForms.empty()) {
         std::unique_ptr<TForm> form = std::move(FForms.back());
         FForms.pop_back();
@@ -72,6 +73,7 @@ void TApplication::DestroyForms() {
     FMainForm = nullptr;
     FTerminated = false;
     FTerminateRequested = false;
+    FDestroyingForms = false;
 }
 
 void TApplication::Run() {

@@ -72,6 +72,9 @@ public:
     void Terminate();
     // True once the termination request has reached the message loop.
     bool Terminated() const { return FTerminated; }
+    // True from Terminate (or a quit message) until DestroyForms has finished: the program is
+    // ending, and no window is made any more.
+    bool Ending() const { return FTerminateRequested || FTerminated || FDestroyingForms; }
 
     // The innermost form in a modal run (ShowModal), else nullptr.
     TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
@@ -109,6 +112,7 @@ private:
     TForm* FMainForm = nullptr;
     bool FTerminated = false;
     bool FTerminateRequested = false;
+    bool FDestroyingForms = false;
     // Forms in a modal run, innermost last; windows shown meanwhile, disabled until the last run
     // ends.
     std::vector<TForm*> FModalForms;

@@ -22,4 +22,7 @@ public:
 protected:
     void CreateWnd() override;
     bool CNCommand(WORD Code) override;
+
+private:
+    bool FChecked = false; // while there is no window
 };

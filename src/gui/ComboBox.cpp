@@ -11,7 +11,10 @@ void TComboBox::CreateWnd() {
         FStyle == csDropDownList ? CBS_DROPDOWNLIST : (CBS_DROPDOWN | CBS_AUTOHSCROLL);
     CreateSystemHandle("COMBOBOX", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_VSCROLL | kind, 0, 0, 0,
                        145, 21);
-    SetBounds(0, 0, 145, 21);
+    for (const std::string& text : FItems.FList)
+        SendMessageA(Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(text.c_str()));
+    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(FItemIndex), 0);
+    TControl::SetBounds(Left(), Top(), Width(), FBoxHeight + ListHeight());
 }
 
 int TComboBox::ListHeight() const {
@@ -22,15 +25,19 @@ int TComboBox::ListHeight() const {
 // The window's height includes the drop-down list; the box itself is as high as its font makes
 // it.
 void TComboBox::SetBounds(int Left, int Top, int Width, int Height) {
-    TControl::SetBounds(Left, Top, Width, Height + ListHeight());
+    FBoxHeight = Height;
+    TControl::SetBounds(Left, Top, Width, HandleAllocated() ? Height + ListHeight() : Height);
 }
 
 void TComboBox::SetDropDownCount(int Value) {
     FDropDownCount = Value;
-    SetBounds(Left(), Top(), Width(), Height());
+    if (HandleAllocated())
+        SetBounds(Left(), Top(), Width(), FBoxHeight);
 }
 
 int TComboBox::ItemIndex() const {
+    if (!HandleAllocated())
+        return FItemIndex;
     const LRESULT index = SendMessageA(Handle(), CB_GETCURSEL, 0, 0);
     return index == CB_ERR ? -1 : static_cast<int>(index);
 }
@@ -38,7 +45,9 @@ int TComboBox::ItemIndex() const {
 void TComboBox::SetItemIndex(int Value) {
     if (Value < 0 || Value >= FItems.Count())
         Value = -1;
-    SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
+    FItemIndex = Value;
+    if (HandleAllocated())
+        SendMessageA(Handle(), CB_SETCURSEL, static_cast<WPARAM>(Value), 0);
 }
 
 bool TComboBox::CNCommand(WORD Code) {
@@ -50,27 +59,26 @@ bool TComboBox::CNCommand(WORD Code) {
 }
 
 int TComboBox::TItems::Add(const std::string& Text) {
-    const LRESULT index =
-        SendMessageA(FOwner.Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text.c_str()));
-    return index < 0 ? -1 : static_cast<int>(index);
+    if (FOwner.HandleAllocated() &&
+        SendMessageA(FOwner.Handle(), CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(Text.c_str())) < 0)
+        return -1;
+    FList.push_back(Text);
+    return static_cast<int>(FList.size()) - 1;
 }
 
 void TComboBox::TItems::Clear() {
-    SendMessageA(FOwner.Handle(), CB_RESETCONTENT, 0, 0);
+    FList.clear();
+    FOwner.FItemIndex = -1;
+    if (FOwner.HandleAllocated())
+        SendMessageA(FOwner.Handle(), CB_RESETCONTENT, 0, 0);
 }
 
 int TComboBox::TItems::Count() const {
-    const LRESULT n = SendMessageA(FOwner.Handle(), CB_GETCOUNT, 0, 0);
-    return n < 0 ? 0 : static_cast<int>(n);
+    return static_cast<int>(FList.size());
 }
 
 std::string TComboBox::TItems::operator[](int Index) const {
-    const LRESULT n = SendMessageA(FOwner.Handle(), CB_GETLBTEXTLEN, static_cast<WPARAM>(Index), 0);
-    if (n < 0)
+    if (Index < 0 || Index >= Count())
         return std::string();
-    std::string text(static_cast<size_t>(n) + 1, '\0');
-    const LRESULT got = SendMessageA(FOwner.Handle(), CB_GETLBTEXT, static_cast<WPARAM>(Index),
-                                     reinterpret_cast<LPARAM>(text.data()));
-    text.resize(got < 0 ? 0 : static_cast<size_t>(got));
-    return text;
+    return FList[static_cast<size_t>(Index)];
 }

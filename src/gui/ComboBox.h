@@ -10,6 +10,9 @@
 // Height is the closed box's; the drop-down list opens below it, DropDownCount items tall.
 #include <string>
 
+#include <string>
+#include <vector>
+
 #include "gui/Control.h"
 
 enum TComboBoxStyle : uint8_t { csDropDown, csDropDownList };
@@ -18,6 +21,8 @@ class TComboBox : public TControl {
 public:
     // The items of the list, in the control itself.
     class TItems {
+        friend class TComboBox;
+
     public:
         explicit TItems(TComboBox& Owner) : FOwner(Owner) {}
         TItems(const TItems&) = delete;
@@ -31,6 +36,7 @@ public:
 
     private:
         TComboBox& FOwner;
+        std::vector<std::string> FList; // the window holds a copy
     };
 
     explicit TComboBox(TControl* Parent, TComboBoxStyle Style = csDropDown);
@@ -58,4 +64,6 @@ private:
     TComboBoxStyle FStyle;
     TItems FItems{*this};
     int FDropDownCount = 8;
+    int FItemIndex = -1; // while there is no window
+    int FBoxHeight = 21;
 };

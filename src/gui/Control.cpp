@@ -16,6 +16,15 @@ namespace {
 // Our classes keep the window's control in the window's first extra bytes.
 constexpr int ControlSlot = 0;
 
+RECT WindowRectInParent(HWND Wnd) {
+    RECT r{};
+    GetWindowRect(Wnd, &r);
+    HWND parent = (GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) ? GetParent(Wnd) : nullptr;
+    if (parent)
+        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
+    return r;
+}
+
 // The cursor, and the program's icon with its small version given (so the system makes no copy
 // of its own), loaded once for every class; only top-level windows show an icon, and not those
 // with a dialog frame, whose title bar holds the close box only (Wine would draw a class icon
@@ -83,6 +92,7 @@ void TControl::DestroyHandle() {
     if (!FHandle)
         return;
     HWND h = FHandle;
+    SaveState();
     Detach();
     FHandle = nullptr;
     DestroyWindow(h);
@@ -115,6 +125,8 @@ void TControl::HandleNeeded() {
     for (const TControl* c = this; c; c = c->FParent)
         if (c->FCreating)
             return;
+    if (!CanMakeWindow())
+        return;
     if (FParent && !FParent->FHandle) {
         FParent->HandleNeeded(); // makes this one with it
         if (FHandle || !FParent->FHandle)
@@ -130,15 +142,73 @@ void TControl::MakeWindows() {
         FCreating = true;
         const TScopeExit creatingEnd([this] { FCreating = false; });
         CreateWnd();
+        ApplyState();
         for (size_t i = 0; i < FControls.size(); ++i)
             if (!FControls[i]->FHandle)
                 FControls[i]->MakeWindows();
+        ApplyChildTabOrders();
         Realign();
     }
-    // Made on its own, after its parent: it takes its place among the aligned siblings.
-    if (FParent && !FParent->FCreating && FAlign != alNone)
-        FParent->Realign();
+    // Made on its own, after its parent: it takes its place among the aligned siblings and in
+    // the Tab order.
+    if (FParent && !FParent->FCreating) {
+        FParent->ApplyChildTabOrders();
+        if (FAlign != alNone)
+            FParent->Realign();
+    }
     WindowsCreated();
+}
+
+bool TControl::CanMakeWindow() const {
+    return !FWindowGone && (!FParent || FParent->CanMakeWindow());
+}
+
+// What was set on the object before the window existed (the bounds and caption go in with
+// CreateWindowEx).
+void TControl::ApplyState() {
+    if (!FEnabled)
+        EnableWindow(FHandle, FALSE);
+    if (FPendingTabStop >= 0) {
+        const LONG style = GetWindowLongA(FHandle, GWL_STYLE);
+        SetWindowLongA(FHandle, GWL_STYLE,
+                       FPendingTabStop ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP));
+        FPendingTabStop = -1;
+    }
+    if (FPendingVisible >= 0 && FParent) {
+        ShowWindow(FHandle, FPendingVisible ? SW_SHOWNA : SW_HIDE);
+        FPendingVisible = -1;
+    }
+}
+
+// Places asked in the Tab order before the windows existed, lowest first, so that each lands
+// where it was asked.
+void TControl::ApplyChildTabOrders() {
+    std::vector<TControl*> pending;
+    for (TControl* child : FControls)
+        if (child->FHandle && child->FPendingTabOrder >= 0)
+            pending.push_back(child);
+    std::stable_sort(pending.begin(), pending.end(), [](const TControl* A, const TControl* B) {
+        return A->FPendingTabOrder < B->FPendingTabOrder;
+    });
+    for (TControl* child : pending) {
+        const int place = child->FPendingTabOrder;
+        child->FPendingTabOrder = -1;
+        child->SetTabOrder(place);
+    }
+}
+
+// The window is going: what it held stays with the object, which makes no window again.
+void TControl::SaveState() {
+    if (!FHandle)
+        return;
+    FCaption = Caption();
+    const RECT r = WindowRectInParent(FHandle);
+    FLeft = r.left;
+    FTop = r.top;
+    FWidth = r.right - r.left;
+    FHeight = r.bottom - r.top;
+    FEnabled = IsWindowEnabled(FHandle) != FALSE;
+    FWindowGone = true;
 }
 
 int TControl::ControlId() const {
@@ -150,6 +220,8 @@ int TControl::ControlId() const {
 }
 
 void TControl::CreateChildHandles() {
+    if (!CanMakeWindow())
+        return;
     for (size_t i = 0; i < FControls.size(); ++i) {
         if (!FControls[i]->FHandle)
             FControls[i]->MakeWindows();
@@ -165,11 +237,22 @@ TForm* TControl::ParentForm() const {
     return dynamic_cast<TForm*>(const_cast<TControl*>(c));
 }
 
+// The bounds set on the object win over the class's own size.
+void TControl::UseStoredBounds(int& Left, int& Top, int& Width, int& Height) const {
+    Left = FLeft;
+    Top = FTop;
+    if (FWidth >= 0)
+        Width = FWidth;
+    if (FHeight >= 0)
+        Height = FHeight;
+}
+
 void TControl::CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left, int Top,
                             int Width, int Height, HWND ParentOrOwner) {
     RegisterOwnClass(ClassName, &TControl::StaticWndProc,
                      FParent == nullptr && !(ExStyle & WS_EX_DLGMODALFRAME));
     HWND parent = FParent ? FParent->Handle() : ParentOrOwner;
+    UseStoredBounds(Left, Top, Width, Height);
     CreateWindowExA(ExStyle, ClassName, FCaption.c_str(), Style, Left, Top, Width, Height, parent,
                     nullptr, GetModuleHandleA(nullptr), this);
     if (!FHandle)
@@ -181,6 +264,7 @@ void TControl::CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, i
 void TControl::CreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left,
                                   int Top, int Width, int Height) {
     HWND parent = FParent ? FParent->Handle() : nullptr;
+    UseStoredBounds(Left, Top, Width, Height);
     HWND h = CreateWindowExA(ExStyle, ClassName, FCaption.c_str(), Style, Left, Top, Width, Height,
                              parent, reinterpret_cast<HMENU>(static_cast<INT_PTR>(ControlId())),
                              GetModuleHandleA(nullptr), nullptr);
@@ -207,6 +291,7 @@ void TControl::RecreateSystemHandle(const char* ClassName, DWORD Style, DWORD Ex
     const bool focused = Focused();
     HWND previous = GetWindow(old, GW_HWNDPREV);
     DestroyHandle();
+    FWindowGone = false;
     CreateSystemHandle(ClassName, Style & ~WS_VISIBLE, ExStyle, bounds.left, bounds.top,
                        bounds.right - bounds.left, bounds.bottom - bounds.top);
     // Back to its place among the siblings, which is its place in the Tab order.
@@ -237,6 +322,7 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
     if (!self)
         return DefWindowProcA(Wnd, Msg, WParam, LParam);
     if (Msg == WM_NCDESTROY) {
+        self->SaveState();
         self->FHandle = nullptr;
         return DefWindowProcA(Wnd, Msg, WParam, LParam);
     }
@@ -248,6 +334,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARA
     auto* self = reinterpret_cast<TControl*>(Data);
     if (Msg == WM_NCDESTROY) {
         RemoveWindowSubclass(Wnd, &TControl::SubclassProc, 1);
+        self->SaveState();
         self->FHandle = nullptr;
         return DefSubclassProc(Wnd, Msg, WParam, LParam);
     }
@@ -423,35 +510,58 @@ TShiftState TControl::ShiftFromKeys(WPARAM Keys) {
     return s;
 }
 
-namespace {
-RECT WindowRectInParent(HWND Wnd) {
-    RECT r{};
-    GetWindowRect(Wnd, &r);
-    HWND parent = (GetWindowLongA(Wnd, GWL_STYLE) & WS_CHILD) ? GetParent(Wnd) : nullptr;
-    if (parent)
-        MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&r), 2);
-    return r;
-}
-} // namespace
-
 int TControl::Left() const {
-    return WindowRectInParent(Handle()).left;
+    return Handle() ? WindowRectInParent(FHandle).left : FLeft;
 }
 int TControl::Top() const {
-    return WindowRectInParent(Handle()).top;
+    return Handle() ? WindowRectInParent(FHandle).top : FTop;
 }
 int TControl::Width() const {
-    const RECT r = WindowRectInParent(Handle());
+    if (!Handle())
+        return std::max(FWidth, 0);
+    const RECT r = WindowRectInParent(FHandle);
     return r.right - r.left;
 }
 int TControl::Height() const {
-    const RECT r = WindowRectInParent(Handle());
+    if (!Handle())
+        return std::max(FHeight, 0);
+    const RECT r = WindowRectInParent(FHandle);
     return r.bottom - r.top;
 }
 
+void TControl::SetLeft(int Value) {
+    if (FHandle)
+        SetBounds(Value, Top(), Width(), Height());
+    else
+        FLeft = Value;
+}
+void TControl::SetTop(int Value) {
+    if (FHandle)
+        SetBounds(Left(), Value, Width(), Height());
+    else
+        FTop = Value;
+}
+void TControl::SetWidth(int Value) {
+    if (FHandle)
+        SetBounds(Left(), Top(), Value, Height());
+    else
+        FWidth = std::max(Value, 0);
+}
+void TControl::SetHeight(int Value) {
+    if (FHandle)
+        SetBounds(Left(), Top(), Width(), Value);
+    else
+        FHeight = std::max(Value, 0);
+}
+
 void TControl::SetBounds(int Left, int Top, int Width, int Height) {
-    if (!Handle())
+    if (!FHandle) {
+        FLeft = Left;
+        FTop = Top;
+        FWidth = std::max(Width, 0);
+        FHeight = std::max(Height, 0);
         return;
+    }
     SetWindowPos(FHandle, nullptr, Left, Top, std::max(Width, 0), std::max(Height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone)
@@ -519,12 +629,21 @@ void TControl::Realign() {
 // A form not made yet is hidden; a control on it is made to answer.
 bool TControl::Visible() const {
     const HWND h = FParent ? Handle() : FHandle;
-    return h && (GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE);
+    if (!h)
+        return FParent && FPendingVisible == 1;
+    return GetWindowLongA(h, GWL_STYLE) & WS_VISIBLE;
 }
 
+// Shown on a window that exists, a control is made at once; otherwise with its parent.
 void TControl::SetVisible(bool Value) {
-    if (!Handle())
+    if (!FHandle && !(Value && FParent && FParent->FHandle)) {
+        FPendingVisible = Value;
         return;
+    }
+    if (!Handle()) {
+        FPendingVisible = Value;
+        return;
+    }
     if (Value)
         CreateChildHandles();
     ShowWindow(FHandle, Value ? SW_SHOW : SW_HIDE);
@@ -532,12 +651,12 @@ void TControl::SetVisible(bool Value) {
         FParent->Realign();
 }
 
-// Windows are made enabled.
 bool TControl::Enabled() const {
-    return !FHandle || IsWindowEnabled(FHandle);
+    return FHandle ? IsWindowEnabled(FHandle) != FALSE : FEnabled;
 }
 void TControl::SetEnabled(bool Value) {
-    if (Handle() && Enabled() != Value) {
+    FEnabled = Value;
+    if (FHandle && (IsWindowEnabled(FHandle) != FALSE) != Value) {
         EnableWindow(FHandle, Value);
         Invalidate();
     }
@@ -613,8 +732,12 @@ int TControl::TabOrder() const {
 
 // The Tab order of sibling windows is their z-order.
 void TControl::SetTabOrder(int Value) {
-    if (!FParent || !Handle())
+    if (!FParent)
         return;
+    if (!FHandle || !FParent->FHandle) {
+        FPendingTabOrder = std::max(Value, 0);
+        return;
+    }
     std::vector<HWND> siblings;
     for (HWND h = GetWindow(FParent->FHandle, GW_CHILD); h; h = GetWindow(h, GW_HWNDNEXT))
         if (h != FHandle)
@@ -625,12 +748,16 @@ void TControl::SetTabOrder(int Value) {
 }
 
 bool TControl::TabStop() const {
-    return Handle() && (GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP);
+    if (!Handle())
+        return FPendingTabStop == 1;
+    return GetWindowLongA(FHandle, GWL_STYLE) & WS_TABSTOP;
 }
 
 void TControl::SetTabStop(bool Value) {
-    if (!Handle())
+    if (!FHandle) {
+        FPendingTabStop = Value;
         return;
+    }
     LONG style = GetWindowLongA(FHandle, GWL_STYLE);
     style = Value ? (style | WS_TABSTOP) : (style & ~WS_TABSTOP);
     SetWindowLongA(FHandle, GWL_STYLE, style);

@@ -5,10 +5,12 @@
 // they are built after it and destroyed before it.
 //
 // Windows are made on first need, not with the object: when the handle is first asked for (or a
-// property that lives in the window is read or set), the form's window is made, then its
-// children's in creation order, then WindowsCreated runs (a form sets its controls up there).
-// Font, colour, alignment and caption can be set before that; a form that is never shown and
-// whose controls are never touched never makes a window.
+// property is read that only the window knows), the form's window is made, then its children's
+// in creation order, then WindowsCreated runs. Setters never make a window: without one they
+// change the object, and the window takes their values when it is made, so a form sets its
+// controls up in its constructor and a caller can set them before the first showing. Once the
+// form's window has been destroyed, or the program's end has begun, no window is made again:
+// setters change the object only and getters answer from it.
 //
 //   class TMyPanel : public TPanel { ... };
 //   TPanel pnlTop{&form};                 // child of the form
@@ -47,7 +49,8 @@ public:
     explicit TControl(TControl* Parent);
     ~TControl() override;
 
-    // The window, made (with the form's) when it does not exist yet.
+    // The window, made (with the form's) when it does not exist yet; null when none may be made
+    // any more (see above).
     HWND Handle() const;
     bool HandleAllocated() const { return FHandle != nullptr; }
     TControl* Parent() const { return FParent; }
@@ -63,10 +66,10 @@ public:
     int Top() const;
     int Width() const;
     int Height() const;
-    void SetLeft(int Value) { SetBounds(Value, Top(), Width(), Height()); }
-    void SetTop(int Value) { SetBounds(Left(), Value, Width(), Height()); }
-    void SetWidth(int Value) { SetBounds(Left(), Top(), Value, Height()); }
-    void SetHeight(int Value) { SetBounds(Left(), Top(), Width(), Value); }
+    void SetLeft(int Value);
+    void SetTop(int Value);
+    void SetWidth(int Value);
+    void SetHeight(int Value);
     virtual void SetBounds(int Left, int Top, int Width, int Height);
     int ClientWidth() const;
     int ClientHeight() const;
@@ -118,8 +121,10 @@ protected:
     // Makes this control's window (CreateHandle or CreateSystemHandle) and sets on it what the
     // class itself needs. Runs once the parent's window exists, when the window is first needed.
     virtual void CreateWnd() = 0;
-    // Runs once this window and its children's exist.
+    // Runs once this window and its children's exist: for what only a window can do.
     virtual void WindowsCreated() {}
+    // False when no window may be made for this control any more.
+    virtual bool CanMakeWindow() const;
     // Makes the windows of children that were added after this window was made.
     void CreateChildHandles();
     // Makes the window of a class of this layer; the class is registered on first use.
@@ -170,9 +175,25 @@ private:
     void Detach();
     void ApplyFont();
 
+    void UseStoredBounds(int& Left, int& Top, int& Width, int& Height) const;
+    void ApplyState();
+    void ApplyChildTabOrders();
+    void SaveState();
+
     HWND FHandle = nullptr;
     bool FCreating = false;
-    std::string FCaption; // until the window exists
+    // Destroyed otherwise than to be made anew: made no more.
+    bool FWindowGone = false;
+    // The window's state while there is none (before it is made, after it has gone).
+    std::string FCaption;
+    int FLeft = 0;
+    int FTop = 0;
+    int FWidth = -1; // -1: the class's own size
+    int FHeight = -1;
+    bool FEnabled = true;
+    int FPendingVisible = -1; // -1: as the class makes it
+    int FPendingTabStop = -1;
+    int FPendingTabOrder = -1;
     bool FSystemClass = false;
     TControl* FParent;
     std::vector<TControl*> FControls;

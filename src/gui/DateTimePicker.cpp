@@ -14,11 +14,14 @@ void TDateTimePicker::CreateWnd() {
     const DWORD format = FKind == dtkTime ? DTS_TIMEFORMAT : DTS_SHORTDATEFORMAT;
     CreateSystemHandle(DATETIMEPICK_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP | format, 0, 0, 0,
                        186, 21);
+    if (FTimeSet)
+        SendMessageA(Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&FTime));
 }
 
 TDateTime TDateTimePicker::DateTime() const {
-    SYSTEMTIME t{};
-    if (SendMessageA(Handle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) != GDT_VALID)
+    SYSTEMTIME t = FTime;
+    if ((HandleAllocated() || !FTimeSet) &&
+        SendMessageA(Handle(), DTM_GETSYSTEMTIME, 0, reinterpret_cast<LPARAM>(&t)) != GDT_VALID)
         return 0;
     TDateTime date = 0, time = 0;
     if (!TryEncodeDate(t.wYear, t.wMonth, t.wDay, date) ||
@@ -41,7 +44,10 @@ void TDateTimePicker::SetDateTime(TDateTime Value) {
     t.wMinute = static_cast<WORD>(min);
     t.wSecond = static_cast<WORD>(sec);
     t.wMilliseconds = static_cast<WORD>(msec);
-    SendMessageA(Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
+    FTime = t;
+    FTimeSet = true;
+    if (HandleAllocated())
+        SendMessageA(Handle(), DTM_SETSYSTEMTIME, GDT_VALID, reinterpret_cast<LPARAM>(&t));
 }
 
 bool TDateTimePicker::CNNotify(NMHDR* Header, LRESULT& Result) {

@@ -33,4 +33,7 @@ protected:
 
 private:
     TDateTimeKind FKind;
+    // While there is no window; unset: the window shows the time it is made.
+    SYSTEMTIME FTime{};
+    bool FTimeSet = false;
 };

@@ -83,6 +83,13 @@ void TForm::CreateWnd() {
                  main && main != this ? main->Handle() : nullptr);
 }
 
+bool TForm::CanMakeWindow() const {
+    if (!TControl::CanMakeWindow() || Application().Ending())
+        return false;
+    const TForm* main = Application().MainForm();
+    return !main || main == this || main->CanMakeWindow();
+}
+
 TForm::~TForm() {
     Application().FormDestroyed(this);
 }
@@ -90,6 +97,8 @@ TForm::~TForm() {
 void TForm::SetBorderStyle(TBorderStyle Value) {
     if (!HandleAllocated()) {
         FBorderStyle = Value; // the window is made with it
+        if (FClientWidth >= 0)
+            SetClientSize(FClientWidth, FClientHeight);
         return;
     }
     const int w = ClientWidth(), h = ClientHeight();
@@ -112,7 +121,19 @@ void TForm::SetFormStyle(TFormStyle Value) {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }
 
+// Without a window, the frame comes from the styles the window will be made with.
 void TForm::SetClientSize(int Width, int Height) {
+    if (!HandleAllocated()) {
+        FClientWidth = Width;
+        FClientHeight = Height;
+        const TStyles s = StylesFor(FBorderStyle);
+        RECT r{0, 0, Width, Height};
+        AdjustWindowRectEx(&r, s.Style, FALSE, s.ExStyle);
+        TControl::SetWidth(r.right - r.left);
+        TControl::SetHeight(r.bottom - r.top);
+        return;
+    }
+    FClientWidth = FClientHeight = -1;
     RECT r{0, 0, Width, Height};
     AdjustWindowRectEx(&r, static_cast<DWORD>(GetWindowLongA(Handle(), GWL_STYLE)), FALSE,
                        static_cast<DWORD>(GetWindowLongA(Handle(), GWL_EXSTYLE)));

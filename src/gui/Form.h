@@ -4,24 +4,20 @@
 //
 //   class TfrmOptions : public TForm {
 //   public:
-//       TfrmOptions() : TForm("TfrmOptions") {
-//           SetFont(TFont("Tahoma", -11));        // no window yet: font, colour, position...
+//       TfrmOptions() : TForm("TfrmOptions") {   // no window yet: every value is kept
+//           SetBorderStyle(bsDialog); SetCaption("Options"); SetClientSize(428, 178);
 //           SetPosition(poDesktopCenter);
+//           btnOk.SetBounds(264, 8, 73, 21); btnOk.SetModalResult(mrOk);
 //       }
 //       int Execute() { return ShowModal(); }   // mrOk (1) or mrCancel (2)
 //       TPanel pnlButtons{this};
 //       TButton btnOk{&pnlButtons};
-//   protected:
-//       void WindowsCreated() override {         // the windows exist: lay them out
-//           SetBorderStyle(bsDialog); SetCaption("Options"); SetClientSize(428, 178);
-//           btnOk.SetModalResult(mrOk);
-//       }
 //   };
 //   Application().CreateForm(frmOptions);        // no window yet; runs OnCreate
 //
 // The form's window and its controls' are made when the form first shows or a window of it is
-// first needed (any property that lives in a window); a form whose ctor asks for one
-// (SetBorderStyle, SetBounds...) makes them at once.
+// first read (Handle, a size...), never by a setter; see TControl. A form owned by the main
+// form makes no window once the main form's window has gone.
 //
 // Closing: Close() asks OnCloseQuery, then OnClose (default action caHide). Closing the main form
 // terminates the application; closing a modal form (close box, Alt+F4, Close()) ends its modal
@@ -107,6 +103,7 @@ public:
 
 protected:
     void CreateWnd() override;
+    bool CanMakeWindow() const override;
     LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
 private:
@@ -123,5 +120,8 @@ private:
     bool FShownOnce = false;
     bool FModal = false;
     int FModalResult = mrNone;
+    // Asked before the window existed; -1: none.
+    int FClientWidth = -1;
+    int FClientHeight = -1;
     HWND FFocusedControl = nullptr;
 };

@@ -48,8 +48,10 @@ void TImage::PictureChanged() {
         // Without it the picture is drawn opaque rather than not at all.
         FMasked = MaskedImage(FBitmap.get(), FPictureWidth, FPictureHeight);
     }
-    if (FAutoSize && FPictureWidth > 0)
-        SetBounds(Left(), Top(), FPictureWidth, FPictureHeight);
+    if (FAutoSize && FPictureWidth > 0) {
+        SetWidth(FPictureWidth);
+        SetHeight(FPictureHeight);
+    }
     Invalidate();
 }
 

@@ -17,7 +17,7 @@ public:
     int Position() const;
     void SetPosition(int Value);
     // One continuous bar instead of blocks.
-    bool Smooth() const;
+    bool Smooth() const { return FSmooth; }
     void SetSmooth(bool Value);
 
 protected:
@@ -26,4 +26,6 @@ protected:
 private:
     int FMin = 0;
     int FMax = 100;
+    int FPosition = 0; // while there is no window
+    bool FSmooth = false;
 };

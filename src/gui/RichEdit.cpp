@@ -178,7 +178,12 @@ void TRichEdit::RecreateHandle() {
                          [this] { ApplySettings(); });
 }
 
+// Without a window the text is the one it is made with.
 void TRichEdit::SetText(const std::string& Value) {
+    if (!HandleAllocated()) {
+        SetCaption(Value);
+        return;
+    }
     SetWindowTextA(Handle(), Value.c_str());
     ApplyAlignment();
 }

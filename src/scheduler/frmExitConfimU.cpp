@@ -7,9 +7,7 @@
 
 TfrmExitConfirm* frmExitConfirm = nullptr;
 
-// The windows are made when the countdown first runs. What needs no window is set here: the
-// fonts (each control takes its own once, with its window), the memo's styles, with which its
-// window is made, and the picture.
+// The windows are made when the countdown first runs, with everything set here.
 TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     SetCaption("Exit Windows Confim");
     SetBorderStyle(bsDialog);
@@ -41,9 +39,7 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     TimerConfirm.SetEnabled(false);
     TimerConfirm.SetInterval(1000);
     TimerConfirm.OnTimer = [this](TObject* Sender) { TimerConfirmTimer(Sender); };
-}
 
-void TfrmExitConfirm::WindowsCreated() {
     SetClientSize(404, 178);
 
     pnlButtons.SetAlign(alBottom);

@@ -39,9 +39,6 @@ public:
     TMemo memoAlert{&pnlMain};
     TImage imgShutdown{&pnlMain};
 
-protected:
-    void WindowsCreated() override;
-
 private:
     int FSecondsLeft = 0;
     // The next activation puts the focus on btnCancel, whatever had it at the last use.

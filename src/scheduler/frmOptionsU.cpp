@@ -5,15 +5,13 @@
 
 TfrmOptions* frmOptions = nullptr;
 
-// The windows are made when the options first run.
+// The windows are made when the options first run, with everything set here.
 TfrmOptions::TfrmOptions() : TForm("TfrmOptions") {
     SetCaption("Options");
     SetBorderStyle(bsDialog);
     SetColor(clBtnFace);
     SetPosition(poDesktopCenter);
-}
 
-void TfrmOptions::WindowsCreated() {
     SetClientSize(428, 178);
 
     pnlButtons.SetAlign(alBottom);

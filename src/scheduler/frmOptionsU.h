@@ -42,9 +42,6 @@ public:
     TJvSpinEdit editWarning{&gbGeneral};
     TLabel Label3{&gbGeneral};
 
-protected:
-    void WindowsCreated() override;
-
 private:
     void LoadFromSettings();
     void SaveToSettings();

@@ -41,8 +41,8 @@ int64_t WarningBalloonTime(int Seconds) {
     return std::min<int64_t>(static_cast<int64_t>(Seconds) * 1000, INT_MAX);
 }
 
-// The windows are made when FormCreate first measures the window; the font is set before, so
-// each control takes it once, with its window.
+// The main window is made right after this, before FormCreate (a second copy finds it by its
+// class), with everything set here.
 TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     SetBorderStyle(bsNone);
     SetCaption("Sundown");
@@ -118,9 +118,7 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     FDeferTimer.SetEnabled(false);
     FDeferTimer.SetInterval(50);
     FDeferTimer.OnTimer = [this](TObject*) { RunDeferred(); };
-}
 
-void TfrmSundown::WindowsCreated() {
     SetClientSize(491, 271);
 
     pnlBackground.SetAlign(alClient);

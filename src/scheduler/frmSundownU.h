@@ -139,9 +139,6 @@ public:
     // The calls that end the session; tests put in their own.
     TSessionApi SessionApi = RealSessionApi();
 
-protected:
-    void WindowsCreated() override;
-
 private:
     // Runs ActionExit; nothing is shown when the settings cannot be saved.
     void ExitQuietly();

@@ -6,8 +6,8 @@
 #include "base/Assert.h"
 #include "base/Exception.h"
 
-// The windows are made when an update first shows the window; the fonts are set before, so each
-// control takes its own once, with its window.
+// The windows are made when an update first shows the window; everything set here reaches them
+// then, and a caller's values set meanwhile are kept.
 TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(AOwner) {
     SetBorderStyle(bsNone);
     SetFormStyle(fsStayOnTop);
@@ -20,12 +20,6 @@ TfrmAutoUpdate::TfrmAutoUpdate(TForm* AOwner) : TForm("TfrmAutoUpdate"), FOwner(
     ActionCancel.SetCaption("Cancel");
     ActionCancel.OnExecute = [this](TObject* Sender) { ActionCancelExecute(Sender); };
 
-    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
-    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
-    DoCreate();
-}
-
-void TfrmAutoUpdate::WindowsCreated() {
     SetClientSize(264, 128);
 
     pnlMain.SetAlign(alClient);
@@ -38,19 +32,27 @@ void TfrmAutoUpdate::WindowsCreated() {
 
     imgMain.SetAlign(alTop);
     imgMain.SetAutoSize(true);
-    VERIFY(imgMain.LoadFromResource(IDB_AUTOUPDATE));
 
     lblCopyright.SetBounds(14, 93, 0, 0);
     lblCopyright.SetCaption("(c) The Sundown authors");
 
     btnCancel.SetBounds(162, 83, 75, 25);
     btnCancel.SetAction(&ActionCancel);
-    VERIFY(btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL));
     btnCancel.SetTabOrder(0);
 
     ProgressBar.SetBounds(14, 55, 220, 17);
     ProgressBar.SetSmooth(true);
     ProgressBar.SetTabOrder(1);
+
+    OnCreate = [this](TObject* Sender) { FormCreate(Sender); };
+    OnDestroy = [this](TObject* Sender) { FormDestroy(Sender); };
+    DoCreate();
+}
+
+// The pictures come with the window.
+void TfrmAutoUpdate::WindowsCreated() {
+    VERIFY(imgMain.LoadFromResource(IDB_AUTOUPDATE));
+    VERIFY(btnCancel.LoadGlyphFromResource(IDB_AUTOUPDATECANCEL));
 }
 
 TfrmAutoUpdate::~TfrmAutoUpdate() {

@@ -7,14 +7,19 @@ TJvMonthCalendar2::TJvMonthCalendar2(TControl* Parent) : TControl(Parent) {}
 void TJvMonthCalendar2::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};
     InitCommonControlsEx(&icc);
-    CreateSystemHandle(MONTHCAL_CLASSA, WS_CHILD | WS_VISIBLE | WS_TABSTOP, 0, 0, 0, 225, 160);
+    CreateSystemHandle(MONTHCAL_CLASSA,
+                       WS_CHILD | WS_VISIBLE | WS_TABSTOP | (FWeekNumbers ? MCS_WEEKNUMBERS : 0), 0,
+                       0, 0, 225, 160);
 }
 
 bool TJvMonthCalendar2::WeekNumbers() const {
-    return GetWindowLongA(Handle(), GWL_STYLE) & MCS_WEEKNUMBERS;
+    return FWeekNumbers;
 }
 
 void TJvMonthCalendar2::SetWeekNumbers(bool Value) {
+    FWeekNumbers = Value;
+    if (!HandleAllocated())
+        return;
     LONG style = GetWindowLongA(Handle(), GWL_STYLE);
     style = Value ? (style | MCS_WEEKNUMBERS) : (style & ~MCS_WEEKNUMBERS);
     SetWindowLongA(Handle(), GWL_STYLE, style);

@@ -21,4 +21,7 @@ public:
 
 protected:
     void CreateWnd() override;
+
+private:
+    bool FWeekNumbers = false;
 };

@@ -11,11 +11,15 @@
 class TProgressDialogForm : public TForm {
 public:
     explicit TProgressDialogForm(TJvProgressDialog& Dialog) : TForm("TJvProgressDialog") {
-        // Before the windows are made: each control takes the font once, with its window.
+        // The windows are made when the dialog first shows, with everything set here.
         SetBorderStyle(bsDialog);
         SetFont(TFont("Tahoma", -11));
         SetPosition(poDesktopCenter);
         lblText.SetAutoSize(false);
+        lblText.SetBounds(12, 12, 312, 14);
+        Bar.SetBounds(12, 34, 312, 18);
+        btnCancel.SetBounds(130, 64, 75, 25);
+        btnCancel.SetCaption("Cancel");
         btnCancel.SetCancel(true);
         btnCancel.OnClick = [&Dialog](TObject*) { Dialog.DoCancel(); };
         OnCloseQuery = [&Dialog](TObject*, bool& CanClose) {
@@ -29,14 +33,6 @@ public:
     TLabel lblText{this};
     TProgressBar Bar{this};
     TButton btnCancel{this};
-
-protected:
-    void WindowsCreated() override {
-        lblText.SetBounds(12, 12, 312, 14);
-        Bar.SetBounds(12, 34, 312, 18);
-        btnCancel.SetBounds(130, 64, 75, 25);
-        btnCancel.SetCaption("Cancel");
-    }
 };
 
 TJvProgressDialog::TJvProgressDialog(TControl* Owner) : FOwner(Owner) {}

@@ -10,6 +10,8 @@ TJvScrollText::TJvScrollText(TControl* Parent) : TControl(Parent) {}
 
 void TJvScrollText::CreateWnd() {
     CreateHandle("TJvScrollText", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 200, 150);
+    Measure();
+    UpdateTimer();
 }
 
 TJvScrollText::~TJvScrollText() {
@@ -32,7 +34,7 @@ UINT TJvScrollText::TextFormat() const {
 void TJvScrollText::Measure() {
     FLineHeights.clear();
     FBlockExtent = 0;
-    if (!Handle())
+    if (!HandleAllocated())
         return;
     TClientDC client(Handle());
     HDC dc = client.dc();
@@ -98,6 +100,7 @@ void TJvScrollText::Step() {
 void TJvScrollText::SetActive(bool Value) {
     if (Value) {
         FLines = FItems;
+        Handle(); // the scrolling runs on the window's timer
         Measure();
         Restart();
     }
@@ -106,7 +109,7 @@ void TJvScrollText::SetActive(bool Value) {
 }
 
 void TJvScrollText::UpdateTimer() {
-    if (!Handle())
+    if (!HandleAllocated())
         return;
     KillTimer(Handle(), StepTimer);
     if (FActive)

@@ -534,8 +534,9 @@ TEST_F(GuiTest, ATimerMakesItsWindowWhenFirstEnabledAndRaisesWithoutOne) {
             }
             EXPECT_EQ(raised, c.Raises);
             EXPECT_EQ(HelperWindows() - before, c.Windows);
-            if (c.Ticks)
+            if (c.Ticks) {
                 EXPECT_TRUE(pump::WaitFor([&] { return ticks > 0; }));
+            }
         }
         EXPECT_EQ(HelperWindows(), before);
     }
