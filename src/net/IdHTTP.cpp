@@ -212,7 +212,8 @@ struct TIdHTTP::THead {
         else if (Name == "proxy-authenticate")
             OffersBasicProxyAuth = OffersBasicProxyAuth || OffersBasic(Value);
     }
-    bool Chunked() const { return !TransferCodings.empty(); }
+    // A transfer coding overrides Content-Length; once CheckCodings has passed it is "chunked".
+    bool HasTransferCoding() const { return !TransferCodings.empty(); }
     // A body taken as it comes can only be trusted when nothing was done to it but chunking.
     void CheckCodings() const {
         if (!TransferCodings.empty() && Joined(TransferCodings) != "chunked")
@@ -437,7 +438,7 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
         const THead head = ReadHead(reader);
         FResponse.FResponseCode = head.Code;
         FResponse.FResponseText = head.StatusLine;
-        FResponse.FContentLength = head.Chunked() ? -1 : head.ContentLength;
+        FResponse.FContentLength = head.HasTransferCoding() ? -1 : head.ContentLength;
         if (head.Code == 407 && mayAuthenticate && !proxyCredentials && head.OffersBasicProxyAuth)
             continue;
         if (head.Code < 200 || head.Code > 299)
@@ -561,7 +562,7 @@ void TIdHTTP::ReadBody(TReader& Reader, const THead& Head, TStream& AResponseCon
 
     DoWorkBegin(wmRead, FResponse.FContentLength);
     try {
-        if (Head.Chunked()) {
+        if (Head.HasTransferCoding()) {
             for (;;) {
                 const std::string line = Reader.ReadLine();
                 const std::string digits = Trim(line.substr(0, line.find(';')));
