@@ -12,7 +12,6 @@
 
 #include "gui/Application.h"
 #include "base/Exception.h"
-#include "base/Handles.h"
 #include "base/Registry.h"
 #include "base/SystemError.h"
 
@@ -28,12 +27,13 @@ const TSystemInfoApi& Api() {
 }
 
 // The number of devices that a winmm count function reports. winmm is not among the program's
-// import libraries, so it is loaded for the count.
+// import libraries: it is loaded on the first count and stays for the life of the process, since
+// each unload leaves the registry keys of its sound drivers open (a dozen handles a report).
 UINT CountMediaDevices(const char* Function) {
-    ModuleHandle winmm(LoadLibraryA("winmm.dll"));
+    static const HMODULE winmm = LoadLibraryA("winmm.dll");
     if (!winmm)
         return 0;
-    FARPROC proc = GetProcAddress(winmm.get(), Function);
+    FARPROC proc = GetProcAddress(winmm, Function);
     return proc ? reinterpret_cast<UINT(WINAPI*)()>(reinterpret_cast<void*>(proc))() : 0;
 }
 
