@@ -111,7 +111,7 @@ constexpr const char* MissingB = "\x02";
 } // namespace
 
 TIniFile::~TIniFile() {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FFileName.c_str());
+    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FPath.c_str());
 }
 
 bool TIniFile::MayHold(const std::string& Section, const std::string& Ident) const {
@@ -119,7 +119,7 @@ bool TIniFile::MayHold(const std::string& Section, const std::string& Ident) con
         return true;
     auto it = FKeys.find(Section);
     if (it == FKeys.end())
-        it = FKeys.emplace(Section, ProfileKeys(FFileName, Section)).first;
+        it = FKeys.emplace(Section, ProfileKeys(FPath, Section)).first;
     return std::any_of(it->second.begin(), it->second.end(),
                        [&](const std::string& Key) { return SameName(Key, Ident); });
 }
@@ -128,11 +128,11 @@ bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident)
     if (!MayHold(Section, Ident)) {
         return false;
     }
-    const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
+    const std::string a = ProfileString(FPath, Section, Ident, MissingA);
     if (a != MissingA) {
         return true;
     }
-    return ProfileString(FFileName, Section, Ident, MissingB) == a;
+    return ProfileString(FPath, Section, Ident, MissingB) == a;
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
@@ -141,11 +141,11 @@ std::string TIniFile::ReadString(const std::string& Section, const std::string& 
         return Default;
     }
     // The platform would cut trailing blanks off Default; it is returned here untouched.
-    const std::string a = ProfileString(FFileName, Section, Ident, MissingA);
+    const std::string a = ProfileString(FPath, Section, Ident, MissingA);
     if (a != MissingA) {
         return a;
     }
-    if (ProfileString(FFileName, Section, Ident, MissingB) == a) {
+    if (ProfileString(FPath, Section, Ident, MissingB) == a) {
         return a;
     }
     return Default;
@@ -194,7 +194,7 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
     }
     const std::string text = NeedsQuotes(Value) ? "\"" + Value + "\"" : Value;
     FKeys.clear();
-    if (!WriteProfileString(FFileName, Section, Ident, text)) {
+    if (!WriteProfileString(FPath, Section, Ident, text)) {
         throw EIniFileException(Format("Unable to write to %s", FFileName.c_str()));
     }
 }

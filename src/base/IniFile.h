@@ -19,13 +19,19 @@ public:
 
 class TIniFile {
 public:
-    explicit TIniFile(std::string FileName) : FFileName(std::move(FileName)) {}
+    explicit TIniFile(std::string FileName) : FFileName(FileName), FPath(std::move(FileName)) {}
+    // Reads and writes the file at Path, a stand-in for FileName (a copy of it), and names
+    // FileName in its messages.
+    TIniFile(std::string FileName, std::string Path)
+        : FFileName(std::move(FileName)), FPath(std::move(Path)) {}
     // Flushes the platform's cached copy of the file.
     ~TIniFile();
     TIniFile(const TIniFile&) = delete;
     TIniFile& operator=(const TIniFile&) = delete;
 
     const std::string& FileName() const { return FFileName; }
+    // True once the platform has refused a write: what the file holds since is unknown.
+    bool WriteRefused() const { return FWriteRefused; }
 
     // Whether the section holds the key (an empty entry is present).
     bool ValueExists(const std::string& Section, const std::string& Ident) const;
@@ -64,5 +70,7 @@ private:
     bool MayHold(const std::string& Section, const std::string& Ident) const;
 
     std::string FFileName;
+    std::string FPath;
+    bool FWriteRefused = false;
     mutable std::map<std::string, std::vector<std::string>> FKeys;
 };

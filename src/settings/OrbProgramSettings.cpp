@@ -1,7 +1,10 @@
 #include "settings/OrbProgramSettings.h"
 
+#include <exception>
+
 #include "gui/Application.h"
 #include "base/IniFile.h"
+#include "base/IniFileUpdate.h"
 #include "base/ListError.h"
 #include "base/Registry.h"
 
@@ -335,8 +338,25 @@ void TProgramSettings::SaveToRegistry() {
 }
 
 void TProgramSettings::SaveToIni() {
-    TIniFile ini(FINIFileName);
-    for (const auto& item : FItems) {
-        WriteIniValue(ini, *item, FEncryptKey);
+    TIniFileUpdate update(FINIFileName);
+    // An item that cannot be written ends the save there; the items before it still reach the
+    // file, which changes as a whole.
+    std::exception_ptr failure;
+    try {
+        for (const auto& item : FItems) {
+            WriteIniValue(update.Ini(), *item, FEncryptKey);
+        }
+    } catch (...) {
+        failure = std::current_exception();
     }
+    if (!failure) {
+        update.Commit();
+        return;
+    }
+    try {
+        update.Commit();
+    } catch (const EIniFileException&) {
+        // The item's own failure is the one to report.
+    }
+    std::rethrow_exception(failure);
 }

@@ -2,6 +2,11 @@
 // foreign lines, line breaks, blanks and quotes, failures.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <thread>
+
 #include "base/Convert.h"
 #include "base/IniFile.h"
 #include "base/ScratchPlaces.h"
@@ -328,6 +333,183 @@ TEST_F(IniStore, RefusedWritesRaiseAndCreateNoFolder) {
         EXPECT_EQ(e.Message(), "Unable to write to " + missing);
     }
     EXPECT_FALSE(FileExists(Dir.File("gone")));
+}
+
+namespace {
+
+// The names in a folder.
+std::vector<std::string> FolderEntries(const std::string& Folder) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((Folder + "\\*").c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+// The smallest size a file had while it was watched from another thread (0 while it was
+// missing).
+class TSizeWatch {
+public:
+    explicit TSizeWatch(std::string File)
+        : FFile(std::move(File)), FThread([this] {
+              while (!FStop) {
+                  WIN32_FILE_ATTRIBUTE_DATA data{};
+                  uint64_t size = 0;
+                  if (GetFileAttributesExA(FFile.c_str(), GetFileExInfoStandard, &data))
+                      size = (uint64_t{data.nFileSizeHigh} << 32) | data.nFileSizeLow;
+                  FSmallest = std::min<uint64_t>(FSmallest, size);
+                  ++FLooks;
+              }
+          }) {
+        while (FLooks == 0)
+            std::this_thread::yield();
+    }
+    ~TSizeWatch() { Stop(); }
+    TSizeWatch(const TSizeWatch&) = delete;
+    TSizeWatch& operator=(const TSizeWatch&) = delete;
+    uint64_t Stop() {
+        FStop = true;
+        if (FThread.joinable())
+            FThread.join();
+        return FSmallest;
+    }
+
+private:
+    std::string FFile;
+    std::atomic<bool> FStop{false};
+    std::atomic<uint64_t> FSmallest{UINT64_MAX};
+    std::atomic<int> FLooks{0};
+    std::thread FThread;
+};
+
+// Starts a Unix command (chattr) through Wine. Wine gives no exit code for it: the caller waits
+// for its effect.
+void StartUnix(const std::string& Command) {
+    STARTUPINFOA si{};
+    si.cb = sizeof si;
+    PROCESS_INFORMATION pi{};
+    std::string line = Command;
+    ASSERT_TRUE(CreateProcessA(nullptr, line.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
+                               &si, &pi));
+    CloseHandle(pi.hThread);
+    CloseHandle(pi.hProcess);
+}
+
+std::string UnixPath(const std::string& Path) {
+    using TUnixName = char*(CDECL*)(const WCHAR*);
+    const auto unixName = reinterpret_cast<TUnixName>(reinterpret_cast<void*>(
+        GetProcAddress(GetModuleHandleA("kernel32.dll"), "wine_get_unix_file_name")));
+    std::wstring wide(Path.begin(), Path.end());
+    char* name = unixName ? unixName(wide.c_str()) : nullptr;
+    const std::string result = name ? name : "";
+    HeapFree(GetProcessHeap(), 0, name);
+    return result;
+}
+
+// Makes a file immutable, or a folder refuse new entries, for root as well, while it lives.
+class TImmutable {
+public:
+    TImmutable(std::string Path, bool Folder) : FPath(std::move(Path)), FFolder(Folder) {
+        Change('+');
+    }
+    ~TImmutable() { Change('-'); }
+    TImmutable(const TImmutable&) = delete;
+    TImmutable& operator=(const TImmutable&) = delete;
+
+private:
+    bool Refuses() const {
+        if (FFolder) {
+            // A probe left when the folder turned immutable between its making and removal
+            // goes at the next look.
+            const std::string probe = FPath + "\\probe";
+            RemoveDirectoryA(probe.c_str());
+            return !CreateDirectoryA(probe.c_str(), nullptr) || !RemoveDirectoryA(probe.c_str());
+        }
+        const HANDLE file = CreateFileA(FPath.c_str(), GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, 0, nullptr);
+        if (file == INVALID_HANDLE_VALUE)
+            return true;
+        CloseHandle(file);
+        return false;
+    }
+    void Change(char Sign) {
+        StartUnix(std::string("/usr/bin/chattr ") + Sign + "i \"" + UnixPath(FPath) + "\"");
+        const bool wanted = Sign == '+';
+        for (int i = 0; i < 200 && Refuses() != wanted; ++i)
+            Sleep(50);
+        EXPECT_EQ(Refuses(), wanted) << "chattr " << Sign << "i " << FPath;
+    }
+
+    std::string FPath;
+    bool FFolder;
+};
+
+} // namespace
+
+// A save reaches the disk whole: a reader meanwhile finds the old file or the new one, never a
+// part, and a failed save leaves the old file. Where no copy can be made beside the file, the
+// save writes the file itself as before.
+TEST_F(IniStore, TheFileOnDiskIsAlwaysTheOldOrTheNewWholeFile) {
+    // A large file of the user's own lines, which writing key by key would rewrite each time.
+    std::string notes = "[Notes]\r\n";
+    for (int i = 0; notes.size() < (1u << 20); ++i)
+        notes += "Line" + std::to_string(i) + "=a line the user keeps in the settings file\r\n";
+    WriteFileBytes(File, notes);
+    LoadAll();
+    Settings.Save();
+    struct Case {
+        const char* Name;
+        const char* Immutable; // "file", "folder" or ""
+        bool Fails;
+    };
+    const std::vector<Case> cases = {
+        {"a save watched from another thread", "", false},
+        {"the file cannot be changed", "file", true},
+        {"the folder takes no new files", "folder", false},
+    };
+    int hour = 10;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        const std::string before = ReadFileBytes(File);
+        Settings.SetValue("Hour", ++hour);
+        bool failed = false;
+        uint64_t smallest = 0;
+        {
+            std::unique_ptr<TImmutable> locked;
+            if (c.Immutable[0] != '\0')
+                locked = std::make_unique<TImmutable>(
+                    c.Immutable == std::string("file") ? File : Dir.Path(),
+                    c.Immutable == std::string("folder"));
+            TSizeWatch watch(File);
+            try {
+                Settings.Save();
+            } catch (const EIniFileException& e) {
+                EXPECT_EQ(e.Message(), "Unable to write to " + File);
+                failed = true;
+            }
+            smallest = watch.Stop();
+        }
+        EXPECT_EQ(failed, c.Fails);
+        const std::string after = ReadFileBytes(File);
+        if (c.Immutable[0] == '\0') {
+            EXPECT_GE(smallest, before.size());
+        }
+        EXPECT_EQ(after.find(notes), 0u) << "the user's lines kept in their place";
+        EXPECT_EQ(after.find("Hour=" + std::to_string(hour) + "\r\n") != std::string::npos,
+                  !c.Fails);
+        EXPECT_EQ(after.size(), before.size());
+        EXPECT_EQ(FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"})
+            << "no copy left behind";
+    }
 }
 
 TEST_F(IniStore, OtherStoreValuesDoNothing) {
