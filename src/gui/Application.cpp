@@ -2,42 +2,24 @@
 
 #include <windows.h>
 
+#include "base/ApplicationHooks.h"
 #include "gui/Classes.h"
 #include "base/Exception.h"
 #include "gui/Form.h"
 #include "gui/PageControl.h"
 
-namespace {
-
-std::string ModulePath() {
-    std::string path(MAX_PATH, '\0');
-    for (;;) {
-        const DWORD n = GetModuleFileNameA(nullptr, path.data(), static_cast<DWORD>(path.size()));
-        if (n < path.size()) {
-            path.resize(n);
-            return path;
-        }
-        path.resize(path.size() * 2);
-    }
-}
-
-std::string BaseNameWithoutExtension(const std::string& Path) {
-    const size_t slash = Path.find_last_of("\\/:");
-    std::string name = slash == std::string::npos ? Path : Path.substr(slash + 1);
-    const size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos)
-        name.resize(dot);
-    return name;
-}
-
-} // namespace
-
-TApplication::TApplication() : FExeName(ModulePath()) {
-    FTitle = BaseNameWithoutExtension(FExeName);
+TApplication::TApplication() : FTitle(ApplicationTitle()), FExeName(ExecutableName()) {
+    // The settings store and the system information reach the program through these.
+    SetApplicationHooks({[this] { return FTitle; }, [this] { ProcessMessages(); },
+                         [this] { return FMainForm ? FMainForm->Handle() : nullptr; },
+                         [this](const std::string& Text, const std::string& Caption, UINT Flags) {
+                             return MessageBox(Text, Caption, Flags);
+                         }});
 }
 
 TApplication::~TApplication() {
     DestroyForms();
+    SetApplicationHooks({});
 }
 
 TApplication& Application() {

@@ -2,7 +2,7 @@
 // application title.
 #include "settings/OrbProgramSettings.h"
 
-#include "gui/Application.h"
+#include "base/ApplicationHooks.h"
 #include "base/Registry.h"
 
 namespace {
@@ -12,7 +12,7 @@ const char* const RunKey = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
 // The command that starts this program: its short path, or the quoted long path when no short
 // form can be had (a bare blank would start nothing).
 std::string ProgramCommand() {
-    const std::string& exe = Application().ExeName();
+    const std::string& exe = ExecutableName();
     const std::string shortPath = GetShortPath(exe);
     return shortPath.empty() ? "\"" + exe + "\"" : shortPath;
 }
@@ -20,7 +20,7 @@ std::string ProgramCommand() {
 } // namespace
 
 void TProgramSettings::SetAutoRun(const std::string& Parameters, bool Enable) {
-    const std::string& title = Application().Title();
+    const std::string title = ApplicationTitle();
     if (title.empty())
         return;
     TRegistry registry;
@@ -34,7 +34,7 @@ void TProgramSettings::SetAutoRun(const std::string& Parameters, bool Enable) {
 }
 
 bool TProgramSettings::IsAutoRun() {
-    const std::string& title = Application().Title();
+    const std::string title = ApplicationTitle();
     if (title.empty())
         return false;
     TRegistry registry;

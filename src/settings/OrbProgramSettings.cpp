@@ -2,7 +2,7 @@
 
 #include <exception>
 
-#include "gui/Application.h"
+#include "base/ApplicationHooks.h"
 #include "base/IniFile.h"
 #include "base/IniFileUpdate.h"
 #include "base/ListError.h"
@@ -199,8 +199,7 @@ std::string EncryptString(const std::string& Value, const std::string& Key) {
 }
 
 TProgramSettings::TProgramSettings()
-    : FEncryptKey(DefaultEncryptKey), FINIFileName(ChangeFileExt(Application().ExeName(), ".ini")) {
-}
+    : FEncryptKey(DefaultEncryptKey), FINIFileName(ChangeFileExt(ExecutableName(), ".ini")) {}
 
 TSettingItem& TProgramSettings::Add(const std::string& KeyName, TValueType ValueType,
                                     const Variant& DefaultValue) {

@@ -1,7 +1,6 @@
 #include "system/OrbCommon.h"
 
-#include "gui/Application.h"
-#include "gui/Form.h"
+#include "base/ApplicationHooks.h"
 #include "base/InOutError.h"
 #include "base/Registry.h"
 
@@ -48,7 +47,7 @@ std::string GetAppDataFolder() {
     std::string folder;
     if (registry.ValueExists("AppData"))
         folder = registry.ReadString("AppData");
-    folder = IncludeTrailingBackslash(IncludeTrailingBackslash(folder) + Application().Title());
+    folder = IncludeTrailingBackslash(IncludeTrailingBackslash(folder) + ApplicationTitle());
     CheckDirectory(folder, true);
     return folder;
 }
@@ -73,13 +72,12 @@ void GetTaskbarRect(RECT& R) {
 }
 
 std::string GetProgramFolder() {
-    return IncludeTrailingBackslash(ExtractFilePath(Application().ExeName()));
+    return IncludeTrailingBackslash(ExtractFilePath(ExecutableName()));
 }
 
 HINSTANCE ExecuteFile(const std::string& Operation, const std::string& FileName,
                       const std::string& Parameters, const std::string& Directory, WORD ShowCmd) {
     // Texts are passed whole: cutting a path or a command line could start something else.
-    const TForm* owner = Application().MainForm();
-    return ShellExecuteA(owner ? owner->Handle() : nullptr, Operation.c_str(), FileName.c_str(),
+    return ShellExecuteA(ApplicationMainWindow(), Operation.c_str(), FileName.c_str(),
                          Parameters.c_str(), Directory.c_str(), ShowCmd);
 }

@@ -7,8 +7,8 @@
 #include <functional>
 #include <string>
 
-#include "gui/Classes.h"
 #include "base/FormatSettings.h"
+#include "base/Object.h"
 #include "base/StringList.h"
 
 // winuser.h defines ExitWindows as a macro; the name is ours here.
@@ -71,7 +71,7 @@ TSystemInfoApi RealSystemInfoApi();
 TSystemInfoApi SetSystemInfoApi(TSystemInfoApi Api);
 
 // The functions marked "pumps" handle the messages waiting in the thread's queue
-// (Application().ProcessMessages()) so that the program's windows stay alive meanwhile; any
+// (ProcessApplicationMessages()) so that the program's windows stay alive meanwhile; any
 // handler of the program may run inside them.
 
 int GetOSVersion(); // one of the cOS codes

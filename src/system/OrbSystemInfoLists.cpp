@@ -6,9 +6,11 @@
 #include <memory>
 #include <vector>
 
-#include "gui/Application.h"
-#include "gui/Printers.h"
+#include "base/ApplicationHooks.h"
+#include "base/Handles.h"
 #include "base/Registry.h"
+
+#include <winspool.h>
 
 namespace {
 
@@ -54,13 +56,13 @@ void AddInstalledSoftware(REGSAM View, TStringList& Result) {
     if (reg.OpenKeyReadOnly(UninstallKey))
         subkeys = reg.GetKeyNames();
     for (const std::string& subkey : subkeys) {
-        Application().ProcessMessages();
+        ProcessApplicationMessages();
         if (!reg.OpenKeyReadOnly(std::string(UninstallKey) + "\\" + subkey))
             continue;
         const std::vector<std::string> values = reg.GetValueNames();
         const std::string* displayName = FindName(values, "DisplayName");
         if (displayName && FindName(values, "UninstallString")) {
-            Application().ProcessMessages();
+            ProcessApplicationMessages();
             std::string text;
             if (ReadText(reg, *displayName, text))
                 Result.Add(text);
@@ -68,10 +70,43 @@ void AddInstalledSoftware(REGSAM View, TStringList& Result) {
     }
 }
 
+// The names of the local and connected printers, from the spooler. Its library is loaded only
+// here, so a program that never asks for the printers does not pay for it at start.
+TStringList ReadPrinters() {
+    TStringList printers;
+    const ModuleHandle spooler(LoadLibraryA("winspool.drv"));
+    if (!spooler)
+        return printers;
+    using EnumPrintersFn = BOOL(WINAPI*)(DWORD, LPSTR, DWORD, LPBYTE, DWORD, LPDWORD, LPDWORD);
+    const auto enumPrinters = reinterpret_cast<EnumPrintersFn>(
+        reinterpret_cast<void*>(GetProcAddress(spooler.get(), "EnumPrintersA")));
+    if (!enumPrinters)
+        return printers;
+    const DWORD flags = PRINTER_ENUM_LOCAL | PRINTER_ENUM_CONNECTIONS;
+    DWORD needed = 0;
+    DWORD count = 0;
+    enumPrinters(flags, nullptr, 4, nullptr, 0, &needed, &count);
+    // A printer added between the two calls makes the second one ask for more.
+    for (int attempt = 0; attempt < 4 && needed > 0; ++attempt) {
+        std::vector<BYTE> buffer(needed);
+        if (enumPrinters(flags, nullptr, 4, buffer.data(), needed, &needed, &count)) {
+            const auto* info = reinterpret_cast<const PRINTER_INFO_4A*>(buffer.data());
+            for (DWORD i = 0; i < count; ++i) {
+                if (info[i].pPrinterName)
+                    printers.Add(info[i].pPrinterName);
+            }
+            break;
+        }
+        if (GetLastError() != ERROR_INSUFFICIENT_BUFFER)
+            break;
+    }
+    return printers;
+}
+
 } // namespace
 
 TStringList GetShellFolders() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     TStringList result;
     TRegistry reg;
     reg.SetRootKey(HKEY_CURRENT_USER);
@@ -86,12 +121,14 @@ TStringList GetShellFolders() {
 }
 
 const TStringList& GetPrinterList() {
-    Application().ProcessMessages();
-    return Printer().Printers();
+    ProcessApplicationMessages();
+    // Read on first use and kept for the process: printers installed later do not appear.
+    static const TStringList printers = ReadPrinters();
+    return printers;
 }
 
 TStringList GetDriveList() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     TStringList result;
     // Room for 20 drive roots of four characters and the final NUL; with more drives the call
     // reports the size it needs and is asked again.
@@ -105,7 +142,7 @@ TStringList GetDriveList() {
         return result;
     std::string entry;
     for (DWORD i = 0; i <= n; ++i) {
-        Application().ProcessMessages();
+        ProcessApplicationMessages();
         if (buffer[i] != '\0') {
             entry += buffer[i];
         } else {
@@ -114,14 +151,14 @@ TStringList GetDriveList() {
             entry.clear();
         }
     }
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     return result;
 }
 
 TStringList GetModemList() {
     TStringList result;
     std::vector<std::string> names;
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     try {
         TRegistry reg;
         reg.SetRootKey(HKEY_LOCAL_MACHINE);
@@ -166,7 +203,7 @@ TStringList GetWindowList(bool Hidden) {
 }
 
 TStringList GetInstalledSoftware() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     TStringList result;
     // A 64-bit program sees only 64-bit software in its own view; 32-bit applications register
     // in the 32-bit view.

@@ -10,7 +10,7 @@
 #include <utility>
 #include <vector>
 
-#include "gui/Application.h"
+#include "base/ApplicationHooks.h"
 #include "base/Exception.h"
 #include "base/Registry.h"
 #include "base/SystemError.h"
@@ -69,7 +69,7 @@ std::string MemoryFigure(DWORDLONG MEMORYSTATUSEX::*Field) {
 }
 
 std::string ReadProcessorValue(const std::string& Name) {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     TRegistry reg;
     reg.SetRootKey(HKEY_LOCAL_MACHINE);
     if (!reg.OpenKeyReadOnly("\\HARDWARE\\DESCRIPTION\\SYSTEM\\CentralProcessor\\0"))
@@ -177,7 +177,7 @@ int GetOSVersion() {
 }
 
 std::string GetOSName() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     const int code = GetOSVersion();
     std::string name;
     switch (code) {
@@ -217,7 +217,7 @@ std::string GetOSName() {
 }
 
 std::string GetUptime() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     const DWORD t = Api().GetTickCount();
     const DWORD days = t / 86400000;
     DWORD rest = t % 86400000;
@@ -230,7 +230,7 @@ std::string GetUptime() {
 }
 
 std::string GetDefaultLanguage() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     char buffer[100] = {};
     VerLanguageNameA(GetSystemDefaultLangID(), buffer, sizeof buffer);
     return std::string(buffer, strnlen(buffer, sizeof buffer));
@@ -279,7 +279,7 @@ double GetCPUSpeedMHz() {
     constexpr DWORD IntervalMs = 500;
     // The messages are handled before the priority is raised and after it is put back, never
     // while it is raised: a handler (a modal loop above all) would run in the realtime class.
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     uint64_t cycles = 0;
     int64_t ticks = 0;
     {
@@ -300,7 +300,7 @@ double GetCPUSpeedMHz() {
     if (frequency > 0 && ticks > 0)
         microseconds = static_cast<double>(ticks) * 1e6 / static_cast<double>(frequency);
     const double mhz = static_cast<double>(cycles) / microseconds;
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     return mhz;
 }
 
@@ -317,7 +317,7 @@ bool HasSoundCard() {
 }
 
 bool HasNetwork() {
-    Application().ProcessMessages();
+    ProcessApplicationMessages();
     return (GetSystemMetrics(SM_NETWORK) & 1) != 0;
 }
 

@@ -1,6 +1,6 @@
 #include "system/OrbVersionInfo.h"
 
-#include "gui/Application.h"
+#include "base/ApplicationHooks.h"
 
 #include <algorithm>
 #include <cstring>
@@ -39,7 +39,7 @@ std::vector<char> ReadVersionData(const std::string& FileName, DWORD& Size, DWOR
 
 } // namespace
 
-TOrbVersionInfo::TOrbVersionInfo() : FFileName(Application().ExeName()) {}
+TOrbVersionInfo::TOrbVersionInfo() : FFileName(ExecutableName()) {}
 
 TOrbVersionInfo::TOrbVersionInfo(std::string FileName) : FFileName(std::move(FileName)) {}
 
@@ -71,8 +71,8 @@ void TOrbVersionInfo::SetActive(bool Value) {
     // Second pass: the fixed file information.
     FFixedBuffer = ReadVersionData(FFileName, size, error);
     if (size == 0)
-        Application().MessageBox("GetFileVersionInfoSize error #:" + std::to_string(error),
-                                 Application().Title(), MB_OK);
+        ApplicationMessageBox("GetFileVersionInfoSize error #:" + std::to_string(error),
+                              ApplicationTitle(), MB_OK);
     else if (!FFixedBuffer.empty()) {
         void* value = nullptr;
         UINT length = 0;

@@ -753,5 +753,6 @@ TEST(Pumping, TheFunctionsThatKeepWindowsAlivePumpAndTheOthersDoNot) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    Application(); // as in the program: the library pumps the messages through it
     return RUN_ALL_TESTS();
 }

@@ -644,5 +644,6 @@ TEST(Report, BuildingItAgainAndAgainLeavesTheProcesssHandlesAsTheyWere) {
 
 int main(int argc, char** argv) {
     testing::InitGoogleTest(&argc, argv);
+    Application(); // as in the program: the library pumps the messages through it
     return RUN_ALL_TESTS();
 }
