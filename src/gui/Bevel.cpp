@@ -3,7 +3,9 @@
 TBevel::TBevel(TControl* Parent) : TControl(Parent) {}
 
 void TBevel::CreateWnd() {
-    CreateHandle("TBevel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 50, 50);
+    // Disabled, as it only decorates: the dialog manager's arrow keys pass over it instead of
+    // leaving the focus on a window that shows no focus mark.
+    CreateHandle("TBevel", WS_CHILD | WS_VISIBLE | WS_DISABLED | WS_CLIPSIBLINGS, 0, 0, 0, 50, 50);
     // Drawn on the parent's surface: whatever lies over it stays in front.
     SetWindowPos(Handle(), HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 }

@@ -5,8 +5,11 @@
 #include "base/ConvertError.h"
 #include "base/DateTime.h"
 
+// The field is an edit's: the control asks its parent for the edit colour when it paints.
 TDateTimePicker::TDateTimePicker(TControl* Parent, TDateTimeKind Kind)
-    : TControl(Parent), FKind(Kind) {}
+    : TControl(Parent), FKind(Kind) {
+    SetColor(clWindow);
+}
 
 void TDateTimePicker::CreateWnd() {
     INITCOMMONCONTROLSEX icc{sizeof(icc), ICC_DATE_CLASSES};

@@ -19,12 +19,14 @@ void InitTabControls() {
 TPageControl::TPageControl(TControl* Parent) : TControl(Parent) {}
 
 // The selectors of the pages added so far come with the window; the pages' own windows follow.
+// The dialog manager never stops at a window that holds controls for it (WS_EX_CONTROLPARENT):
+// the selectors are a stop of their own, and Tab from them enters the active page (TabIntoPage).
 void TPageControl::CreateWnd() {
     InitTabControls();
     CreateSystemHandle(WC_TABCONTROLA,
                        WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPCHILDREN | WS_CLIPSIBLINGS |
                            StyleBits(),
-                       WS_EX_CONTROLPARENT, 0, 0, 289, 193);
+                       0, 0, 0, 289, 193);
     // Made with flat buttons, the control would draw separators between them as well.
     Perform(TCM_SETEXTENDEDSTYLE, TCS_EX_FLATSEPARATORS, 0);
     if (FImages)
@@ -168,7 +170,28 @@ void TPageControl::SelectNextPage(bool GoForward) {
     SelectByKey(GoForward ? (at + 1) % count : (at + count - 1) % count);
 }
 
+// The first stop on the active page, else the stop after the page control.
+HWND TPageControl::TabIntoPage() const {
+    if (FActivePage && FActivePage->HandleAllocated() && IsWindowVisible(FActivePage->Handle()))
+        if (HWND first = GetNextDlgTabItem(FActivePage->Handle(), nullptr, FALSE))
+            return first;
+    return GetNextDlgTabItem(GetAncestor(Handle(), GA_ROOT), Handle(), FALSE);
+}
+
 LRESULT TPageControl::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    // Tab alone on the selectors goes on into the active page, which the dialog manager would
+    // pass by; Shift+Tab and Ctrl+Tab are left to it and to the message loop.
+    const auto* key = reinterpret_cast<const MSG*>(LParam);
+    const bool plainTab =
+        GetKeyState(VK_SHIFT) >= 0 && GetKeyState(VK_CONTROL) >= 0 && GetKeyState(VK_MENU) >= 0;
+    if (Msg == WM_GETDLGCODE && key && key->message == WM_KEYDOWN && key->wParam == VK_TAB &&
+        plainTab)
+        return TControl::WndProc(Msg, WParam, LParam) | DLGC_WANTTAB;
+    if (Msg == WM_KEYDOWN && WParam == VK_TAB && plainTab) {
+        if (HWND next = TabIntoPage())
+            ::SetFocus(next);
+        return 0;
+    }
     // The system's button-style selectors only move their focus mark with the arrows; tabs
     // select, and so do buttons here.
     if (Msg == WM_KEYDOWN && FStyle != tsTabs) {

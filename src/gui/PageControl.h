@@ -10,9 +10,9 @@
 //   PageControlMain.OnChange = [this](TObject* s) { PageControlMainChange(s); };
 //
 // OnChanging (which may refuse) and OnChange fire only when the user selects another page, with
-// the mouse or the keyboard; SetActivePage fires neither. Keys: the arrows on the focused
-// selectors (tabs or buttons), and Ctrl+Tab / Ctrl+Shift+Tab anywhere in the form (see
-// HandlePageKey).
+// the mouse or the keyboard; SetActivePage fires neither. Keys: Tab reaches the selectors and
+// goes on into the active page; the arrows on the focused selectors (tabs or buttons), and
+// Ctrl+Tab / Ctrl+Shift+Tab anywhere in the form (see HandlePageKey).
 #include <vector>
 
 #include "gui/Control.h"
@@ -75,6 +75,7 @@ private:
     void ShowActivePage();
     // The user's selection of page index by key: OnChanging, then the page and OnChange.
     void SelectByKey(int Index);
+    HWND TabIntoPage() const;
     void Changed();
     DWORD StyleBits() const;
 

@@ -902,6 +902,100 @@ TEST(AboutWindow, TheKeyboardAloneTurnsThePagesAndBuildsTheReport) {
     EXPECT_EQ(watch.Builds(), 3);
 }
 
+namespace {
+
+// Counts the key releases the thread's message loop takes: once the release of a typed key has
+// been taken, its press has been handled.
+class TKeyUps {
+public:
+    TKeyUps() : FHook(SetWindowsHookExA(WH_GETMESSAGE, &Hook, nullptr, GetCurrentThreadId())) {}
+    ~TKeyUps() { UnhookWindowsHookEx(FHook); }
+    TKeyUps(const TKeyUps&) = delete;
+    TKeyUps& operator=(const TKeyUps&) = delete;
+    static int Count() { return FCount; }
+
+private:
+    static LRESULT CALLBACK Hook(int Code, WPARAM WParam, LPARAM LParam) {
+        const auto* m = reinterpret_cast<const MSG*>(LParam);
+        if (Code == HC_ACTION && WParam == PM_REMOVE && m->message == WM_KEYUP)
+            ++FCount;
+        return CallNextHookEx(nullptr, Code, WParam, LParam);
+    }
+    static inline int FCount = 0;
+    HHOOK FHook;
+};
+
+} // namespace
+
+// Tab reaches the page selector and goes on into the active page; the arrows never leave the
+// focus on a window that only decorates (the line above OK, the picture, the labels).
+TEST(AboutWindow, TheKeyboardReachesThePageSelectorAndNeverADecoration) {
+    TfrmAbout& f = *frmAbout;
+    TKeyUps keyUps;
+    struct Case {
+        const char* Name;
+        TTabSheet* Page;
+        TControl* Start;
+        std::vector<WORD> Keys;
+        TControl* Expected; // null: any control that takes input
+    };
+    const std::vector<Case> cases = {
+        {"Tab on OK", &f.tabAbout, &f.OKBtn, {VK_TAB}, &f.PageControlMain},
+        {"Tab past a page without stops", &f.tabAbout, &f.PageControlMain, {VK_TAB}, &f.OKBtn},
+        {"Shift+Tab on the selector",
+         &f.tabAbout,
+         &f.PageControlMain,
+         {VK_SHIFT, VK_TAB},
+         &f.OKBtn},
+        {"Tab into the page",
+         &f.tabVersionHistory,
+         &f.PageControlMain,
+         {VK_TAB},
+         &f.VersionHistory},
+        {"Tab out of the page", &f.tabVersionHistory, &f.VersionHistory, {VK_TAB}, &f.OKBtn},
+        {"Right on OK", &f.tabAbout, &f.OKBtn, {VK_RIGHT}, nullptr},
+        {"Down on OK", &f.tabAbout, &f.OKBtn, {VK_DOWN}, nullptr},
+        {"Left on OK", &f.tabAbout, &f.OKBtn, {VK_LEFT}, nullptr},
+        {"Up on OK", &f.tabAbout, &f.OKBtn, {VK_UP}, nullptr},
+    };
+    const std::vector<TControl*> takeInput = {&f.OKBtn, &f.PageControlMain, &f.VersionHistory,
+                                              &f.SystemInformation};
+    std::vector<HWND> seen;
+    std::vector<TStep> steps;
+    int released = 0;
+    for (const Case& c : cases) {
+        steps.push_back(Check([&, c] {
+            f.PageControlMain.SetActivePage(c.Page);
+            c.Start->SetFocus();
+            released = TKeyUps::Count() + static_cast<int>(c.Keys.size());
+            Type(c.Keys);
+        }));
+        steps.push_back([&] {
+            if (TKeyUps::Count() < released)
+                return false;
+            seen.push_back(GetFocus());
+            return true;
+        });
+    }
+    steps.push_back(Check([&] { f.SetModalResult(mrOk); }));
+    EXPECT_EQ(RunModal(steps), mrOk);
+    ASSERT_EQ(seen.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i) {
+        const Case& c = cases[i];
+        TControl* got = TControl::FromHandle(seen[i]);
+        if (c.Expected) {
+            EXPECT_EQ(got, c.Expected) << c.Name;
+        } else {
+            EXPECT_NE(std::find(takeInput.begin(), takeInput.end(), got), takeInput.end())
+                << c.Name << ": the focus went to a window of class " << [&] {
+                       char name[64] = {};
+                       GetClassNameA(seen[i], name, sizeof name);
+                       return std::string(name);
+                   }();
+        }
+    }
+}
+
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     Application().SetTitle("Sundown");

@@ -284,6 +284,46 @@ TEST_F(OptionsTest, TheSpinEditsArrowsStayDrawn) {
         EXPECT_GT(pixels, drawn * 3 / 4) << name;
 }
 
+TEST_F(OptionsTest, TheFieldsBesideEachOtherPaintInTheWindowColour) {
+    Load();
+    TfrmOptions& f = *frmOptions;
+    struct Case {
+        const char* Name;
+        TControl* Control;
+    };
+    const std::vector<Case> cases = {{"list", &f.comboExitWindowsType},
+                                     {"time picker", &f.DateTimePickerExitWindows},
+                                     {"spin edit", &f.editWarning}};
+    // Pixels of the window colour and of the dialog colour in each control, as it stands on the
+    // screen.
+    std::vector<std::pair<int, int>> seen;
+    EXPECT_EQ(Run({[&] {
+                       for (const Case& c : cases) {
+                           HWND h = c.Control->Handle();
+                           RedrawWindow(h, nullptr, nullptr,
+                                        RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW |
+                                            RDW_ALLCHILDREN);
+                           HDC dc = GetDC(h);
+                           RECT r{};
+                           GetClientRect(h, &r);
+                           int window = 0, face = 0;
+                           for (int y = r.top; y < r.bottom; ++y)
+                               for (int x = r.left; x < r.right; ++x) {
+                                   const COLORREF p = GetPixel(dc, x, y) & 0xFFFFFF;
+                                   window += p == GetSysColor(COLOR_WINDOW);
+                                   face += p == GetSysColor(COLOR_BTNFACE);
+                               }
+                           ReleaseDC(h, dc);
+                           seen.emplace_back(window, face);
+                       }
+                   },
+                   [] { PostClick(frmOptions->btnCancel.Handle()); }}),
+              mrCancel);
+    ASSERT_EQ(seen.size(), cases.size());
+    for (size_t i = 0; i < cases.size(); ++i)
+        EXPECT_GT(seen[i].first, seen[i].second * 2) << cases[i].Name;
+}
+
 TEST_F(OptionsTest, DefaultsAreShownAndCancelLeavesThemAlone) {
     Load();
     bool checked = false;
