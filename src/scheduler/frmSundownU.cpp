@@ -344,8 +344,9 @@ void TfrmSundown::ClockAlarm(TObject*) {
 }
 
 void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
-    // One countdown at a time: the one on screen keeps its count and its result.
-    if (FWarningRunning || FWarningPending)
+    // One countdown at a time: the one on screen keeps its count and its result. Once the user
+    // has chosen Exit (its box may still be open), nothing ends the session any more.
+    if (Ending() || FWarningRunning || FWarningPending)
         return;
     FPendingWarning = {ExitType, Seconds};
     if (Defer(FWarningPending))
@@ -385,6 +386,10 @@ bool TfrmSundown::RaiseCountdown() {
     return true;
 }
 
+bool TfrmSundown::Ending() const {
+    return FCanClose || Application().Terminated();
+}
+
 bool TfrmSundown::Defer(bool& Pending) {
     if (!Application().InSystemLoop())
         return false;
@@ -401,12 +406,11 @@ void TfrmSundown::RunDeferred() {
     }
     FDeferTimer.SetEnabled(false);
     // The countdown first; what else was asked for comes after it unless the program is ending.
-    const auto ending = [this] { return FCanClose || Application().Terminated(); };
-    if (std::exchange(FWarningPending, false) && !ending())
+    if (std::exchange(FWarningPending, false) && !Ending())
         ExitWindowsWithWarning(FPendingWarning.ExitType, FPendingWarning.Seconds);
-    if (std::exchange(FOptionsPending, false) && !ending())
+    if (std::exchange(FOptionsPending, false) && !Ending())
         ActionOptions.Execute();
-    if (std::exchange(FAboutPending, false) && !ending())
+    if (std::exchange(FAboutPending, false) && !Ending())
         ActionAbout.Execute();
 }
 

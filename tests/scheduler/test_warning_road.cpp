@@ -204,6 +204,60 @@ TEST_F(WarningRoadTest, SecondRoadWhileTheCountdownIsOpenStartsNothing) {
     EXPECT_EQ(Balloons().size(), 1u);
 }
 
+// Once the program is ending the alarm starts nothing: not while the box of a failed save at Exit
+// is open, nor after command 3 or the session's end before the message loop has seen the request.
+TEST_F(WarningRoadTest, OnceTheProgramIsEndingTheAlarmStartsNothing) {
+    struct TCase {
+        const char* Name;
+        bool AlarmInTheBox; // else right after the request
+        std::function<void()> Exit;
+    } cases[] = {
+        {"tray Exit, its box open", true, [] { frmSundown->Exit1.Click(); }},
+        {"command 3", false,
+         [] { SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, icExit, 0); }},
+        {"end of session", false,
+         [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        // Nothing can be saved: the settings folder's name is taken by a file.
+        scratch::WriteFileBytes(Folder.File("taken"), "");
+        frmSundown->Settings()->SetINIFileName(Folder.File("taken") + "\\settings.ini");
+        Start();
+        Boxes.clear();
+        ShellCalls.clear();
+        ExitFlags.clear();
+        Now = TimeOfDay(19, 59, 59);
+        frmSundown->Clock.Tick();
+        const auto alarm = [this] {
+            Now = TimeOfDay(20, 0, 0);
+            frmSundown->Clock.Tick();
+        };
+        Application().SetMessageBoxFunction([&](const std::string& text, const std::string&, UINT) {
+            Boxes.push_back({text, ""});
+            if (c.AlarmInTheBox)
+                alarm();
+            return IDOK;
+        });
+        bool countdown = false;
+        WhenShown(frmExitConfirm, [&] {
+            countdown = true;
+            frmExitConfirm->btnCancel.Click();
+        });
+        c.Exit();
+        if (!c.AlarmInTheBox)
+            alarm();
+        Application().ProcessMessages();
+        EXPECT_EQ(Boxes.size(), c.AlarmInTheBox ? 1u : 0u) << (Boxes.empty() ? "" : Boxes[0].Text);
+        EXPECT_TRUE(Balloons().empty()) << "no warning";
+        EXPECT_FALSE(countdown);
+        EXPECT_TRUE(ExitFlags.empty());
+        EXPECT_TRUE(Application().Terminated());
+        TearDown();
+        SetUp();
+    }
+}
+
 TEST_F(WarningRoadTest, EndSessionDuringTheCountdownSavesAndEnds) {
     StartWith("Warning=60\r\n");
     WhenShown(frmExitConfirm, [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); });
