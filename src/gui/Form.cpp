@@ -260,6 +260,8 @@ int TForm::ShowModal() {
                 break;
             }
             app.HandleMessage();
+            if (FModalResult == mrNone && !app.Terminated() && OnModalMessage)
+                OnModalMessage(this);
             if (app.Terminated())
                 FModalResult = mrCancel;
             else if (FModalResult != mrNone)

@@ -100,6 +100,10 @@ public:
     TNotifyEvent OnDeactivate;
     TCloseEvent OnClose;
     TCloseQueryEvent OnCloseQuery;
+    // Fired in the form's modal run after each message the run handles, until a modal result is
+    // set: a form whose run must end in time watches its clock here, as timer messages wait
+    // while other messages keep coming.
+    TNotifyEvent OnModalMessage;
 
 protected:
     void CreateWnd() override;

@@ -1,5 +1,7 @@
 #include "scheduler/frmExitConfimU.h"
 
+#include <algorithm>
+
 #include "resource.h"
 #include "base/Assert.h"
 #include "base/Exception.h"
@@ -16,6 +18,7 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     SetFont(TFont("Tahoma", -11));
     SetPosition(poDesktopCenter);
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
+    OnModalMessage = [this](TObject*) { CountDown(); };
     // Whatever had the focus at the last use, each showing starts on the first in Tab order.
     OnActivate = [this](TObject*) {
         if (FFocusCancel) {
@@ -75,6 +78,7 @@ int TfrmExitConfirm::Execute(uint8_t ExitType, int Seconds) {
         return mrCancel;
 
     TimerConfirm.SetEnabled(false);
+    FSeconds = Seconds;
     FSecondsLeft = Seconds;
     btnOk.SetCaption("Ok");
     memoAlert.Lines().Clear();
@@ -91,18 +95,32 @@ int TfrmExitConfirm::Execute(uint8_t ExitType, int Seconds) {
 }
 
 void TfrmExitConfirm::FormShow(TObject*) {
+    FShownAt = GetTickCount64();
+    FTicks = 0;
     TimerConfirm.SetEnabled(true);
 }
 
 void TfrmExitConfirm::TimerConfirmTimer(TObject*) {
-    if (FSecondsLeft > 0) {
-        --FSecondsLeft;
-        btnOk.SetCaption(Format("Ok (%d)", FSecondsLeft));
-        BringToFront();
-    } else {
+    ++FTicks;
+    CountDown();
+}
+
+void TfrmExitConfirm::CountDown() {
+    // A tick counts for its whole second even when the clock reads it a little short, as the
+    // system's timers may come a clock step early.
+    const ULONGLONG seconds = std::max(GetTickCount64() - FShownAt, FTicks * 1000) / 1000;
+    // N seconds show N-1 .. 0 in seconds 1 .. N and confirm in second N+1 (the first, for none).
+    if (seconds > static_cast<ULONGLONG>(std::max(FSeconds, 0))) {
         SetModalResult(mrOk);
         // A menu left open (the tray's, this window's own) would hold the modal run, and with
         // it the end of the session, until someone closes it.
         EndMenu();
+        return;
+    }
+    const int left = FSeconds - static_cast<int>(seconds);
+    if (left < FSecondsLeft) {
+        FSecondsLeft = left;
+        btnOk.SetCaption(Format("Ok (%d)", FSecondsLeft));
+        BringToFront();
     }
 }

@@ -7,6 +7,10 @@
 //   if (frmExitConfirm->Execute(etShutdown, 60) == mrOk)  // mrOk (1) or mrCancel (2)
 //       ExitWindows(EWX_SHUTDOWN | EWX_POWEROFF);
 //
+// The count follows the clock from the showing: whatever holds timer messages back (a flood of
+// other messages, a busy machine), each tick shows the seconds left by the clock, and the window
+// confirms once its time is up. When the count is spent, a menu left open is ended.
+//
 // The window stays above normal windows and is centred on the desktop. Neither button answers
 // Enter or Esc by itself: Enter presses the focused button, which is Cancel when the window
 // shows. An Execute while the window is already up (another exit request during a countdown)
@@ -40,7 +44,14 @@ public:
     TImage imgShutdown{&pnlMain};
 
 private:
+    // One step of the count by the clock; confirms once the time is up.
+    void CountDown();
+
+    int FSeconds = 0;
     int FSecondsLeft = 0;
+    // When the window showed (GetTickCount64) and the ticks since.
+    ULONGLONG FShownAt = 0;
+    ULONGLONG FTicks = 0;
     // The next activation puts the focus on btnCancel, whatever had it at the last use.
     bool FFocusCancel = false;
 };
