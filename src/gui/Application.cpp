@@ -116,6 +116,19 @@ bool TApplication::InSystemLoop() {
             (GUI_INMENUMODE | GUI_INMOVESIZE | GUI_POPUPMENUMODE | GUI_SYSTEMMENUMODE)) != 0;
 }
 
+void TApplication::EndSystemLoop() {
+    EndMenu();
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    if (!GetGUIThreadInfo(GetCurrentThreadId(), &info) || !(info.flags & GUI_INMOVESIZE))
+        return;
+    // Windows' loop ends when it loses the mouse; Wine's then still waits for a key, and a key
+    // posted to no window reaches no window when the loop has gone already.
+    if (info.hwndMoveSize)
+        SendMessageA(info.hwndMoveSize, WM_CANCELMODE, 0, 0);
+    PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+}
+
 void TApplication::HandleException(TObject* Sender) {
     if (!std::current_exception())
         return; // not called from a catch block: nothing to report

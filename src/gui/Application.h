@@ -80,8 +80,11 @@ public:
     TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
     // True while a menu or a window's move or size loop of the system runs on this thread. A
     // modal run started then would run inside that loop, which keeps the mouse: start it once
-    // the loop has returned (EndMenu ends a menu).
+    // the loop has returned (EndMenu ends a menu, EndSystemLoop either).
     static bool InSystemLoop();
+    // Ends a menu or a window's move or size loop running on this thread, as if the user had
+    // pressed Esc: nothing the program must do then waits for the user.
+    static void EndSystemLoop();
 
     // Call inside a catch block: OnException when assigned, else ShowException.
     void HandleException(TObject* Sender);

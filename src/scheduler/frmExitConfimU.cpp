@@ -5,6 +5,7 @@
 #include "resource.h"
 #include "base/Assert.h"
 #include "base/Exception.h"
+#include "gui/Application.h"
 #include "scheduler/commonU.h"
 
 TfrmExitConfirm* frmExitConfirm = nullptr;
@@ -112,9 +113,9 @@ void TfrmExitConfirm::CountDown() {
     // N seconds show N-1 .. 0 in seconds 1 .. N and confirm in second N+1 (the first, for none).
     if (seconds > static_cast<ULONGLONG>(std::max(FSeconds, 0))) {
         SetModalResult(mrOk);
-        // A menu left open (the tray's, this window's own) would hold the modal run, and with
-        // it the end of the session, until someone closes it.
-        EndMenu();
+        // A menu or a move left open (the tray's menu, this window moved, another window moved)
+        // would hold the modal run, and with it the end of the session, until someone ends it.
+        Application().EndSystemLoop();
         return;
     }
     const int left = FSeconds - static_cast<int>(seconds);

@@ -9,7 +9,8 @@
 //
 // The count follows the clock from the showing: whatever holds timer messages back (a flood of
 // other messages, a busy machine), each tick shows the seconds left by the clock, and the window
-// confirms once its time is up. When the count is spent, a menu left open is ended.
+// confirms once its time is up. When the count is spent, a menu or a move of a window left open
+// is ended: nothing waits for the user.
 //
 // The window stays above normal windows and is centred on the desktop. Neither button answers
 // Enter or Esc by itself: Enter presses the focused button, which is Cancel when the window

@@ -394,14 +394,22 @@ bool TfrmSundown::Defer(bool& Pending) {
     if (!Application().InSystemLoop())
         return false;
     Pending = true;
-    EndMenu();
+    EndLoopForDeferred();
     FDeferTimer.SetEnabled(true);
     return true;
 }
 
+// The countdown waits for no loop; the options and About windows wait for a move to end.
+void TfrmSundown::EndLoopForDeferred() {
+    if (FWarningPending)
+        Application().EndSystemLoop();
+    else
+        EndMenu();
+}
+
 void TfrmSundown::RunDeferred() {
     if (Application().InSystemLoop()) {
-        EndMenu();
+        EndLoopForDeferred();
         return;
     }
     FDeferTimer.SetEnabled(false);

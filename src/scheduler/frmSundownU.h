@@ -17,8 +17,9 @@
 // countdown window, ExitWindows, exit) live here too. One warning runs at a time: a second
 // request while the countdown is open starts nothing, and a request for the options or About
 // window only brings the countdown to the front. A modal window asked for inside a menu or a
-// move loop (the tray menu open, the window dragged) starts once that loop has returned. Once
-// the program is ending (Exit, command 3, the session's end), no countdown starts.
+// move loop (the tray menu open, the window dragged) starts once that loop has returned; the
+// countdown ends the loop first. Once the program is ending (Exit, command 3, the session's
+// end), no countdown starts.
 //
 // Exiting always ends the program. A failed save is reported only when the user chose Exit from
 // the tray menu; at the session's end, command 3 and after a confirmed countdown nothing shows.
@@ -147,9 +148,10 @@ private:
     bool RaiseCountdown();
     // True once Exit, command 3 or the session's end has been asked for.
     bool Ending() const;
-    // Inside a menu or move loop: ends a menu, keeps the request in pending for RunDeferred and
-    // returns true.
+    // Inside a menu or move loop: ends it (a move only for the countdown), keeps the request in
+    // pending for RunDeferred and returns true.
     bool Defer(bool& Pending);
+    void EndLoopForDeferred();
     void RunDeferred();
 
     struct TWarning {

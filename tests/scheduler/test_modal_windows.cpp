@@ -26,6 +26,42 @@ void RealClick(const TControl& control) {
     MouseButton(MOUSEEVENTF_LEFTUP);
 }
 
+void Key(WORD vk, DWORD flags = 0) {
+    INPUT input{};
+    input.type = INPUT_KEYBOARD;
+    input.ki.wVk = vk;
+    input.ki.wScan = static_cast<WORD>(MapVirtualKeyA(vk, MAPVK_VK_TO_VSC));
+    input.ki.dwFlags = flags;
+    SendInput(1, &input, sizeof(input));
+}
+
+// Starts moving the form as a user would, then does nothing more: from the keyboard (Alt+Space,
+// Move, one step right) or with the mouse pressed on its title bar.
+void StartMove(const TForm& form, bool mouse) {
+    if (mouse) {
+        RECT r{};
+        GetWindowRect(form.Handle(), &r);
+        SetCursorPos(r.left + 40, r.top + GetSystemMetrics(SM_CYFIXEDFRAME) +
+                                      GetSystemMetrics(SM_CYCAPTION) / 2);
+        MouseButton(MOUSEEVENTF_LEFTDOWN);
+        return;
+    }
+    for (WORD vk : {WORD(VK_MENU), WORD(VK_SPACE)})
+        Key(vk);
+    for (WORD vk : {WORD(VK_SPACE), WORD(VK_MENU)})
+        Key(vk, KEYEVENTF_KEYUP);
+    for (WORD vk : {WORD('M'), WORD(VK_RIGHT)}) {
+        Key(vk);
+        Key(vk, KEYEVENTF_KEYUP);
+    }
+}
+
+bool InMoveLoop() {
+    GUITHREADINFO info{};
+    info.cbSize = sizeof(info);
+    return GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMOVESIZE);
+}
+
 bool HasFocus(const TForm& form) {
     return IsChild(form.Handle(), GetFocus()) != FALSE;
 }
@@ -258,6 +294,61 @@ TEST_F(ModalWindowsTest, ACountdownRunsOutWhileAMenuIsOpen) {
         EXPECT_TRUE(inMenu) << "the menu was open";
         EXPECT_FALSE(rescued) << "the count ran out with the menu open";
         EXPECT_EQ(ExitFlags.size(), exitsBefore + 1) << "confirmed";
+        TearDown();
+        SetUp();
+    }
+}
+
+// Nobody at the machine: a move left half done, of the countdown (from the keyboard, or with the
+// mouse held on its title bar) or of the options window when the alarm falls due, holds neither
+// the countdown nor the end of the session.
+TEST_F(ModalWindowsTest, AMoveLeftHalfDoneHoldsNeitherTheCountdownNorTheEnd) {
+    struct TCase {
+        const char* Name;
+        bool Options; // else the countdown itself is moved
+        bool Mouse;
+    } cases[] = {
+        {"keyboard move of the countdown", false, false},
+        {"mouse held on the countdown's title bar", false, true},
+        {"keyboard move of the options window when the alarm falls due", true, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith("Hour=20\r\nMinute=0\r\nWarning=1\r\n");
+        BeforeTheAlarm();
+        ExitFlags.clear();
+        TForm* moved = c.Options ? static_cast<TForm*>(frmOptions) : frmExitConfirm;
+        bool inLoop = false, rescued = false;
+        TPoll start(20, [&] {
+            if (!moved->Visible())
+                return false;
+            StartMove(*moved, c.Mouse);
+            return true;
+        });
+        TPoll inside(20, [&] { // the loop runs the program's timers
+            if (!InMoveLoop())
+                return false;
+            inLoop = true;
+            if (c.Options)
+                Alarm();
+            return true;
+        });
+        TPoll rescue(8000, [&] { // a failed case still ends
+            rescued = true;
+            PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+            return true;
+        });
+        if (c.Options)
+            Command(icOptions);
+        else
+            Alarm();
+        if (c.Mouse)
+            MouseButton(MOUSEEVENTF_LEFTUP);
+        Application().ProcessMessages();
+        EXPECT_TRUE(inLoop) << "the move had begun";
+        EXPECT_FALSE(rescued) << "the move held the end";
+        EXPECT_EQ(ExitFlags.size(), 1u) << "the session ends";
+        EXPECT_TRUE(Application().Terminated());
         TearDown();
         SetUp();
     }
