@@ -2,9 +2,16 @@
 
 #include <commctrl.h>
 
+#include "gui/Decoration.h"
 #include "gui/ImageList.h"
 
 TImage::TImage(TControl* Parent) : TControl(Parent) {}
+
+LRESULT TImage::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (PassFocusOn(Handle(), Msg, WParam))
+        return 0;
+    return TControl::WndProc(Msg, WParam, LParam);
+}
 
 void TImage::CreateWnd() {
     CreateHandle("TImage", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 105, 105);

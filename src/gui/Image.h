@@ -33,6 +33,7 @@ public:
     void SetAutoSize(bool Value);
 
 protected:
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
     void CreateWnd() override;
     void Paint(HDC DC, const RECT& ClientRect) override;
 

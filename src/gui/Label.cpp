@@ -2,10 +2,18 @@
 
 #include <vector>
 
+#include "gui/Decoration.h"
+
 TLabel::TLabel(TControl* Parent) : TControl(Parent) {}
 
 void TLabel::CreateWnd() {
     CreateHandle("TLabel", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, 0, 65, 13);
+}
+
+LRESULT TLabel::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (PassFocusOn(Handle(), Msg, WParam))
+        return 0;
+    return TControl::WndProc(Msg, WParam, LParam);
 }
 
 UINT TLabel::TextFormat() const {

@@ -25,6 +25,7 @@ public:
     void AdjustSize();
 
 protected:
+    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
     void CreateWnd() override;
     void Paint(HDC DC, const RECT& ClientRect) override;
     void FontChanged() override;

@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "gui/Decoration.h"
+
 namespace {
 constexpr UINT_PTR StepTimer = 1;
 } // namespace
@@ -139,6 +141,8 @@ void TJvScrollText::FontChanged() {
 }
 
 LRESULT TJvScrollText::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (PassFocusOn(Handle(), Msg, WParam))
+        return 0;
     switch (Msg) {
     case WM_TIMER:
         if (WParam == StepTimer) {

@@ -8,6 +8,7 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <functional>
 #include <optional>
 #include <string>
@@ -645,6 +646,34 @@ TEST_F(OptionsTest, FocusStartsOnCancelAndTabFollowsTheSentences) {
         // A control may hand the focus to a window of its own inside it.
         EXPECT_TRUE(focus[i] == expected[i] || GetParent(focus[i]) == expected[i]) << "stop " << i;
     }
+}
+
+// The arrow keys move among the controls that take input and never leave the focus on a label.
+TEST_F(OptionsTest, ArrowsNeverLeaveTheFocusOnALabel) {
+    Load();
+    TfrmOptions& f = *frmOptions;
+    const std::vector<TControl*> starts = {&f.cbAutoRun, &f.cbEnableSundown, &f.btnOk,
+                                           &f.btnCancel};
+    const std::vector<WPARAM> keys = {VK_LEFT, VK_UP, VK_RIGHT, VK_DOWN};
+    const std::vector<TControl*> labels = {&f.Label1, &f.Label2, &f.Label3};
+    std::vector<std::function<void()>> steps;
+    std::vector<std::string> landed;
+    for (TControl* start : starts)
+        for (WPARAM key : keys) {
+            steps.push_back([start, key] {
+                start->SetFocus();
+                PostKey(start->Handle(), key);
+            });
+            steps.push_back([&, start, key] {
+                TControl* got = TControl::FromHandle(GetFocus());
+                if (std::find(labels.begin(), labels.end(), got) != labels.end())
+                    landed.push_back(start->Caption() + " key " + std::to_string(key) + " -> " +
+                                     got->Caption());
+            });
+        }
+    steps.push_back([] { frmOptions->SetModalResult(mrCancel); });
+    EXPECT_EQ(Run(steps), mrCancel);
+    EXPECT_EQ(landed, std::vector<std::string>{});
 }
 
 TEST_F(OptionsTest, EscPressesNothingAndEnterOnlyTheFocusedButton) {
