@@ -2,11 +2,12 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
 #include "base/ApplicationHooks.h"
 #include "gui/Classes.h"
 #include "base/Exception.h"
 #include "gui/Form.h"
-#include "gui/PageControl.h"
 
 TApplication::TApplication() : FTitle(ApplicationTitle()), FExeName(ExecutableName()) {
     // The settings store and the system information reach the program through these.
@@ -39,18 +40,16 @@ void TApplication::FinishCreate(TForm* Form) {
     Form->DoCreate();
 }
 
-void TApplication::FormDestroyed(TForm* Form) {
-    if (FMainForm == Form)
-        FMainForm = nullptr;
-}
-
 void TApplication::DestroyForms() {
     FDestroyingForms = true;
     while (!FForms.empty()) {
         std::unique_ptr<TForm> form = std::move(FForms.back());
         FForms.pop_back();
         form->DoDestroy();
+        // The windows go while the whole object still stands, owned windows with them.
         form->DestroyHandle();
+        if (form.get() == FMainForm)
+            FMainForm = nullptr;
     }
     FMainForm = nullptr;
     FTerminated = false;
@@ -77,16 +76,154 @@ bool TApplication::ProcessMessage(MSG& Msg) {
         FTerminated = true;
         return true;
     }
-    // Keys of a form go through the dialog manager (Tab, Enter, Esc); Ctrl+Tab turns its pages.
-    if (Msg.message >= WM_KEYFIRST && Msg.message <= WM_KEYLAST && Msg.hwnd) {
-        HWND root = GetAncestor(Msg.hwnd, GA_ROOT);
-        if (dynamic_cast<TForm*>(TControl::FromHandle(root)) &&
-            (TPageControl::HandlePageKey(Msg) || IsDialogMessageA(root, &Msg)))
-            return true;
+    if (!PreTranslate(Msg)) {
+        TranslateMessage(&Msg);
+        DispatchMessageA(&Msg);
     }
-    TranslateMessage(&Msg);
-    DispatchMessageA(&Msg);
     return true;
+}
+
+// Keys of a form go to the filters, then through the dialog manager (Tab, Enter, Esc).
+bool TApplication::PreTranslate(MSG& Msg) {
+    if (Msg.message < WM_KEYFIRST || Msg.message > WM_KEYLAST || !Msg.hwnd)
+        return false;
+    HWND root = GetAncestor(Msg.hwnd, GA_ROOT);
+    if (!dynamic_cast<TForm*>(TControl::FromHandle(root)))
+        return false;
+    // A filter may add or remove filters.
+    const std::vector<TMessageFilter*> filters = FMessageFilters;
+    for (TMessageFilter* filter : filters)
+        if (std::find(FMessageFilters.begin(), FMessageFilters.end(), filter) !=
+                FMessageFilters.end() &&
+            filter->PreTranslateMessage(Msg))
+            return true;
+    return IsDialogMessageA(root, &Msg) != FALSE;
+}
+
+void TApplication::AddMessageFilter(TMessageFilter* Filter) {
+    if (Filter &&
+        std::find(FMessageFilters.begin(), FMessageFilters.end(), Filter) == FMessageFilters.end())
+        FMessageFilters.push_back(Filter);
+}
+
+void TApplication::RemoveMessageFilter(TMessageFilter* Filter) {
+    std::erase(FMessageFilters, Filter);
+}
+
+TApplication::TDisabledWindow TApplication::TDisabledWindow::Of(HWND Wnd) {
+    return {Wnd, TControl::FromHandle(Wnd)};
+}
+
+void TApplication::TDisabledWindow::Enable() const {
+    if (IsWindow(Wnd) && TControl::FromHandle(Wnd) == Control)
+        EnableWindow(Wnd, TRUE);
+}
+
+// One modal run's hold on the thread: the form on the stack, the thread's other shown windows
+// disabled; when it goes, those enabled again, and, after the last run, the windows shown
+// meanwhile.
+class TApplication::TModalRun {
+public:
+    TModalRun(TApplication& App, TForm& Form) : FApp(App), FForm(Form) {
+        EnableWindow(Form.Handle(), TRUE);
+        EnumThreadWindows(GetCurrentThreadId(), &TModalRun::Disable,
+                          reinterpret_cast<LPARAM>(this));
+        App.FModalForms.push_back(&Form);
+    }
+    ~TModalRun() {
+        std::erase(FApp.FModalForms, &FForm);
+        for (const TDisabledWindow& w : FDisabled)
+            w.Enable();
+        if (!FApp.FModalForms.empty())
+            return;
+        for (const TDisabledWindow& w : FApp.FShownDuringModal)
+            w.Enable();
+        FApp.FShownDuringModal.clear();
+    }
+    TModalRun(const TModalRun&) = delete;
+    TModalRun& operator=(const TModalRun&) = delete;
+
+private:
+    static BOOL CALLBACK Disable(HWND Wnd, LPARAM Data) {
+        auto* self = reinterpret_cast<TModalRun*>(Data);
+        if (Wnd != self->FForm.Handle() && IsWindowVisible(Wnd) && IsWindowEnabled(Wnd)) {
+            EnableWindow(Wnd, FALSE);
+            self->FDisabled.push_back(TDisabledWindow::Of(Wnd));
+        }
+        return TRUE;
+    }
+    TApplication& FApp;
+    TForm& FForm;
+    std::vector<TDisabledWindow> FDisabled;
+};
+
+bool TApplication::InModalRun(const TForm* Form) const {
+    return std::find(FModalForms.begin(), FModalForms.end(), Form) != FModalForms.end();
+}
+
+void TApplication::ShownDuringModalRun(TForm& Form) {
+    if (FModalForms.empty() || InModalRun(&Form) || !IsWindowEnabled(Form.Handle()))
+        return;
+    EnableWindow(Form.Handle(), FALSE);
+    FShownDuringModal.push_back(TDisabledWindow::Of(Form.Handle()));
+}
+
+// The run ends with the application (mrCancel) or once a result is set and the form agrees to
+// close; a refusal clears the result and the run goes on.
+bool TApplication::ModalRunEnds(TForm& Form) {
+    if (FTerminated) {
+        Form.SetModalResult(mrCancel);
+        return true;
+    }
+    if (Form.ModalResult() == mrNone)
+        return false;
+    TCloseAction action = caNone;
+    if (Form.CloseQuery()) {
+        action = caHide;
+        if (Form.OnClose)
+            Form.OnClose(&Form, action);
+    }
+    if (action != caNone)
+        return true;
+    Form.SetModalResult(mrNone);
+    return false;
+}
+
+int TApplication::RunModal(TForm& Form) {
+    if (InModalRun(&Form) || Form.Visible())
+        throw Exception("Cannot make a visible window modal");
+    const TDisabledWindow activeBefore = TDisabledWindow::Of(GetActiveWindow());
+    // No window can be made any more (the program is ending): nothing to wait for.
+    if (!Form.Handle()) {
+        Form.SetModalResult(mrCancel);
+        return mrCancel;
+    }
+    Form.SetModalResult(mrNone);
+    {
+        TModalRun run(*this, Form);
+        Form.Show();
+        SetForegroundWindow(Form.Handle());
+        while (!FTerminated) {
+            HandleMessage();
+            if (Form.ModalResult() == mrNone && !FTerminated && Form.OnModalMessage)
+                Form.OnModalMessage(&Form);
+            if (ModalRunEnds(Form))
+                break;
+        }
+        if (FTerminated)
+            Form.SetModalResult(mrCancel);
+    }
+    // The activation goes back before this form hides, while the program still holds it: hidden
+    // first, the system would hand it to the next window, perhaps another program's. A modal form
+    // below takes it, as input belongs to it, whatever window was active when this run began.
+    if (TForm* below = ModalForm())
+        below->Activate();
+    else if (activeBefore.Wnd && activeBefore.Wnd != Form.Handle() &&
+             IsWindowVisible(activeBefore.Wnd) &&
+             TControl::FromHandle(activeBefore.Wnd) == activeBefore.Control)
+        SetActiveWindow(activeBefore.Wnd);
+    Form.Hide();
+    return Form.ModalResult();
 }
 
 void TApplication::HandleMessage() {

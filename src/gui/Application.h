@@ -15,6 +15,10 @@
 // and handed to HandleException: OnException when assigned, otherwise the default error box (the
 // message, titled with Title(), an error icon and OK); the program then runs on. Every message
 // box of the layer goes through MessageBox, whose function tests can replace.
+//
+// The application owns the message loop and every modal run (TForm::ShowModal comes here).
+// Keyboard filters (TMessageFilter) register with the loop and see each key of a form before the
+// dialog manager: Application().AddMessageFilter(this); ... RemoveMessageFilter(this).
 #include <windows.h>
 
 #include <exception>
@@ -23,7 +27,10 @@
 #include <string>
 #include <vector>
 
+#include "gui/MessageFilter.h"
+
 class TObject;
+class TControl;
 class TForm;
 
 class TApplication {
@@ -76,8 +83,21 @@ public:
     // ending, and no window is made any more.
     bool Ending() const { return FTerminateRequested || FTerminated || FDestroyingForms; }
 
-    // The innermost form in a modal run (ShowModal), else nullptr.
+    // Shows Form and handles messages until its ModalResult is set (and its close query agrees)
+    // or the application terminates (mrCancel); hides it and returns the result. Throws when the
+    // form is already visible or modal. The form takes input even over another modal run; the
+    // thread's other windows, and those shown before the last modal run ends, take none.
+    int RunModal(TForm& Form);
+    // The innermost form in a modal run, else nullptr.
     TForm* ModalForm() const { return FModalForms.empty() ? nullptr : FModalForms.back(); }
+    bool InModalRun(const TForm* Form) const;
+    // A form shown while a modal run goes on: kept disabled until the last run ends.
+    void ShownDuringModalRun(TForm& Form);
+
+    // Filters stay registered until removed; a filter removes itself before it goes.
+    void AddMessageFilter(TMessageFilter* Filter);
+    void RemoveMessageFilter(TMessageFilter* Filter);
+
     // True while a menu or a window's move or size loop of the system runs on this thread. A
     // modal run started then would run inside that loop, which keeps the mouse: start it once
     // the loop has returned (EndMenu ends a menu, EndSystemLoop either).
@@ -103,11 +123,20 @@ public:
     }
 
 private:
-    friend class TForm;
+    // A window disabled by a modal run, with the control it belonged to (null: not ours): a
+    // handle destroyed and given to another window meanwhile is not enabled.
+    struct TDisabledWindow {
+        HWND Wnd;
+        TControl* Control;
+        static TDisabledWindow Of(HWND Wnd);
+        void Enable() const;
+    };
+    class TModalRun;
     void AddForm(std::unique_ptr<TForm> Form);
     void FinishCreate(TForm* Form);
-    void FormDestroyed(TForm* Form);
     bool ProcessMessage(MSG& Msg);
+    bool PreTranslate(MSG& Msg);
+    bool ModalRunEnds(TForm& Form);
 
     std::string FTitle;
     std::string FExeName;
@@ -119,7 +148,8 @@ private:
     // Forms in a modal run, innermost last; windows shown meanwhile, disabled until the last run
     // ends.
     std::vector<TForm*> FModalForms;
-    std::vector<HWND> FShownDuringModal;
+    std::vector<TDisabledWindow> FShownDuringModal;
+    std::vector<TMessageFilter*> FMessageFilters;
     TMessageBoxFunction FMessageBoxFunction;
 };
 

@@ -7,7 +7,6 @@
 #include "gui/Application.h"
 #include "base/Exception.h"
 #include "base/SystemError.h"
-#include "gui/Form.h"
 #include "gui/BufferedPaint.h"
 #include "base/ScopeExit.h"
 
@@ -234,7 +233,7 @@ TForm* TControl::ParentForm() const {
     const TControl* c = this;
     while (c->FParent)
         c = c->FParent;
-    return dynamic_cast<TForm*>(const_cast<TControl*>(c));
+    return c->AsForm();
 }
 
 // The bounds set on the object win over the class's own size.

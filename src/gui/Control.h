@@ -58,6 +58,8 @@ public:
     const std::vector<TControl*>& Controls() const { return FControls; }
     // The form this control lies on (itself for a form).
     TForm* ParentForm() const;
+    // Destroys the window now, for good (forms before they are freed).
+    void DestroyHandle();
     // The control object of a window made by this layer, else nullptr.
     static TControl* FromHandle(HWND Wnd);
 
@@ -125,6 +127,8 @@ protected:
     virtual void WindowsCreated() {}
     // False when no window may be made for this control any more.
     virtual bool CanMakeWindow() const;
+    // This control as a form; nullptr for other controls.
+    virtual TForm* AsForm() const { return nullptr; }
     // Makes the windows of children that were added after this window was made.
     void CreateChildHandles();
     // Makes the window of a class of this layer; the class is registered on first use.
@@ -139,8 +143,6 @@ protected:
     // and focused states. prepare runs once the new window holds the text, before it is shown.
     void RecreateSystemHandle(const char* ClassName, DWORD Style, DWORD ExStyle,
                               const std::function<void()>& Prepare);
-    // Destroys the window now (forms before they are freed).
-    void DestroyHandle();
 
     virtual LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam);
     // What the window's class does with a message.

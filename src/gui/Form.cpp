@@ -42,34 +42,6 @@ void CollectButtons(const TControl* Parent, std::vector<TCustomButton*>& Out) {
     }
 }
 
-// While a form is modal, the thread's other windows take no input.
-class TTaskWindowsDisabler {
-public:
-    explicit TTaskWindowsDisabler(HWND Modal) : FModal(Modal) {
-        EnumThreadWindows(GetCurrentThreadId(), &TTaskWindowsDisabler::Disable,
-                          reinterpret_cast<LPARAM>(this));
-    }
-    ~TTaskWindowsDisabler() {
-        for (HWND h : FDisabled)
-            if (IsWindow(h))
-                EnableWindow(h, TRUE);
-    }
-    TTaskWindowsDisabler(const TTaskWindowsDisabler&) = delete;
-    TTaskWindowsDisabler& operator=(const TTaskWindowsDisabler&) = delete;
-
-private:
-    static BOOL CALLBACK Disable(HWND H, LPARAM Data) {
-        auto* self = reinterpret_cast<TTaskWindowsDisabler*>(Data);
-        if (H != self->FModal && IsWindowVisible(H) && IsWindowEnabled(H)) {
-            EnableWindow(H, FALSE);
-            self->FDisabled.push_back(H);
-        }
-        return TRUE;
-    }
-    HWND FModal;
-    std::vector<HWND> FDisabled;
-};
-
 } // namespace
 
 TForm::TForm(const std::string& ClassName) : TControl(nullptr), FClassName(ClassName) {}
@@ -88,10 +60,6 @@ bool TForm::CanMakeWindow() const {
         return false;
     const TForm* main = Application().MainForm();
     return !main || main == this || main->CanMakeWindow();
-}
-
-TForm::~TForm() {
-    Application().FormDestroyed(this);
 }
 
 void TForm::SetBorderStyle(TBorderStyle Value) {
@@ -169,7 +137,7 @@ void TForm::SetVisible(bool Value) {
             ApplyPosition();
         CreateChildHandles();
         // While another form runs modally, that form keeps the activation.
-        ShowWindow(Handle(), Application().ModalForm() && !FModal ? SW_SHOWNA : SW_SHOW);
+        ShowWindow(Handle(), Application().ModalForm() && !Modal() ? SW_SHOWNA : SW_SHOW);
         FShownOnce = true;
     } else if (HandleAllocated()) {
         ShowWindow(Handle(), SW_HIDE);
@@ -197,7 +165,7 @@ bool TForm::CloseQuery() {
 }
 
 void TForm::Close() {
-    if (FModal) {
+    if (Modal()) {
         FModalResult = mrCancel;
         return;
     }
@@ -216,69 +184,12 @@ void TForm::Close() {
         Hide();
 }
 
-void TForm::CloseModal() {
-    TCloseAction action = caNone;
-    if (CloseQuery()) {
-        action = caHide;
-        if (OnClose)
-            OnClose(this, action);
-    }
-    if (action == caNone)
-        FModalResult = mrNone;
+int TForm::ShowModal() {
+    return Application().RunModal(*this);
 }
 
-int TForm::ShowModal() {
-    if (FModal || Visible())
-        throw Exception("Cannot make a visible window modal");
-    HWND activeBefore = GetActiveWindow();
-    TApplication& app = Application();
-    FModal = true;
-    FModalResult = mrNone;
-    {
-        EnableWindow(Handle(), TRUE);
-        TTaskWindowsDisabler disabler(Handle());
-        app.FModalForms.push_back(this);
-        struct TModalEnd {
-            TForm* Form;
-            ~TModalEnd() {
-                Form->FModal = false;
-                TApplication& app = Application();
-                std::erase(app.FModalForms, Form);
-                if (!app.FModalForms.empty())
-                    return;
-                for (HWND h : app.FShownDuringModal)
-                    if (IsWindow(h))
-                        EnableWindow(h, TRUE);
-                app.FShownDuringModal.clear();
-            }
-        } modalEnd{this};
-        Show();
-        SetForegroundWindow(Handle());
-        for (;;) {
-            if (app.Terminated()) {
-                FModalResult = mrCancel;
-                break;
-            }
-            app.HandleMessage();
-            if (FModalResult == mrNone && !app.Terminated() && OnModalMessage)
-                OnModalMessage(this);
-            if (app.Terminated())
-                FModalResult = mrCancel;
-            else if (FModalResult != mrNone)
-                CloseModal();
-            if (FModalResult != mrNone)
-                break;
-        }
-    }
-    // The activation goes back before this form hides, while the program still holds it: hidden
-    // first, the system would hand it to the next window, perhaps another program's. A modal form
-    // below takes it, as input belongs to it, whatever window was active when this run began.
-    if (TForm* below = app.ModalForm())
-        below->Activate();
-    else if (activeBefore && activeBefore != Handle() && IsWindowVisible(activeBefore))
-        SetActiveWindow(activeBefore);
-    Hide();
-    return FModalResult;
+bool TForm::Modal() const {
+    return Application().InModalRun(this);
 }
 
 void TForm::DoCreate() {
@@ -356,10 +267,8 @@ LRESULT TForm::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
         return 0;
     case WM_SHOWWINDOW:
         // Shown while another form runs modally: no input until the last modal run ends.
-        if (WParam && !FModal && Application().ModalForm() && IsWindowEnabled(Handle())) {
-            EnableWindow(Handle(), FALSE);
-            Application().FShownDuringModal.push_back(Handle());
-        }
+        if (WParam)
+            Application().ShownDuringModalRun(*this);
         if (LParam == 0) {
             if (WParam && OnShow)
                 OnShow(this);

@@ -53,7 +53,6 @@ class TForm : public TControl {
 public:
     // className: the window class the form is registered under (e.g. "TfrmSundown").
     explicit TForm(const std::string& ClassName = "TForm");
-    ~TForm() override;
 
     const std::string& ClassName() const { return FClassName; }
 
@@ -78,12 +77,9 @@ public:
     void Close();
     bool CloseQuery();
 
-    // Shows the form and runs a nested message loop until ModalResult is set; hides the form and
-    // returns the result. Throws when the form is already visible. The form takes input even over
-    // another modal run; the thread's other windows, and those shown before the last modal run
-    // ends, take none and stay behind it.
+    // Runs the form modally (TApplication::RunModal): mrOk (1), mrCancel (2)...
     int ShowModal();
-    bool Modal() const { return FModal; }
+    bool Modal() const;
     int ModalResult() const { return FModalResult; }
     void SetModalResult(int Value) { FModalResult = Value; }
 
@@ -108,13 +104,12 @@ public:
 protected:
     void CreateWnd() override;
     bool CanMakeWindow() const override;
+    TForm* AsForm() const override { return const_cast<TForm*>(this); }
     LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
 private:
-    friend class TApplication;
     void ApplyPosition();
     void DialogKey(WORD Id);
-    void CloseModal();
     void RestoreFocus();
 
     std::string FClassName;
@@ -122,7 +117,6 @@ private:
     TFormStyle FFormStyle = fsNormal;
     TPosition FPosition = poDesigned;
     bool FShownOnce = false;
-    bool FModal = false;
     int FModalResult = mrNone;
     // Asked before the window existed; -1: none.
     int FClientWidth = -1;

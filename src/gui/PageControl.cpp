@@ -4,6 +4,8 @@
 
 #include <algorithm>
 
+#include "gui/Application.h"
+
 namespace {
 
 void InitTabControls() {
@@ -16,7 +18,9 @@ void InitTabControls() {
 
 } // namespace
 
-TPageControl::TPageControl(TControl* Parent) : TControl(Parent) {}
+TPageControl::TPageControl(TControl* Parent) : TControl(Parent) {
+    Application().AddMessageFilter(this);
+}
 
 // The selectors of the pages added so far come with the window; the pages' own windows follow.
 // The dialog manager never stops at a window that holds controls for it (WS_EX_CONTROLPARENT):
@@ -41,6 +45,7 @@ void TPageControl::WindowsCreated() {
 }
 
 TPageControl::~TPageControl() {
+    Application().RemoveMessageFilter(this);
     for (TTabSheet* page : FPages)
         page->FPageControl = nullptr;
 }
@@ -228,7 +233,7 @@ TPageControl* FirstShownPageControl(const TControl& Control) {
 
 } // namespace
 
-bool TPageControl::HandlePageKey(const MSG& Msg) {
+bool TPageControl::PreTranslateMessage(const MSG& Msg) {
     if (Msg.message != WM_KEYDOWN || Msg.wParam != VK_TAB || GetKeyState(VK_CONTROL) >= 0 ||
         GetKeyState(VK_MENU) < 0)
         return false;
@@ -240,9 +245,9 @@ bool TPageControl::HandlePageKey(const MSG& Msg) {
         const TControl* form = TControl::FromHandle(root);
         pages = form ? FirstShownPageControl(*form) : nullptr;
     }
-    if (!pages)
+    if (pages != this)
         return false;
-    pages->SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
+    SelectNextPage(GetKeyState(VK_SHIFT) >= 0);
     return true;
 }
 

@@ -12,11 +12,13 @@
 // OnChanging (which may refuse) and OnChange fire only when the user selects another page, with
 // the mouse or the keyboard; SetActivePage fires neither. Keys: Tab reaches the selectors and
 // goes on into the active page; the arrows on the focused selectors (tabs or buttons), and
-// Ctrl+Tab / Ctrl+Shift+Tab anywhere in the form (see HandlePageKey).
+// Ctrl+Tab / Ctrl+Shift+Tab anywhere in the form (a filter of the application's message loop,
+// see PreTranslateMessage).
 #include <vector>
 
 #include "gui/Control.h"
 #include "gui/ImageList.h"
+#include "gui/MessageFilter.h"
 
 enum TTabStyle : uint8_t { tsTabs, tsButtons, tsFlatButtons };
 
@@ -24,7 +26,7 @@ using TTabChangingEvent = std::function<void(TObject* Sender, bool& AllowChange)
 
 class TTabSheet;
 
-class TPageControl : public TControl {
+class TPageControl : public TControl, public TMessageFilter {
 public:
     explicit TPageControl(TControl* Parent);
     ~TPageControl() override;
@@ -51,10 +53,10 @@ public:
     // user does: OnChanging may refuse, then OnChange fires.
     void SelectNextPage(bool GoForward);
     // Ctrl+Tab (forward) and Ctrl+Shift+Tab (back), taken from the message loop before the dialog
-    // manager, which would move the focus as for Tab: turns the pages of the page control that
-    // holds the focus, else of the first shown page control of the focused form. False when msg
-    // is not such a key or there is no page control to turn.
-    static bool HandlePageKey(const MSG& Msg);
+    // manager, which would move the focus as for Tab: the page control that holds the focus turns
+    // its pages, else the first shown page control of the focused form. False when Msg is not
+    // such a key or is another page control's.
+    bool PreTranslateMessage(const MSG& Msg) override;
 
     TTabChangingEvent OnChanging;
     TNotifyEvent OnChange;

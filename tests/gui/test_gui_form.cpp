@@ -236,6 +236,53 @@ TEST_F(GuiTest, FocusStartsOnFirstTabStopAndTabMovesInTabOrder) {
     EXPECT_EQ(focus[2], dlg->btnCancel.Handle()) << "wraps round";
 }
 
+// Eats Tab and counts it.
+class TTabEater : public TMessageFilter {
+public:
+    int Seen = 0;
+    bool PreTranslateMessage(const MSG& Msg) override {
+        if (Msg.message != WM_KEYDOWN || Msg.wParam != VK_TAB)
+            return false;
+        ++Seen;
+        return true;
+    }
+};
+
+TEST_F(GuiTest, RegisteredFiltersSeeAFormsKeysBeforeTheDialogManager) {
+    struct TCase {
+        const char* What;
+        bool Registered;
+        int Seen;
+        bool FocusMoves;
+    };
+    const TCase cases[] = {{"registered", true, 1, false}, {"removed again", false, 0, true}};
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        TDialog* dlg = nullptr;
+        Application().CreateForm(dlg);
+        TTabEater eater;
+        Application().AddMessageFilter(&eater);
+        if (!c.Registered)
+            Application().RemoveMessageFilter(&eater);
+        std::vector<HWND> focus;
+        TTimer timer;
+        timer.SetInterval(60);
+        timer.OnTimer = [&](TObject*) {
+            focus.push_back(GetFocus());
+            if (focus.size() == 1)
+                PostKey(GetFocus(), VK_TAB);
+            else
+                dlg->SetModalResult(mrOk);
+        };
+        EXPECT_EQ(dlg->ShowModal(), mrOk);
+        Application().RemoveMessageFilter(&eater);
+        ASSERT_EQ(focus.size(), 2u);
+        EXPECT_EQ(eater.Seen, c.Seen);
+        EXPECT_EQ(focus[1] != focus[0], c.FocusMoves);
+        Application().DestroyForms();
+    }
+}
+
 TEST_F(GuiTest, SetTabOrderReordersTheTabSequence) {
     TDialog* dlg = nullptr;
     Application().CreateForm(dlg);
