@@ -6,11 +6,12 @@
 //
 // Windows are made on first need, not with the object: when the handle is first asked for (or a
 // property is read that only the window knows), the form's window is made, then its children's
-// in creation order, then WindowsCreated runs. Setters never make a window: without one they
-// change the object, and the window takes their values when it is made, so a form sets its
-// controls up in its constructor and a caller can set them before the first showing. Once the
-// form's window has been destroyed, or the program's end has begun, no window is made again:
-// setters change the object only and getters answer from it.
+// in creation order, then WindowsCreated runs. Setting bounds, states, a caption or a value makes
+// no window: without one the object keeps them, and the window takes them when it is made, so a
+// form sets its controls up in its constructor and a caller can set them before the first
+// showing (showing a control on a window that exists, or working on a window's content, makes
+// it). Once the form's window has been destroyed, or the program's end has begun, no window is
+// made again: setters change the object only and getters answer from it.
 //
 //   class TMyPanel : public TPanel { ... };
 //   TPanel pnlTop{&form};                 // child of the form
