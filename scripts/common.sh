@@ -43,6 +43,8 @@ sundown_build() {
 
 # Starts Xvfb on a free display when $1 is "always" or there is no display. Xvfb picks the number
 # itself and names it only once it holds that display, so runs started together never share one.
+# It runs in a session of its own, so a Ctrl+C in the terminal cannot take it away from under the
+# programs on it: the scripts stop it themselves.
 sundown_start_display() {
     XVFB_PID=""
     if [ "${1:-}" != always ] && [ -n "${DISPLAY:-}" ]; then
@@ -50,7 +52,7 @@ sundown_start_display() {
     fi
     local numfile n i
     numfile=$(mktemp)
-    Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 </dev/null &
+    setsid Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$numfile" >/dev/null 2>&1 </dev/null &
     XVFB_PID=$!
     for i in $(seq 100); do
         n=$(head -n 1 "$numfile")
@@ -75,7 +77,8 @@ sundown_stop_display() {
 }
 
 # Points Wine at prefix $1 (made once, reused) and warms its wineserver and services with their
-# output on /dev/null, so nothing started later holds a caller's pipe open.
+# output on /dev/null, so nothing started later holds a caller's pipe open. The wineserver runs in
+# a session of its own, out of reach of the terminal's Ctrl+C, like the display.
 sundown_start_wine() {
     export WINEPREFIX=$(realpath -m "$1")
     export WINEDEBUG=-all
@@ -86,7 +89,7 @@ sundown_start_wine() {
         wine wineboot --init >/dev/null 2>&1 </dev/null
         wineserver -w
     fi
-    wineserver -p >/dev/null 2>&1 </dev/null &
+    setsid wineserver -p >/dev/null 2>&1 </dev/null &
     wine cmd /c exit >/dev/null 2>&1 </dev/null
 }
 

@@ -33,6 +33,9 @@ if [ -z "${DISPLAY:-}" ]; then
 fi
 
 sundown_start_wine "$BUILD_DIR/run-prefix"
+# Sundown plays no sound: with no audio driver Wine does not look for a sound system, nor print
+# what it did not find.
+wine reg add 'HKCU\Software\Wine\Drivers' /v Audio /d "" /f >/dev/null 2>&1 </dev/null
 if [ $own_display = yes ]; then
     # Without a window manager Wine waits on every hidden window; leave management alone.
     wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
@@ -48,7 +51,30 @@ echo "Starting $BUILD_DIR/bin/Sundown.exe. It hides in the notification area at 
 echo "without a desktop tray: the small window at the top-left); right-click its icon for the"
 echo "menu, double-click to open it, Exit to end it. Ctrl+C here ends it too."
 
-status=0
-wine "$BUILD_DIR/bin/Sundown.exe" </dev/null || status=$?
+# Sundown runs in a session of its own, out of reach of the terminal's Ctrl+C: Ctrl+C here ends it
+# as its Exit does, with hand-over command 3 (settings saved), and only then are its Wine server
+# and display stopped. A second Ctrl+C stops its Wine server at once.
+setsid wine "$BUILD_DIR/bin/Sundown.exe" </dev/null &
+sundown_pid=$!
+asked_to_end=no
+end_sundown() {
+    if [ $asked_to_end = yes ]; then
+        echo "Stopping Sundown's Wine server."
+        wineserver -k >/dev/null 2>&1 || true
+        return
+    fi
+    asked_to_end=yes
+    echo
+    echo "Ending Sundown (hand-over command 3, as its Exit does)..."
+    timeout 30 wine "$BUILD_DIR/bin/sundown_command.exe" 3 >/dev/null 2>&1 </dev/null || true
+}
+trap end_sundown INT TERM HUP
+
+# A signal ends a wait early: wait again until Sundown has ended.
+while :; do
+    status=0
+    wait "$sundown_pid" || status=$?
+    kill -0 "$sundown_pid" 2>/dev/null || break
+done
 echo "Sundown ended (exit code $status)."
 exit $status
