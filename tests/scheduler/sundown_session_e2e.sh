@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# End to end, the real thing, in three runs of Sundown.exe:
+# End to end, the real thing, in four runs of Sundown.exe, with real mouse and keys (xdotool):
 # 1. With the settings folder's name taken by a file (nothing can be saved), command 3 and the
 #    end-of-session message each end Sundown within a few seconds.
 # 2. The alarm's countdown is on screen when command 4 asks for the options window: the countdown
 #    stays enabled, no options window comes, and a real click on its Cancel cancels.
-# 3. Started with its alarm in the coming minute and a warning of a few seconds, nobody cancels:
-#    the countdown runs out, ExitWindowsEx ends the Wine session (a bystander window sees
-#    WM_QUERYENDSESSION and WM_ENDSESSION), Sundown ends and its settings.ini has been written
-#    whole.
+# 3. With settings.ini unwritable, Exit is chosen from the tray menu before the alarm minute and
+#    the box that says so is left open: the alarm brings no countdown and the session goes on.
+# 4. Started with its alarm in the coming minute and a warning of 5 s, nobody cancels, and a move
+#    of the countdown from the keyboard (Alt+Space, Move, Right) is left half done: the countdown
+#    runs out all the same, ExitWindowsEx ends the Wine session within 10 s of the countdown
+#    showing (a bystander window sees WM_QUERYENDSESSION and WM_ENDSESSION), Sundown ends and its
+#    settings.ini has been written whole.
 # Ending the session ends every program of the prefix, so this runs in a throwaway prefix with a
 # wineserver of its own, killed and deleted afterwards.
 # Usage: sundown_session_e2e.sh <Sundown.exe> <session_witness.exe> <sundown_command.exe>
@@ -22,6 +25,8 @@ sundown_start_throwaway_session session
 appdata=$(timeout 60 wine cmd /c echo %APPDATA% 2>/dev/null </dev/null | tr -d '\r')
 folder=$(winepath -u "$appdata" 2>/dev/null)/Sundown
 ini=$folder/settings.ini
+# An unwritable settings.ini (chattr) can be deleted with the folder only once it is writable again.
+trap 'chattr -i "$ini" 2>/dev/null; sundown_end_throwaway_session' EXIT
 failed=0
 fail() {
     echo "FAILED: $*"
@@ -59,17 +64,68 @@ ends_within() {
     done
     return 1
 }
+# True when Sundown ($pid) ends before the time $1 (milliseconds since the epoch).
+ends_by() {
+    while kill -0 "$pid" 2>/dev/null; do
+        [ "$(date +%s%3N)" -lt "$1" ] || return 1
+        sleep 0.1
+    done
+}
 # Writes settings.ini with the alarm in the coming minute, or the one after when this one is nearly
-# over (the program needs a moment to start and must arm before the minute begins).
+# over (the program needs a moment to start and must arm before the minute begins). $alarm_at is
+# the minute's first second.
 alarm_in_the_coming_minute() {
     local now at
     now=$(date +%s)
     if [ $((10#$(date +%S))) -ge 50 ]; then at=$((now + 120)); else at=$((now + 60)); fi
+    alarm_at=$((at - at % 60))
     hour=$((10#$(date -d "@$at" +%H)))
     minute=$((10#$(date -d "@$at" +%M)))
     printf '[Settings]\r\nEnabled=1\r\nHour=%d\r\nMinute=%d\r\nWarning=%d\r\nExitWindowsType=0\r\n' \
         "$hour" "$minute" "$1" >"$ini"
     echo "alarm at $(printf '%02d:%02d' "$hour" "$minute"), now $(date +%H:%M:%S)"
+}
+
+# Starts the bystander window recording the session's messages into $record ($witness_pid).
+start_witness() {
+    record=$1
+    timeout 200 wine "$witness" "Z:${record//\//\\}" 180 >/dev/null 2>&1 </dev/null &
+    witness_pid=$!
+    for _ in $(seq 100); do
+        grep -qx ready "$record" 2>/dev/null && break
+        sleep 0.1
+    done
+}
+# The new top-level X window's id once one shows, of those not listed in $1.
+new_window() {
+    local id
+    for _ in $(seq 30); do
+        id=$(xdotool search --onlyvisible --name '' 2>/dev/null | grep -vxF "$1" | head -n 1)
+        [ -n "$id" ] && echo "$id" && return 0
+        sleep 0.1
+    done
+    return 1
+}
+# Right-clicks Sundown's icon in Wine's own tray window (top left: no desktop tray here) and
+# clicks the last item of its menu, Exit.
+tray_exit() {
+    local tray before menu X Y WIDTH HEIGHT SCREEN WINDOW
+    tray=$(xdotool search --onlyvisible --name '^Wine System Tray$' | head -n 1)
+    [ -n "$tray" ] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$tray")"
+    before=$(xdotool search --onlyvisible --name '' 2>/dev/null)
+    xdotool mousemove $((X + 12)) $((Y + HEIGHT - 13)) click 3
+    menu=$(new_window "$before") || return 1
+    eval "$(xdotool getwindowgeometry --shell "$menu")"
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 8)) click 1
+}
+# The left edge of the countdown window on the screen.
+countdown_left() {
+    local id X Y WIDTH HEIGHT SCREEN WINDOW
+    id=$(xdotool search --onlyvisible --name '^Exit Windows Confim$' | head -n 1)
+    [ -n "$id" ] || return 1
+    eval "$(xdotool getwindowgeometry --shell "$id")"
+    echo "$X"
 }
 
 echo "--- 1. nothing can be saved"
@@ -104,19 +160,52 @@ ends_within 10 || fail "Sundown did not end at command 3"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 
-echo "--- 3. the countdown runs out and ends the session"
+echo "--- 3. Exit with its box open when the alarm falls due"
 alarm_in_the_coming_minute 3
-record=$work/witness.txt
-timeout 200 wine "$witness" "Z:${record//\//\\}" 180 >/dev/null 2>&1 </dev/null &
-witness_pid=$!
-for _ in $(seq 100); do
-    grep -qx ready "$record" 2>/dev/null && break
-    sleep 0.1
+start_sundown
+chattr +i "$ini" || fail "settings.ini cannot be made unwritable"
+tray_exit || fail "no tray menu"
+await 50 0 state '#32770' || fail "no box"
+start_witness "$work/witness-exit.txt"
+[ "$(date +%s)" -lt "$alarm_at" ] || fail "Exit came too late, in the alarm minute"
+while [ "$(date +%s)" -lt $((alarm_at + 10)) ]; do
+    case "$(drive state TfrmExitConfirm)" in
+    0 | 3) fail "a countdown came after Exit" && break ;;
+    esac
+    sleep 0.2
 done
+kill -0 "$pid" 2>/dev/null || fail "Sundown ended with its box open"
+grep -qx WM_QUERYENDSESSION "$record" && fail "the session ended after Exit"
+chattr -i "$ini"
+kill "$pid" "$witness_pid" 2>/dev/null || true
+wait "$pid" "$witness_pid" 2>/dev/null || true
 
+echo "--- 4. the countdown runs out during a move left half done and ends the session"
+alarm_in_the_coming_minute 5
+start_witness "$work/witness.txt"
 start=$(date +%s)
 status=0
-timeout 200 wine "$sundown" >/dev/null 2>&1 </dev/null || status=$?
+timeout 200 wine "$sundown" >/dev/null 2>&1 </dev/null &
+pid=$!
+if await 1300 0 state TfrmExitConfirm; then
+    shown=$(date +%s%3N)
+    sleep 1
+    left=$(countdown_left) || left=0
+    xdotool key alt+space
+    sleep 0.5
+    xdotool key m
+    sleep 0.3
+    xdotool key Right
+    sleep 0.3
+    [ "$(countdown_left || echo 0)" -gt "$left" ] || fail "the keyboard move did not begin"
+    if ! ends_by $((shown + 10000)); then
+        fail "the session did not end within 10 s of the countdown"
+        kill "$pid" "$witness_pid" 2>/dev/null || true
+    fi
+else
+    fail "no countdown"
+fi
+wait "$pid" || status=$?
 echo "Sundown.exe ended with $status after $(($(date +%s) - start)) s, at $(date +%H:%M:%S)"
 wait "$witness_pid" 2>/dev/null || true
 
@@ -130,7 +219,7 @@ echo "--- settings.ini:"
 cat "$ini"
 keys=$(sed -n '/^\[Settings\]/,/^\[/p' "$ini" | grep -c '=' || true)
 if [ "$keys" -ne 24 ] || ! grep -q '^AutoUpdateInterval=12' "$ini" ||
-    ! grep -q "^Hour=$hour" "$ini" || ! grep -q '^Warning=3' "$ini"; then
+    ! grep -q "^Hour=$hour" "$ini" || ! grep -q '^Warning=5' "$ini"; then
     fail "settings.ini was not written whole ($keys keys)"
 fi
 exit $failed
