@@ -118,6 +118,9 @@ sundown_start_throwaway_wine() {
     export WINEPREFIX=$prefix
     wineserver -p >/dev/null 2>&1 </dev/null &
     timeout 60 wine cmd /c exit >/dev/null 2>&1 </dev/null
+    # The caller's wineserver may not have written its registry yet (a prefix made this run): the
+    # copy sets what it needs itself. Managed windows get no keyboard focus under plain Xvfb.
+    timeout 60 wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 </dev/null
 }
 
 # For a test script that ends a Wine session: a work folder ($work, named after $1) holding a
