@@ -3,9 +3,11 @@
 // and a registry key under HKCU\Software\SundownTests, each unique and removed afterwards.
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 namespace scratch {
 
@@ -36,6 +38,24 @@ inline void RemoveTree(const std::string& folder) {
         FindClose(find);
     }
     RemoveDirectoryA(folder.c_str());
+}
+
+// The names in a folder (not . and ..), sorted; the folder may end with a backslash.
+inline std::vector<std::string> FolderEntries(const std::string& Folder) {
+    std::vector<std::string> names;
+    const bool slash = !Folder.empty() && Folder.back() == '\\';
+    WIN32_FIND_DATAA data;
+    HANDLE find = FindFirstFileA((Folder + (slash ? "*" : "\\*")).c_str(), &data);
+    if (find == INVALID_HANDLE_VALUE)
+        return names;
+    do {
+        const std::string name = data.cFileName;
+        if (name != "." && name != "..")
+            names.push_back(name);
+    } while (FindNextFileA(find, &data));
+    FindClose(find);
+    std::sort(names.begin(), names.end());
+    return names;
 }
 
 // A fresh empty folder, removed with all it holds.

@@ -337,23 +337,6 @@ TEST_F(IniStore, RefusedWritesRaiseAndCreateNoFolder) {
 
 namespace {
 
-// The names in a folder.
-std::vector<std::string> FolderEntries(const std::string& Folder) {
-    std::vector<std::string> names;
-    WIN32_FIND_DATAA data;
-    HANDLE find = FindFirstFileA((Folder + "\\*").c_str(), &data);
-    if (find == INVALID_HANDLE_VALUE)
-        return names;
-    do {
-        const std::string name = data.cFileName;
-        if (name != "." && name != "..")
-            names.push_back(name);
-    } while (FindNextFileA(find, &data));
-    FindClose(find);
-    std::sort(names.begin(), names.end());
-    return names;
-}
-
 // The smallest size a file had while it was watched from another thread (0 while it was
 // missing).
 class TSizeWatch {
@@ -507,7 +490,7 @@ TEST_F(IniStore, TheFileOnDiskIsAlwaysTheOldOrTheNewWholeFile) {
         EXPECT_EQ(after.find("Hour=" + std::to_string(hour) + "\r\n") != std::string::npos,
                   !c.Fails);
         EXPECT_EQ(after.size(), before.size());
-        EXPECT_EQ(FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"})
+        EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"})
             << "no copy left behind";
     }
 }

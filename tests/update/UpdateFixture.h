@@ -13,6 +13,7 @@
 #include <thread>
 #include <vector>
 
+#include "base/ScratchPlaces.h"
 #include "net/TestHttpServer.h"
 #include "system/OrbCommon.h"
 #include "update/OrbAutoUpdate.h"
@@ -92,21 +93,7 @@ protected:
         u.OnUpdateFailed = [this](TObject*, std::string m) { Log.push_back("failed: " + m); };
     }
 
-    std::vector<std::string> TempFiles() const {
-        std::vector<std::string> names;
-        WIN32_FIND_DATAA data;
-        HANDLE h = FindFirstFileA((Temp + "*").c_str(), &data);
-        if (h == INVALID_HANDLE_VALUE)
-            return names;
-        do {
-            const std::string n = data.cFileName;
-            if (n != "." && n != "..")
-                names.push_back(n);
-        } while (FindNextFileA(h, &data));
-        FindClose(h);
-        std::sort(names.begin(), names.end());
-        return names;
-    }
+    std::vector<std::string> TempFiles() const { return scratch::FolderEntries(Temp); }
 
     int Find(const std::string& entry, int from = 0) const {
         for (size_t i = static_cast<size_t>(from); i < Log.size(); ++i)
