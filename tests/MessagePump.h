@@ -23,6 +23,11 @@ inline bool WaitFor(const std::function<bool()>& cond, int ms = 5000) {
     return true;
 }
 
+// Handles messages for about ms milliseconds.
+inline void For(int ms) {
+    WaitFor([] { return false; }, ms);
+}
+
 // Watches a long call on this thread from its own messages: a timer ticks every 40 ms while the
 // messages are handled, so the longest gap between ticks is the longest the program went deaf.
 // An action runs from a timer message ActAfterMs (when above 0) after the start: a click on

@@ -1,11 +1,15 @@
 #pragma once
 // What many tests need: how long a wait may be before a user would notice it, the folder of the
-// running test program, the message of an exception a call raises, and a test with one empty form.
+// running test program, the exception a call raises and its message, the message boxes the
+// program shows, and a test with one empty form.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <functional>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "gui/Application.h"
 #include "gui/Form.h"
@@ -31,15 +35,68 @@ inline std::string ExeFolder() {
     return folder.substr(0, folder.find_last_of('\\') + 1);
 }
 
-// The message of the exception of type E that Call raises; "no exception" when it raises none.
-template <typename E, typename F> std::string MessageOf(F Call) {
+// The exception of type E that Call raises; none when it raises none.
+template <typename E, typename F> std::optional<E> Caught(F Call) {
     try {
         Call();
     } catch (const E& e) {
-        return e.Message();
+        return e;
     }
-    return "no exception";
+    return std::nullopt;
 }
+
+// The message of the exception of type E that Call raises; "no exception" when it raises none.
+template <typename E, typename F> std::string MessageOf(F Call) {
+    const std::optional<E> e = Caught<E>(std::move(Call));
+    return e ? std::string(e->what()) : "no exception";
+}
+
+// A message box as the program asked for it.
+struct TBox {
+    std::string Text, Caption;
+    UINT Flags = 0;
+};
+
+// While it lives, the program's message boxes are recorded instead of shown, each answered with
+// Answer; OnBox, when set, runs as each box comes, while the program waits for its answer. Reads
+// as the list of the boxes so far, oldest first.
+class TBoxRecorder {
+public:
+    explicit TBoxRecorder(int Answer = IDOK) : Answer(Answer) {
+        Application().SetMessageBoxFunction(
+            [this](const std::string& Text, const std::string& Caption, UINT Flags) {
+                FBoxes.push_back({Text, Caption, Flags});
+                if (OnBox)
+                    OnBox(FBoxes.back());
+                return this->Answer;
+            });
+    }
+    ~TBoxRecorder() { Application().SetMessageBoxFunction(nullptr); }
+    TBoxRecorder(const TBoxRecorder&) = delete;
+    TBoxRecorder& operator=(const TBoxRecorder&) = delete;
+
+    size_t size() const { return FBoxes.size(); }
+    bool empty() const { return FBoxes.empty(); }
+    const TBox& operator[](size_t Index) const { return FBoxes.at(Index); }
+    std::vector<TBox>::const_iterator begin() const { return FBoxes.begin(); }
+    std::vector<TBox>::const_iterator end() const { return FBoxes.end(); }
+    void clear() { FBoxes.clear(); }
+    // The boxes' texts, oldest first.
+    std::vector<std::string> Texts() const {
+        std::vector<std::string> out;
+        for (const TBox& box : FBoxes)
+            out.push_back(box.Text);
+        return out;
+    }
+    // The first box's text, or nothing when none came: for a failure message.
+    std::string First() const { return FBoxes.empty() ? "" : FBoxes[0].Text; }
+
+    int Answer;
+    std::function<void(const TBox&)> OnBox;
+
+private:
+    std::vector<TBox> FBoxes;
+};
 
 // A test with one empty form of the given window class, made as the program makes its forms;
 // every form goes when the test ends. A size of 0 leaves the form's own.

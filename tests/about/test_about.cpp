@@ -23,6 +23,7 @@
 #include "system/OrbSystemInfo.h"
 #include "system/OrbVersionInfo.h"
 #include "system/SystemInfoTestSupport.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -600,12 +601,7 @@ TEST(AboutWindow, ASelectionWhileTheReportIsBuiltDoesNotStartASecondBuild) {
 
 TEST(AboutWindow, AFailingSourceEndsTheBuildWithAnErrorBoxAndFreesTheDialog) {
     TfrmAbout& f = *frmAbout;
-    std::vector<std::string> boxes;
-    Application().SetMessageBoxFunction(
-        [&](const std::string& Text, const std::string& Caption, UINT) {
-            boxes.push_back(Caption + ": " + Text);
-            return IDOK;
-        });
+    support::TBoxRecorder boxes;
     TSystemInfoApi failing = RealSystemInfoApi();
     failing.GetWindowsDirectoryA = [](char*, UINT) {
         SetLastError(ERROR_ACCESS_DENIED);
@@ -630,10 +626,9 @@ TEST(AboutWindow, AFailingSourceEndsTheBuildWithAnErrorBoxAndFreesTheDialog) {
               }),
               mrOk);
     SetSystemInfoApi(before);
-    Application().SetMessageBoxFunction(nullptr);
     ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0].rfind(Application().Title() + ": ", 0), 0u) << boxes[0];
-    EXPECT_GT(boxes[0].size(), Application().Title().size() + 2) << "the system's message";
+    EXPECT_EQ(boxes[0].Caption, Application().Title());
+    EXPECT_FALSE(boxes[0].Text.empty()) << "the system's message";
     const std::vector<std::string> lines = Paragraphs(text);
     EXPECT_EQ(Count(lines, "System Details"), 1);
     ASSERT_GE(lines.size(), 2u);
@@ -835,11 +830,7 @@ TEST(AboutWindow, HostileSystemDataStillGivesTheWholeReport) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
         const std::shared_ptr<void> hostile = c.Make();
-        std::vector<std::string> boxes;
-        Application().SetMessageBoxFunction([&](const std::string& Text, const std::string&, UINT) {
-            boxes.push_back(Text);
-            return IDOK;
-        });
+        support::TBoxRecorder boxes;
         std::string text;
         EXPECT_EQ(RunModal({
                       Select(f.tabSystemInformation),
@@ -848,10 +839,9 @@ TEST(AboutWindow, HostileSystemDataStillGivesTheWholeReport) {
                       PressOK(),
                   }),
                   mrOk);
-        Application().SetMessageBoxFunction(nullptr);
         if (hadTmp)
             SetEnvironmentVariableA("TMP", tmpBefore);
-        EXPECT_EQ(boxes, std::vector<std::string>{}) << "no error ended the report";
+        EXPECT_EQ(boxes.Texts(), std::vector<std::string>{}) << "no error ended the report";
         const std::vector<std::string> lines = Paragraphs(text);
         EXPECT_EQ(Count(lines, c.Line), 1) << c.Line;
         EXPECT_EQ(Count(lines, "Installed Software"), 1);

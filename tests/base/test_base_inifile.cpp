@@ -6,6 +6,7 @@
 #include "base/DateTime.h"
 #include "base/IniFile.h"
 #include "base/ScratchPlaces.h"
+#include "TestSupport.h"
 
 using scratch::FileExists;
 using scratch::ReadFileBytes;
@@ -267,12 +268,8 @@ TEST(IniFile, RefusedWritesRaise) {
     scratch::TTempFolder dir;
     const std::string missing = dir.File("no-such-folder\\a.ini");
     TIniFile ini(missing);
-    try {
-        ini.WriteString("S", "K", "v");
-        FAIL() << "no exception";
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.Message(), "Unable to write to " + missing);
-    }
+    EXPECT_EQ(support::MessageOf<EIniFileException>([&] { ini.WriteString("S", "K", "v"); }),
+              "Unable to write to " + missing);
     EXPECT_FALSE(FileExists(dir.File("no-such-folder")));
 
     // A file held open without sharing by another party.

@@ -18,29 +18,15 @@
 
 namespace {
 
-struct TBox {
-    std::string Text, Caption;
-    UINT Flags;
-};
-
 // Records every message box instead of showing it.
 class GuiTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string& caption, UINT flags) {
-                Boxes.push_back({text, caption, flags});
-                return Answer;
-            });
-    }
     void TearDown() override {
         Application().DestroyForms();
-        Application().SetMessageBoxFunction(nullptr);
         Application().OnException = nullptr;
         Application().ProcessMessages();
     }
-    std::vector<TBox> Boxes;
-    int Answer = IDOK;
+    support::TBoxRecorder Boxes;
 };
 
 class TDialog : public TForm {
@@ -197,12 +183,12 @@ TEST_F(GuiTest, ExceptionInHandlerShowsDefaultErrorBoxAndLoopRunsOn) {
 }
 
 TEST_F(GuiTest, MessageDlgMapsButtonsAndResults) {
-    Answer = IDYES;
+    Boxes.Answer = IDYES;
     EXPECT_EQ(MessageDlg("Update?", mtInformation, mbYes | mbNo, 0), mrYes);
     ASSERT_EQ(Boxes.size(), 1u);
     EXPECT_EQ(Boxes[0].Caption, "Information");
     EXPECT_EQ(Boxes[0].Flags & MB_TYPEMASK, static_cast<UINT>(MB_YESNO));
-    Answer = IDOK;
+    Boxes.Answer = IDOK;
     EXPECT_EQ(MessageDlg("Failed", mtError, mbOK, 0), mrOk);
     EXPECT_EQ(Boxes[1].Caption, "Error");
     EXPECT_EQ(Boxes[1].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
@@ -499,10 +485,7 @@ TEST_F(GuiTest, ExceptionInTimerHandlerGoesToOnException) {
         timer.SetEnabled(false);
         throw Exception("'24:0:0' is not a valid time");
     };
-    for (int i = 0; i < 100 && seen.empty(); ++i) {
-        Application().ProcessMessages();
-        Sleep(10);
-    }
+    pump::WaitFor([&] { return !seen.empty(); });
     EXPECT_EQ(seen, "'24:0:0' is not a valid time");
     EXPECT_TRUE(Boxes.empty()) << "OnException replaces the default box";
 }
@@ -573,11 +556,7 @@ TEST_F(GuiTest, ATimerMakesItsWindowWhenFirstEnabledAndRaisesWithoutOne) {
                 std::unique_ptr<TRefuseWindows> refuse;
                 if (c.Refused)
                     refuse = std::make_unique<TRefuseWindows>();
-                try {
-                    c.Setup(timer);
-                } catch (const Exception&) {
-                    raised = true;
-                }
+                raised = support::Caught<Exception>([&] { c.Setup(timer); }).has_value();
             }
             EXPECT_EQ(raised, c.Raises);
             EXPECT_EQ(HelperWindows() - before, c.Windows);
@@ -637,12 +616,7 @@ TEST_F(GuiTest, ProcessMessagesInsideAHandlerKeepsTimersRunning) {
         slow.SetEnabled(false);
         // Long work that pumps, until the other timer has ticked five times (or for far longer
         // than five of its ticks take).
-        const DWORD start = GetTickCount();
-        while (fastTicks < 5 &&
-               GetTickCount() - start < static_cast<DWORD>(support::NoticeableMs)) {
-            Application().ProcessMessages();
-            Sleep(5);
-        }
+        pump::WaitFor([&] { return fastTicks >= 5; }, support::NoticeableMs);
         done = true;
     };
     while (!done)

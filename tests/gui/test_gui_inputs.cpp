@@ -40,12 +40,9 @@ TEST(EncodeTime, PartsOutOfRangeRaiseTheConversionError) {
         uint16_t h, m, s, ms;
     } bad[] = {{24, 0, 0, 0}, {0, 60, 0, 0}, {0, 0, 60, 0}, {0, 0, 0, 1000}, {65535, 0, 0, 0}};
     for (const auto& b : bad) {
-        try {
-            EncodeTime(b.h, b.m, b.s, b.ms);
-            ADD_FAILURE() << b.h << ":" << b.m << ":" << b.s << "." << b.ms;
-        } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), "Invalid argument to time encode");
-        }
+        EXPECT_EQ(support::MessageOf<EConvertError>([&] { EncodeTime(b.h, b.m, b.s, b.ms); }),
+                  "Invalid argument to time encode")
+            << b.h << ":" << b.m << ":" << b.s << "." << b.ms;
     }
 }
 

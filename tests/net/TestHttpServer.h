@@ -34,6 +34,13 @@ struct TTestReply {
         r.Body = std::move(body);
         return r;
     }
+    // The body in pieces of piece bytes, each after a pause of delayMs.
+    static TTestReply Slow(std::string body, size_t piece, int delayMs) {
+        TTestReply r = Ok(std::move(body));
+        r.Piece = piece;
+        r.DelayMs = delayMs;
+        return r;
+    }
     static TTestReply Status(int code, std::string reason) {
         TTestReply r;
         r.Code = code;

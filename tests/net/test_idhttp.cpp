@@ -210,13 +210,11 @@ TEST(IdHTTP, StatusOtherThan2xxRaisesAndWritesNothing) {
 
     TIdHTTP http;
     TStringStream out;
-    try {
-        http.Get(server.Url("/missing"), out);
-        FAIL() << "no exception";
-    } catch (const EIdHTTPProtocolException& e) {
-        EXPECT_EQ(e.ErrorCode(), 404);
-        EXPECT_STREQ(e.what(), "HTTP/1.1 404 Not Found");
-    }
+    const auto missing =
+        support::Caught<EIdHTTPProtocolException>([&] { http.Get(server.Url("/missing"), out); });
+    ASSERT_TRUE(missing);
+    EXPECT_EQ(missing->ErrorCode(), 404);
+    EXPECT_STREQ(missing->what(), "HTTP/1.1 404 Not Found");
     EXPECT_EQ(http.Response().ResponseCode(), 404);
     EXPECT_EQ(out.Data, "");
 
@@ -253,10 +251,7 @@ TEST(IdHTTP, BodyCutShortRaises) {
 
 TEST(IdHTTP, DisconnectFromWorkEventEndsTheTransfer) {
     TTestHttpServer server;
-    TTestReply slow = TTestReply::Ok(Pattern(100000));
-    slow.Piece = 1000;
-    slow.DelayMs = 100; // ten seconds in all
-    server.Set("/slow", slow);
+    server.Set("/slow", TTestReply::Slow(Pattern(100000), 1000, 100)); // ten seconds in all
 
     TIdIOHandlerStack io;
     TIdHTTP http;
@@ -297,12 +292,10 @@ TEST(IdHTTP, TimeOutsAndRefusedConnections) {
     // Nothing listens: refused at once, and no answer left behind.
     TStringStream out2;
     http.SetConnectTimeout(2000);
-    try {
-        http.Get("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x", out2);
-        FAIL() << "no exception";
-    } catch (const EIdSocketError& e) {
-        EXPECT_EQ(e.LastError(), WSAECONNREFUSED);
-    }
+    const auto refused = support::Caught<EIdSocketError>(
+        [&] { http.Get("http://127.0.0.1:" + std::to_string(ClosedPort()) + "/x", out2); });
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->LastError(), WSAECONNREFUSED);
     EXPECT_EQ(http.Response().ResponseCode(), -1);
     EXPECT_EQ(http.Response().ResponseText(), "");
 }
@@ -496,12 +489,10 @@ TEST(IdHTTP, RefusedAddressesMakeNoConnection) {
     TIdHTTP http;
     TStringStream out;
     const std::string port = std::to_string(server.Port());
-    try {
-        http.Get("https://127.0.0.1:" + port + "/x", out);
-        FAIL() << "no exception";
-    } catch (const EIdException& e) {
-        EXPECT_NE(std::string(e.what()).find("HTTPS is not supported"), std::string::npos);
-    }
+    EXPECT_NE(support::MessageOf<EIdException>([&] {
+                  http.Get("https://127.0.0.1:" + port + "/x", out);
+              }).find("HTTPS is not supported"),
+              std::string::npos);
     EXPECT_THROW(http.Get("ftp://127.0.0.1:" + port + "/x", out), EIdException);
     EXPECT_THROW(http.Get("127.0.0.1:" + port + "/x", out), EIdException);
     EXPECT_THROW(http.Get("http://127.0.0.1:" + port + "/x\r\nX-Injected: 1", out), EIdException);

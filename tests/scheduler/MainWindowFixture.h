@@ -14,6 +14,7 @@
 
 #include "MessagePump.h"
 #include "SettingsFileKeys.h"
+#include "TestSupport.h"
 #include "about/frmAboutU.h"
 #include "gui/Application.h"
 #include "base/ScratchPlaces.h"
@@ -43,19 +44,10 @@ struct TShellCall {
     NOTIFYICONDATAA Data;
 };
 
-struct TBox {
-    std::string Text, Caption;
-};
-
 class MainWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
         Application().SetTitle("SundownTest-" + scratch::UniqueName());
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string& caption, UINT) {
-                Boxes.push_back({text, caption});
-                return IDOK;
-            });
         Application().CreateForm(frmSundown);
         Application().CreateForm(frmExitConfirm);
         Application().CreateForm(frmOptions);
@@ -81,7 +73,7 @@ protected:
         frmExitConfirm = nullptr;
         frmOptions = nullptr;
         frmAbout = nullptr;
-        Application().SetMessageBoxFunction(nullptr);
+        Boxes.OnBox = nullptr;
         if (!AppDataFolder.empty())
             scratch::RemoveTree(AppDataFolder.substr(0, AppDataFolder.size() - 1));
     }
@@ -128,7 +120,7 @@ protected:
     scratch::TTempFolder Folder;
     std::string IniFile;
     std::string AppDataFolder;
-    std::vector<TBox> Boxes;
+    support::TBoxRecorder Boxes;
     std::vector<TShellCall> ShellCalls;
     std::vector<UINT> ExitFlags;
     SYSTEMTIME Now = TimeOfDay(12, 0, 0);

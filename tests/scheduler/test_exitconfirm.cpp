@@ -12,6 +12,7 @@
 #include "gui/UtilWindow.h"
 #include "scheduler/commonU.h"
 #include "scheduler/frmExitConfimU.h"
+#include "MessagePump.h"
 #include "TestSupport.h"
 
 namespace {
@@ -84,21 +85,15 @@ private:
 class ExitConfirmTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string&, UINT) {
-                Boxes.push_back(text);
-                return IDOK;
-            });
         Application().CreateForm(Main, "TTestMainForm");
         Application().CreateForm(frmExitConfirm);
         Form = frmExitConfirm;
         CountdownTick = Form->TimerConfirm.OnTimer;
     }
     void TearDown() override {
-        EXPECT_TRUE(Boxes.empty()) << "error box: " << (Boxes.empty() ? "" : Boxes[0]);
+        EXPECT_TRUE(Boxes.empty()) << "error box: " << Boxes.First();
         Application().DestroyForms();
         frmExitConfirm = nullptr;
-        Application().SetMessageBoxFunction(nullptr);
         Application().ProcessMessages();
     }
 
@@ -143,7 +138,7 @@ protected:
     TTimer Watchdog;
     int Ticks = 0;
     bool TimedOut = false;
-    std::vector<std::string> Boxes;
+    support::TBoxRecorder Boxes;
 };
 
 } // namespace
@@ -377,10 +372,7 @@ TEST_F(ExitConfirmTest, CancelStopsTheTimerAndTheNextExecuteStartsAfresh) {
     EXPECT_FALSE(Form->Visible());
     EXPECT_EQ(Form->btnOk.Caption(), "Ok (57)");
     const int ticksThen = Ticks;
-    for (int i = 0; i < 5; ++i) {
-        Sleep(25);
-        Application().ProcessMessages();
-    }
+    pump::For(125);
     EXPECT_EQ(Ticks, ticksThen) << "no tick after the window closed";
 
     Ticks = 0;

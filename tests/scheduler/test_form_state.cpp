@@ -16,6 +16,7 @@
 #include "scheduler/frmExitConfimU.h"
 #include "scheduler/frmOptionsU.h"
 #include "update/frmAutoUpdateU.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -27,15 +28,11 @@ std::string WindowText(HWND Wnd) {
 
 class FormStateTest : public ::testing::Test {
 protected:
-    void SetUp() override {
-        Application().SetMessageBoxFunction(
-            [](const std::string&, const std::string&, UINT) { return IDOK; });
-    }
     void TearDown() override {
         Application().ProcessMessages();
         Application().DestroyForms();
-        Application().SetMessageBoxFunction(nullptr);
     }
+    support::TBoxRecorder Boxes;
 };
 
 // Each form is given a caption, a position, a check or a selection and a text before its first

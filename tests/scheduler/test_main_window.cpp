@@ -311,7 +311,7 @@ TEST_F(MainWindowTest, FailedSaveNeverKeepsTheProgramAndOnlyTheUsersExitHearsOfI
         Application().ProcessMessages();
         EXPECT_EQ(Application().Terminated(), c.Ends);
         ASSERT_EQ(Boxes.size(), c.Boxes);
-        for (const fixture::TBox& box : Boxes)
+        for (const support::TBox& box : Boxes)
             EXPECT_EQ(box.Text.rfind("Unable to write to ", 0), 0u) << box.Text;
         TearDown();
         SetUp();
@@ -461,7 +461,7 @@ TEST_F(MainWindowTest, OptionsCommandBeforeTheFirstActivationLoadsTheSettingsFir
     });
     SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, 4, 0);
     EXPECT_TRUE(shown);
-    EXPECT_TRUE(Boxes.empty()) << (Boxes.empty() ? "" : Boxes[0].Text);
+    EXPECT_TRUE(Boxes.empty()) << Boxes.First();
     EXPECT_EQ(frmSundown->Clock.AlarmHour(), 7);
     EXPECT_EQ(ReadIni(), "[Settings]\r\nHour=7\r\nMinute=5\r\n") << "cancelled: nothing written";
     // The first activation afterwards goes as usual.
@@ -513,7 +513,7 @@ TEST_F(MainWindowTest, AboutRunsTheAboutWindowModallyAndASecondRequestOnlyRaises
     frmSundown->About1.Click();
     EXPECT_EQ(seen, 1);
     EXPECT_FALSE(frmAbout->Visible());
-    EXPECT_TRUE(Boxes.empty()) << Boxes.front().Text;
+    EXPECT_TRUE(Boxes.empty()) << Boxes.First();
     EXPECT_FALSE(scratch::FileExists(IniFile)) << "About writes nothing";
 }
 

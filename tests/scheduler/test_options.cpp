@@ -22,6 +22,7 @@
 #include "scheduler/frmOptionsU.h"
 #include "settings/OrbProgramSettings.h"
 #include "update/OrbAutoUpdate.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -89,11 +90,6 @@ protected:
         Application().SetTitle(TestTitle);
         FSavedRun = ReadRunValue(TestTitle);
         WriteRunValue(TestTitle, std::nullopt);
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string&, UINT) {
-                Boxes.push_back(text);
-                return IDOK;
-            });
         Application().CreateForm(frmOptions);
         Settings.SetSettingsStore(ssINIFile);
         Settings.SetINIFileName(Folder.File("settings.ini"));
@@ -102,7 +98,6 @@ protected:
     void TearDown() override {
         Application().DestroyForms();
         frmOptions = nullptr;
-        Application().SetMessageBoxFunction(nullptr);
         WriteRunValue(TestTitle, FSavedRun);
         Application().SetTitle(FSavedTitle);
     }
@@ -164,7 +159,7 @@ protected:
 
     scratch::TTempFolder Folder;
     TProgramSettings Settings;
-    std::vector<std::string> Boxes;
+    support::TBoxRecorder Boxes;
 
 private:
     std::string FSavedTitle;
@@ -443,12 +438,9 @@ TEST_F(OptionsTest, HourOrMinuteOutOfRangeFailsBeforeTheWindowShows) {
         const TFive before = Five();
         bool shown = false;
         frmOptions->OnShow = [&](TObject*) { shown = true; };
-        try {
-            Run({[] { PostClick(frmOptions->btnOk.Handle()); }});
-            ADD_FAILURE() << "no error";
-        } catch (const EConvertError& e) {
-            EXPECT_STREQ(e.what(), "Invalid argument to time encode");
-        }
+        EXPECT_EQ(support::MessageOf<EConvertError>(
+                      [&] { Run({[] { PostClick(frmOptions->btnOk.Handle()); }}); }),
+                  "Invalid argument to time encode");
         EXPECT_FALSE(shown);
         EXPECT_FALSE(frmOptions->Visible());
         EXPECT_TRUE(Five().Hour == before.Hour && Five().Minute == before.Minute);
@@ -472,12 +464,8 @@ TEST_F(OptionsTest, HourAndMinuteAreNarrowedTo16BitsFirst) {
 
 TEST_F(OptionsTest, UnregisteredKeyFailsBeforeTheWindowShows) {
     Settings.Add("Enabled", vtBoolean, true); // the rest is missing
-    try {
-        frmOptions->Execute(&Settings);
-        ADD_FAILURE() << "no error";
-    } catch (const EProgramSettingError& e) {
-        EXPECT_STREQ(e.what(), "Invalid Key Name (ExitWindowsType)");
-    }
+    EXPECT_EQ(support::MessageOf<EProgramSettingError>([&] { frmOptions->Execute(&Settings); }),
+              "Invalid Key Name (ExitWindowsType)");
     EXPECT_FALSE(frmOptions->Visible());
     // The window is usable again afterwards.
     Load();

@@ -16,6 +16,7 @@
 #include "gui/Application.h"
 #include "base/ScratchPlaces.h"
 #include "system/OrbCommon.h"
+#include "MessagePump.h"
 #include "TestSupport.h"
 
 namespace {
@@ -60,14 +61,9 @@ private:
     BOOL FStarted = FALSE;
 };
 
-bool WaitFor(const std::function<bool()>& cond, int ms = 10000) {
-    const DWORD end = GetTickCount() + static_cast<DWORD>(ms);
-    while (!cond()) {
-        if (static_cast<int>(end - GetTickCount()) <= 0)
-            return false;
-        Sleep(20);
-    }
-    return true;
+// Sundown starting or answering beside other tests: ten seconds.
+bool WaitFor(const std::function<bool()>& cond) {
+    return pump::WaitFor(cond, 10000);
 }
 
 HWND MainWindow() {

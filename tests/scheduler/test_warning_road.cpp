@@ -233,12 +233,10 @@ TEST_F(WarningRoadTest, OnceTheProgramIsEndingTheAlarmStartsNothing) {
             Now = TimeOfDay(20, 0, 0);
             frmSundown->Clock.Tick();
         };
-        Application().SetMessageBoxFunction([&](const std::string& text, const std::string&, UINT) {
-            Boxes.push_back({text, ""});
+        Boxes.OnBox = [&](const support::TBox&) {
             if (c.AlarmInTheBox)
                 alarm();
-            return IDOK;
-        });
+        };
         bool countdown = false;
         WhenShown(frmExitConfirm, [&] {
             countdown = true;
@@ -248,7 +246,7 @@ TEST_F(WarningRoadTest, OnceTheProgramIsEndingTheAlarmStartsNothing) {
         if (!c.AlarmInTheBox)
             alarm();
         Application().ProcessMessages();
-        EXPECT_EQ(Boxes.size(), c.AlarmInTheBox ? 1u : 0u) << (Boxes.empty() ? "" : Boxes[0].Text);
+        EXPECT_EQ(Boxes.size(), c.AlarmInTheBox ? 1u : 0u) << Boxes.First();
         EXPECT_TRUE(Balloons().empty()) << "no warning";
         EXPECT_FALSE(countdown);
         EXPECT_TRUE(ExitFlags.empty());

@@ -6,6 +6,7 @@
 #include "base/Registry.h"
 #include "settings/OrbProgramSettings.h"
 #include "system/SystemInfoTestSupport.h"
+#include "TestSupport.h"
 
 #include <string>
 #include <utility>
@@ -259,12 +260,8 @@ TEST(AutoRun, RefusedWriteRaises) {
     OpenSeam seam([](HKEY Root, const char* Path, bool, REGSAM, HKEY* Result) -> LONG {
         return RegOpenKeyExA(Root, Path, 0, KEY_READ, Result);
     });
-    try {
-        settings.SetAutoRun("", true);
-        FAIL() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Failed to set data for '" + UniqueTitle() + "'");
-    }
+    EXPECT_EQ(support::MessageOf<ERegistryException>([&] { settings.SetAutoRun("", true); }),
+              "Failed to set data for '" + UniqueTitle() + "'");
     EXPECT_EQ(RunValue(UniqueTitle()).first, 0u);
 }
 

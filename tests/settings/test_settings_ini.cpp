@@ -12,6 +12,7 @@
 #include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
+#include "TestSupport.h"
 
 using scratch::FileExists;
 using scratch::ReadFileBytes;
@@ -298,12 +299,8 @@ TEST_F(IniStore, ConversionFailuresStopAtTheFailingItem) {
     LoadAll();
     Settings.SetValue("AutoUpdateHTTPPort", Variant::Null());
     Settings.SetValue("AutoUpdateEnabled", false);
-    try {
-        Settings.Save();
-        FAIL() << "no exception";
-    } catch (const EVariantTypeCastError& e) {
-        EXPECT_EQ(e.Message(), "Could not convert variant of type (Null) into type (Integer)");
-    }
+    EXPECT_EQ(support::MessageOf<EVariantTypeCastError>([&] { Settings.Save(); }),
+              "Could not convert variant of type (Null) into type (Integer)");
     TIniFile ini(File);
     EXPECT_TRUE(ini.ValueExists("Settings", "AutoUpdateHTTPHost"));
     EXPECT_FALSE(ini.ValueExists("Settings", "AutoUpdateHTTPPort"));
@@ -326,12 +323,8 @@ TEST_F(IniStore, RefusedWritesRaiseAndCreateNoFolder) {
     LoadAll();
     const std::string missing = Dir.File("gone\\settings.ini");
     Settings.SetINIFileName(missing);
-    try {
-        Settings.Save();
-        FAIL() << "no exception";
-    } catch (const EIniFileException& e) {
-        EXPECT_EQ(e.Message(), "Unable to write to " + missing);
-    }
+    EXPECT_EQ(support::MessageOf<EIniFileException>([&] { Settings.Save(); }),
+              "Unable to write to " + missing);
     EXPECT_FALSE(FileExists(Dir.File("gone")));
 }
 

@@ -5,6 +5,7 @@
 #include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
+#include "TestSupport.h"
 
 namespace {
 
@@ -102,12 +103,8 @@ TEST_F(RegistryStore, WrongKindFailsTheLoadAtItsItem) {
     Settings.SetValue("AutoUpdateEnabled", "old");
     Settings.SetValue("AutoUpdateHTTPPort", "old");
     Settings.SetValue("Hour", "old");
-    try {
-        Settings.Load();
-        FAIL() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Invalid data type for 'AutoUpdateHTTPPort'");
-    }
+    EXPECT_EQ(support::MessageOf<ERegistryException>([&] { Settings.Load(); }),
+              "Invalid data type for 'AutoUpdateHTTPPort'");
     EXPECT_EQ(Settings.GetValue("AutoUpdateEnabled"), Variant(false));
     EXPECT_EQ(Settings.GetValue("AutoUpdateHTTPPort"), Variant("old"));
     EXPECT_EQ(Settings.GetValue("Hour"), Variant("old"));

@@ -102,13 +102,10 @@ TEST(CheckDirectory, FailureToCreateIsFalse) {
 }
 
 TEST(CheckDirectory, EmptyPathToCreateRaises) {
-    try {
-        CheckDirectory("", true);
-        FAIL() << "no exception";
-    } catch (const EInOutError& e) {
-        EXPECT_EQ(e.Message(), "Unable to create directory");
-        EXPECT_EQ(e.ErrorCode, 3);
-    }
+    const auto error = support::Caught<EInOutError>([] { CheckDirectory("", true); });
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->Message(), "Unable to create directory");
+    EXPECT_EQ(error->ErrorCode, 3);
 }
 
 TEST(CheckDirectory, ShortRelativeNameIsNotReportedAsCreated) {
@@ -183,12 +180,8 @@ TEST(GetAppDataFolder, ValueOfAnotherTypeRaises) {
     TitleGuard title(UniqueTitle());
     const DWORD number = 7;
     SetAppData(REG_DWORD, &number, sizeof(number));
-    try {
-        GetAppDataFolder();
-        FAIL() << "no exception";
-    } catch (const ERegistryException& e) {
-        EXPECT_EQ(e.Message(), "Invalid data type for 'AppData'");
-    }
+    EXPECT_EQ(support::MessageOf<ERegistryException>([] { GetAppDataFolder(); }),
+              "Invalid data type for 'AppData'");
 }
 
 TEST(GetAppDataFolder, UnopenableKeyGivesEmptyAndCreatesNothing) {

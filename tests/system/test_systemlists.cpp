@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "SystemInfoTestSupport.h"
+#include "TestSupport.h"
 #include "gui/Application.h"
 #include "base/ListError.h"
 #include "base/Registry.h"
@@ -182,12 +183,8 @@ TEST(StringList, AnIndexOutsideTheEntriesRaises) {
     TStringList list;
     list.Add("one");
     for (int index : {-1, 1, 100}) {
-        try {
-            list.Strings(index);
-            FAIL() << index;
-        } catch (const EListError& e) {
-            EXPECT_EQ(e.Message(), "List index out of bounds (" + std::to_string(index) + ")");
-        }
+        EXPECT_EQ(support::MessageOf<EListError>([&] { list.Strings(index); }),
+                  "List index out of bounds (" + std::to_string(index) + ")");
         EXPECT_THROW(list.Objects(index), EListError);
     }
 }

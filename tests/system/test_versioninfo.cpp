@@ -12,24 +12,6 @@
 
 namespace {
 
-// Collects the message boxes instead of showing boxes nobody would press.
-class CapturedMessages {
-public:
-    CapturedMessages() {
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string& caption, UINT flags) {
-                Texts.push_back(text);
-                Captions.push_back(caption);
-                Flags.push_back(flags);
-                return IDOK;
-            });
-    }
-    ~CapturedMessages() { Application().SetMessageBoxFunction(nullptr); }
-    std::vector<std::string> Texts;
-    std::vector<std::string> Captions;
-    std::vector<UINT> Flags;
-};
-
 void ExpectNothing(const TOrbVersionInfo& info) {
     for (int i = -1; i <= 11; ++i)
         EXPECT_EQ(info.GetItem(i), "") << i;
@@ -40,22 +22,22 @@ void ExpectNothing(const TOrbVersionInfo& info) {
 } // namespace
 
 TEST(VersionInfo, NewReaderIsInactiveAndEmpty) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TOrbVersionInfo info;
     EXPECT_FALSE(info.Active());
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
     EXPECT_EQ(info.FileName(), path);
     ExpectNothing(info);
-    EXPECT_TRUE(messages.Texts.empty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST(VersionInfo, ReadsTheProgramsOwnResource) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TOrbVersionInfo info;
     info.SetActive(true);
     ASSERT_TRUE(info.Active());
-    EXPECT_TRUE(messages.Texts.empty());
+    EXPECT_TRUE(messages.empty());
 
     EXPECT_EQ(info.Translation(), "0C0904E4");
     char language[256] = {};
@@ -84,7 +66,7 @@ TEST(VersionInfo, ReadsTheProgramsOwnResource) {
 }
 
 TEST(VersionInfo, InactiveReaderKeepsDataButGivesNothing) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TOrbVersionInfo info;
     info.SetActive(true);
     ASSERT_EQ(info.GetItem(3), "1.0.1.5");
@@ -99,14 +81,14 @@ TEST(VersionInfo, InactiveReaderKeepsDataButGivesNothing) {
     info.SetActive(true);
     EXPECT_EQ(info.GetItem(8), "sundown");
     EXPECT_EQ(info.GetVersionPart(3), 5);
-    EXPECT_TRUE(messages.Texts.empty());
+    EXPECT_TRUE(messages.empty());
 }
 
 TEST(VersionInfo, FirstTranslationAndLongValues) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TOrbVersionInfo info(support::ExeFolder() + "versioninfo_sample.exe");
     info.SetActive(true);
-    EXPECT_TRUE(messages.Texts.empty());
+    EXPECT_TRUE(messages.empty());
     EXPECT_EQ(info.Translation(), "040704E4");
     EXPECT_EQ(info.GetItem(8), "sample");
     EXPECT_EQ(info.GetItem(2), "");
@@ -121,7 +103,7 @@ TEST(VersionInfo, FirstTranslationAndLongValues) {
 }
 
 TEST(VersionInfo, ShortTranslationTableNamesTheZeroBlock) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TOrbVersionInfo info(support::ExeFolder() + "versioninfo_short.exe");
     info.SetActive(true);
     EXPECT_EQ(info.Translation(), "00000000");
@@ -143,14 +125,14 @@ TEST(VersionInfo, FileWithoutVersionDataShowsTheErrorOnceAndStaysEmpty) {
         ASSERT_EQ(GetFileVersionInfoSizeA(file.c_str(), &handle), 0u) << file;
         const DWORD error = GetLastError();
 
-        CapturedMessages messages;
+        support::TBoxRecorder messages;
         TOrbVersionInfo info(file);
         info.SetActive(true);
         EXPECT_TRUE(info.Active());
-        ASSERT_EQ(messages.Texts.size(), 1u) << file;
-        EXPECT_EQ(messages.Texts[0], "GetFileVersionInfoSize error #:" + std::to_string(error));
-        EXPECT_EQ(messages.Captions[0], Application().Title());
-        EXPECT_EQ(messages.Flags[0], static_cast<UINT>(MB_OK));
+        ASSERT_EQ(messages.size(), 1u) << file;
+        EXPECT_EQ(messages[0].Text, "GetFileVersionInfoSize error #:" + std::to_string(error));
+        EXPECT_EQ(messages[0].Caption, Application().Title());
+        EXPECT_EQ(messages[0].Flags, static_cast<UINT>(MB_OK));
         EXPECT_NE(error, 0u);
         ExpectNothing(info);
     }

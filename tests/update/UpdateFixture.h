@@ -69,6 +69,12 @@ protected:
         SetEnvironmentVariableA("TEMP", FOriginalTmp.empty() ? nullptr : FOriginalTmp.c_str());
     }
 
+    // The server describes sundown 1.0.2.0, whose installer lies at /setup.exe.
+    void OfferNewerVersion() {
+        Server.Set("/autoupdate.ini",
+                   TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    }
+
     void Hook(TOrbAutoUpdate& u) {
         u.OnMessage = [this](TObject* s, std::string m) {
             EXPECT_EQ(s, Update.get());

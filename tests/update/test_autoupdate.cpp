@@ -5,6 +5,7 @@
 
 #include "gui/Application.h"
 #include "update/OrbAutoUpdate.h"
+#include "TestSupport.h"
 
 #include <fstream>
 #include <string>
@@ -63,15 +64,11 @@ std::vector<std::string> Lines(const std::string& path) {
 }
 
 // Fails the test if any message box would have been shown.
-class NoMessageBoxes {
+class NoMessageBoxes : public support::TBoxRecorder {
 public:
     NoMessageBoxes() {
-        Application().SetMessageBoxFunction([](const std::string& text, const std::string&, UINT) {
-            ADD_FAILURE() << "message box: " << text;
-            return IDOK;
-        });
+        OnBox = [](const support::TBox& box) { ADD_FAILURE() << "message box: " << box.Text; };
     }
-    ~NoMessageBoxes() { Application().SetMessageBoxFunction(nullptr); }
 };
 
 } // namespace

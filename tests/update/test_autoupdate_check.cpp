@@ -247,8 +247,7 @@ TEST_F(UpdateCheck, NotNewerEndsQuietlyEvenWithACancelStanding) {
 }
 
 TEST_F(UpdateCheck, DeclinedOrNobodyAgrees) {
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    OfferNewerVersion();
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     Update->SetAutoUpdate(true);
     Answer = false;
@@ -304,8 +303,7 @@ TEST_F(UpdateCheck, InstallerNameFromTheServerMustBePlain) {
 TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
     const std::string installer = Temp + "setup.exe";
     WriteFile(installer, "the previous installer");
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    OfferNewerVersion();
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     Update->CheckForUpdate();
     EXPECT_TRUE(Has("progress: Download failed.|100")) << Dump();
@@ -333,12 +331,9 @@ TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
 }
 
 TEST_F(UpdateCheck, CancelDuringTheInstallerDownload) {
-    TTestReply slow = TTestReply::Ok(std::string(200000, 'x'));
-    slow.Piece = 2000;
-    slow.DelayMs = 100; // ten seconds in all
-    Server.Set("/setup.exe", slow);
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    Server.Set("/setup.exe",
+               TTestReply::Slow(std::string(200000, 'x'), 2000, 100)); // ten seconds in all
+    OfferNewerVersion();
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     bool installerStarted = false;
     OnProgress = [&](const std::string& m, bool& cancel) {
@@ -370,10 +365,9 @@ TEST_F(UpdateCheck, CancelDuringTheInstallerDownload) {
 }
 
 TEST_F(UpdateCheck, CancelDuringTheDescriptionDownload) {
-    TTestReply slow = TTestReply::Ok(Describe("sundown", "1.0.2.0", "x") + std::string(50000, ';'));
-    slow.Piece = 1000;
-    slow.DelayMs = 10;
-    Server.Set("/autoupdate.ini", slow);
+    Server.Set(
+        "/autoupdate.ini",
+        TTestReply::Slow(Describe("sundown", "1.0.2.0", "x") + std::string(50000, ';'), 1000, 10));
     Update->SetUpdateURL(Server.Url("/autoupdate.ini"));
     OnProgress = [](const std::string& m, bool& cancel) {
         if (m.find("% (") != std::string::npos)
@@ -691,12 +685,8 @@ TEST(UpdateComponent, ConstructionAndSettings) {
     EXPECT_EQ(u.SocksVersion(), svNoSocks);
     EXPECT_FALSE(u.AutoUpdate());
 
-    try {
-        u.LoadSettings();
-        FAIL() << "no exception";
-    } catch (const Exception& e) {
-        EXPECT_EQ(e.Message(), "Property ProgramSettings has not been assigned.");
-    }
+    EXPECT_EQ(support::MessageOf<Exception>([&] { u.LoadSettings(); }),
+              "Property ProgramSettings has not been assigned.");
 
     TProgramSettings settings;
     RegisterAutoUpdateSettings(settings);

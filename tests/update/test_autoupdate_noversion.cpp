@@ -4,41 +4,25 @@
 
 #include "gui/Application.h"
 #include "update/OrbAutoUpdate.h"
+#include "TestSupport.h"
 
 #include <string>
 #include <vector>
 
-namespace {
-
-class CapturedMessages {
-public:
-    CapturedMessages() {
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string&, UINT) {
-                Texts.push_back(text);
-                return IDOK;
-            });
-    }
-    ~CapturedMessages() { Application().SetMessageBoxFunction(nullptr); }
-    std::vector<std::string> Texts;
-};
-
-} // namespace
-
 TEST(AutoUpdateWithoutVersion, DefaultApplicationNameIsEmptyAfterOneMessage) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     EXPECT_EQ(GetDefaultApplicationName(), "");
-    ASSERT_EQ(messages.Texts.size(), 1u);
-    EXPECT_EQ(messages.Texts[0].rfind("GetFileVersionInfoSize error #:", 0), 0u);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_EQ(messages[0].Text.rfind("GetFileVersionInfoSize error #:", 0), 0u);
     EXPECT_EQ(GetDefaultApplicationName(), "");
-    EXPECT_EQ(messages.Texts.size(), 2u);
+    EXPECT_EQ(messages.size(), 2u);
 }
 
 TEST(AutoUpdateWithoutVersion, RegistersAnEmptyApplicationName) {
-    CapturedMessages messages;
+    support::TBoxRecorder messages;
     TProgramSettings settings;
     RegisterAutoUpdateSettings(settings);
-    EXPECT_EQ(messages.Texts.size(), 1u);
+    EXPECT_EQ(messages.size(), 1u);
     ASSERT_EQ(settings.Count(), 18);
     EXPECT_EQ(settings.GetItem(1).KeyName(), "AutoUpdateApplication");
     EXPECT_EQ(settings.GetItem(1).DefaultValue().Kind(), TVarKind::vkString);

@@ -18,6 +18,7 @@
 #include "gui/Timer.h"
 #include "base/Exception.h"
 #include "update/OrbAutoUpdate.h"
+#include "MessagePump.h"
 #include "TestSupport.h"
 
 namespace {
@@ -32,21 +33,6 @@ struct FakeClock {
         return {[this] { return Base + static_cast<double>(Minutes.load()) / 1440.0; }, step};
     }
 };
-
-bool PumpUntil(const std::function<bool()>& done, int ms = 3000) {
-    const auto end = Clock::now() + std::chrono::milliseconds(ms);
-    while (!done()) {
-        if (Clock::now() > end)
-            return false;
-        Application().ProcessMessages();
-        std::this_thread::sleep_for(std::chrono::milliseconds(1));
-    }
-    return true;
-}
-
-void PumpFor(int ms) {
-    PumpUntil([] { return false; }, ms);
-}
 
 long long Elapsed(Clock::time_point since) {
     return std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - since).count();
@@ -63,22 +49,22 @@ TEST(TimerThread, FirstCheckAtOnceThenEveryIntervalOnTheMainThread) {
         ++count;
     };
     EXPECT_EQ(t.IntervalHours(), 2);
-    ASSERT_TRUE(PumpUntil([&] { return count == 1; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return count == 1; }));
     EXPECT_EQ(thread, GetCurrentThreadId());
     EXPECT_DOUBLE_EQ(t.LastCheck(), Base);
 
     clock.Minutes = 119; // one hour and 59 minutes: not yet two whole hours
-    PumpFor(150);
+    pump::For(150);
     EXPECT_EQ(count, 1);
     clock.Minutes = 120;
-    ASSERT_TRUE(PumpUntil([&] { return count == 2; }));
-    PumpFor(100);
+    ASSERT_TRUE(pump::WaitFor([&] { return count == 2; }));
+    pump::For(100);
     EXPECT_EQ(count, 2);
 
     // The clock set back by the interval makes a check due as well.
     clock.Minutes = 0;
-    ASSERT_TRUE(PumpUntil([&] { return count == 3; }));
-    PumpFor(100);
+    ASSERT_TRUE(pump::WaitFor([&] { return count == 3; }));
+    pump::For(100);
     EXPECT_EQ(count, 3);
     EXPECT_FALSE(t.Finished());
 }
@@ -89,7 +75,7 @@ TEST(TimerThread, IntervalOfZeroOrLessChecksAtEveryWakeUp) {
         int count = 0;
         TTimerThread t(interval, clock.Make(10));
         t.OnTimer = [&](TObject*) { ++count; };
-        EXPECT_TRUE(PumpUntil([&] { return count >= 5; })) << interval;
+        EXPECT_TRUE(pump::WaitFor([&] { return count >= 5; })) << interval;
     }
 }
 
@@ -97,8 +83,8 @@ TEST(TimerThread, StopWhileSleepingReturnsAtOnce) {
     int count = 0;
     auto t = std::make_unique<TTimerThread>(12); // the real clock and one-minute sleeps
     t->OnTimer = [&](TObject*) { ++count; };
-    ASSERT_TRUE(PumpUntil([&] { return count == 1; }));
-    PumpFor(50);
+    ASSERT_TRUE(pump::WaitFor([&] { return count == 1; }));
+    pump::For(50);
     const auto start = Clock::now();
     t.reset();
     EXPECT_LT(Elapsed(start), support::NoticeableMs);
@@ -128,17 +114,13 @@ TEST(TimerThread, StopFromInsideTheCheckDoesNotDeadlock) {
         t.reset(); // the thread is waiting for this very call
         EXPECT_LT(Elapsed(start), support::NoticeableMs);
     };
-    ASSERT_TRUE(PumpUntil([&] { return t == nullptr; }));
-    PumpFor(100);
+    ASSERT_TRUE(pump::WaitFor([&] { return t == nullptr; }));
+    pump::For(100);
     EXPECT_EQ(count, 1);
 }
 
 TEST(TimerThread, CheckThatRaisesIsReportedAndEndsTheLoop) {
-    std::vector<std::string> boxes;
-    Application().SetMessageBoxFunction([&](const std::string& text, const std::string&, UINT) {
-        boxes.push_back(text);
-        return IDOK;
-    });
+    support::TBoxRecorder boxes;
     FakeClock clock;
     int count = 0;
     {
@@ -147,12 +129,11 @@ TEST(TimerThread, CheckThatRaisesIsReportedAndEndsTheLoop) {
             ++count;
             throw Exception("Cannot create file \"x\".");
         };
-        ASSERT_TRUE(PumpUntil([&] { return t.Finished(); }));
-        PumpFor(100);
+        ASSERT_TRUE(pump::WaitFor([&] { return t.Finished(); }));
+        pump::For(100);
         EXPECT_EQ(count, 1);
     }
-    Application().SetMessageBoxFunction(nullptr);
-    EXPECT_EQ(boxes, std::vector<std::string>{"Cannot create file \"x\"."});
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Cannot create file \"x\"."});
 }
 
 TEST(TimerThread, SuspendedThreadHandsNothingOver) {
@@ -160,18 +141,18 @@ TEST(TimerThread, SuspendedThreadHandsNothingOver) {
     int count = 0;
     TTimerThread t(0, clock.Make());
     t.OnTimer = [&](TObject*) { ++count; };
-    ASSERT_TRUE(PumpUntil([&] { return count >= 1; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return count >= 1; }));
     t.Suspend();
     t.Suspend();
-    PumpFor(100); // a check already on its way still arrives
+    pump::For(100); // a check already on its way still arrives
     const int held = count;
-    PumpFor(200);
+    pump::For(200);
     EXPECT_EQ(count, held);
     t.Resume();
-    PumpFor(100);
+    pump::For(100);
     EXPECT_EQ(count, held);
     t.Resume();
-    EXPECT_TRUE(PumpUntil([&] { return count > held; }));
+    EXPECT_TRUE(pump::WaitFor([&] { return count > held; }));
 }
 
 TEST(TimerThread, DueCheckWaitsUntilNoModalWindowRuns) {
@@ -192,8 +173,8 @@ TEST(TimerThread, DueCheckWaitsUntilNoModalWindowRuns) {
     dialog.ShowModal();
     EXPECT_EQ(seenDuringModal, 0);
     // Deferred, not dropped: it runs once the modal run is over, and only once.
-    ASSERT_TRUE(PumpUntil([&] { return count == 1; }));
-    PumpFor(100);
+    ASSERT_TRUE(pump::WaitFor([&] { return count == 1; }));
+    pump::For(100);
     EXPECT_EQ(count, 1);
 }
 
@@ -222,21 +203,21 @@ TEST(UpdateComponentActive, OneThreadAndACheckAtEachSwitchOn) {
     TTimerThread* first = c.Update.TimerThread();
     c.Update.SetActive(true);
     EXPECT_EQ(c.Update.TimerThread(), first);
-    ASSERT_TRUE(PumpUntil([&] { return c.Checks == 1; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return c.Checks == 1; }));
     EXPECT_EQ(first->IntervalHours(), 5);
 
     // A new interval reaches only a new thread.
     c.Update.SetMonitorIntervalHours(1);
     c.Time.Minutes = 60;
-    PumpFor(150);
+    pump::For(150);
     EXPECT_EQ(c.Checks, 1);
     c.Update.SetActive(false);
     EXPECT_FALSE(c.Update.Active());
     c.Update.SetActive(true);
     EXPECT_EQ(c.Update.TimerThread()->IntervalHours(), 1);
-    ASSERT_TRUE(PumpUntil([&] { return c.Checks == 2; })); // at once again
+    ASSERT_TRUE(pump::WaitFor([&] { return c.Checks == 2; })); // at once again
     c.Time.Minutes = 120;
-    ASSERT_TRUE(PumpUntil([&] { return c.Checks == 3; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return c.Checks == 3; }));
 }
 
 TEST(UpdateComponentActive, SwitchedOffFromInsideACheck) {
@@ -249,20 +230,20 @@ TEST(UpdateComponentActive, SwitchedOffFromInsideACheck) {
         EXPECT_FALSE(c.Update.Active());
     };
     c.Update.SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return c.Checks == 1; }));
-    PumpFor(100);
+    ASSERT_TRUE(pump::WaitFor([&] { return c.Checks == 1; }));
+    pump::For(100);
     EXPECT_FALSE(c.Update.Active());
     EXPECT_EQ(c.Checks, 1);
     // And on again.
     c.Update.OnUpdateFailed = [&](TObject*, std::string) { ++c.Checks; };
     c.Update.SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return c.Checks == 2; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return c.Checks == 2; }));
 }
 
 TEST(UpdateComponentActive, DestroyedWhileActive) {
     auto c = std::make_unique<Component>();
     c->Update.SetActive(true);
-    ASSERT_TRUE(PumpUntil([&] { return c->Checks == 1; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return c->Checks == 1; }));
     const auto start = Clock::now();
     c.reset(); // the component stops its thread itself
     EXPECT_LT(Elapsed(start), support::NoticeableMs);

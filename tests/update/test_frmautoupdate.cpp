@@ -6,16 +6,10 @@
 
 #include "gui/Application.h"
 #include "update/frmAutoUpdateU.h"
+#include "MessagePump.h"
 #include "TestSupport.h"
 
 namespace {
-
-struct TBox {
-    std::string Text;
-    std::string Caption;
-    UINT Flags;
-    bool WindowVisible;
-};
 
 class UpdateWindow : public UpdateFixture {
 protected:
@@ -27,33 +21,17 @@ protected:
         Settings.Load(); // no file: every value its default
         Settings.SetValue("AutoUpdateURL", Server.Url("/autoupdate.ini"));
         Form = std::make_unique<TfrmAutoUpdate>();
-        Application().SetMessageBoxFunction(
-            [this](const std::string& text, const std::string& caption, UINT flags) {
-                Boxes.push_back({text, caption, flags, Form && Form->Visible()});
-                return NextAnswer;
-            });
+        Boxes.OnBox = [this](const support::TBox&) { ShownAtLastBox = Form && Form->Visible(); };
     }
     void TearDown() override {
         Form.reset();
-        Application().SetMessageBoxFunction(nullptr);
         UpdateFixture::TearDown();
-    }
-
-    bool PumpUntil(const std::function<bool()>& done, int ms = 5000) {
-        const auto end = std::chrono::steady_clock::now() + std::chrono::milliseconds(ms);
-        while (!done()) {
-            if (std::chrono::steady_clock::now() > end)
-                return false;
-            Application().ProcessMessages();
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return true;
     }
 
     TProgramSettings Settings;
     std::unique_ptr<TfrmAutoUpdate> Form;
-    std::vector<TBox> Boxes;
-    int NextAnswer = IDNO;
+    support::TBoxRecorder Boxes{IDNO};
+    bool ShownAtLastBox = false; // the window, as the last box came
 };
 
 TEST_F(UpdateWindow, MadeHiddenWithItsControls) {
@@ -82,13 +60,8 @@ TEST_F(UpdateWindow, MadeHiddenWithItsControls) {
 
 TEST_F(UpdateWindow, SwitchNeedsTheSettings) {
     for (bool value : {true, false}) {
-        try {
-            Form->SetAutoUpdateEnabled(value);
-            FAIL() << "no exception";
-        } catch (const Exception& e) {
-            EXPECT_EQ(e.Message(),
-                      "TfrmAutoUpdate: Property \"ProgramSettings\" has not been assigned.");
-        }
+        EXPECT_EQ(support::MessageOf<Exception>([&] { Form->SetAutoUpdateEnabled(value); }),
+                  "TfrmAutoUpdate: Property \"ProgramSettings\" has not been assigned.");
     }
     EXPECT_FALSE(Form->AutoUpdateEnabled());
     EXPECT_EQ(Form->Updater()->ProgramSettings(), nullptr);
@@ -135,8 +108,7 @@ TEST_F(UpdateWindow, StoredDisabledLoadsButStartsNothing) {
 }
 
 TEST_F(UpdateWindow, AnsweringNoShowsDownloadCancelled) {
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
+    OfferNewerVersion();
     Settings.SetValue("AutoUpdateAutomatic", true); // still asked
     std::vector<std::string> lines;
     Form->OnUpdateMessage = [&](TObject* sender, std::string m) {
@@ -145,7 +117,7 @@ TEST_F(UpdateWindow, AnsweringNoShowsDownloadCancelled) {
     };
     Form->SetProgramSettings(&Settings);
     Form->SetAutoUpdateEnabled(true); // the first check comes at once, on this thread
-    ASSERT_TRUE(PumpUntil([&] { return Boxes.size() == 2; }));
+    ASSERT_TRUE(pump::WaitFor([&] { return Boxes.size() == 2; }));
     EXPECT_EQ(Boxes[0].Text,
               "Version 1.0.2.0 of \"sundown\" is available, would you like to update now?");
     EXPECT_EQ(Boxes[0].Caption, "Information");
@@ -155,28 +127,26 @@ TEST_F(UpdateWindow, AnsweringNoShowsDownloadCancelled) {
     EXPECT_EQ(Boxes[1].Caption, "Error");
     EXPECT_EQ(Boxes[1].Flags & MB_TYPEMASK, static_cast<UINT>(MB_OK));
     EXPECT_EQ(Boxes[1].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
-    EXPECT_FALSE(Boxes[1].WindowVisible);
+    EXPECT_FALSE(ShownAtLastBox);
     EXPECT_FALSE(Form->Visible());
     EXPECT_EQ(Form->lblStatus.Caption(), "Download cancelled.");
     EXPECT_EQ(Form->ProgressBar.Position(), 100);
     EXPECT_EQ(lines.back(), "Download cancelled.");
     EXPECT_EQ(Server.Count("/setup.exe"), 0);
-    PumpUntil([] { return false; }, 100);
+    pump::For(100);
     EXPECT_EQ(Boxes.size(), 2u); // nothing more until the interval has passed
 }
 
 TEST_F(UpdateWindow, DownloadShowsProgressAndCancelStopsIt) {
     // An installer that flows (work events all along) and one whose server says nothing at all:
     // Cancel acts long before either would end.
-    TTestReply slow = TTestReply::Ok(std::string(300000, 'x'));
-    slow.Piece = 3000;
-    slow.DelayMs = 100; // ten seconds in all
+    const TTestReply slow =
+        TTestReply::Slow(std::string(300000, 'x'), 3000, 100); // ten seconds in all
     TTestReply silent;
     silent.Raw = "HTTP/1.1 200 OK\r\n\r\n";
     silent.DelayMs = 10000;
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
-    NextAnswer = IDYES;
+    OfferNewerVersion();
+    Boxes.Answer = IDYES;
     Form->SetProgramSettings(&Settings);
     for (const TTestReply& installer : {slow, silent}) {
         SCOPED_TRACE(installer.Raw.empty() ? "flowing" : "silent");
@@ -199,14 +169,14 @@ TEST_F(UpdateWindow, DownloadShowsProgressAndCancelStopsIt) {
             }
         };
         Form->SetAutoUpdateEnabled(true);
-        ASSERT_TRUE(PumpUntil([&] { return Boxes.size() == 2; }));
+        ASSERT_TRUE(pump::WaitFor([&] { return Boxes.size() == 2; }));
         EXPECT_LT(std::chrono::steady_clock::now() - clicked,
                   std::chrono::milliseconds(support::NoticeableMs));
         EXPECT_TRUE(visibleDuringDownload);
         EXPECT_EQ(statusAtCancel, "Cancelling...");
         EXPECT_EQ(positionAtCancel, 100);
         EXPECT_EQ(Boxes[1].Text, "Download cancelled.");
-        EXPECT_FALSE(Boxes[1].WindowVisible);
+        EXPECT_FALSE(ShownAtLastBox);
         EXPECT_FALSE(Form->Visible());
         EXPECT_FALSE(FileThere(Temp + "setup.exe"));
         EXPECT_FALSE(Application().Terminated());
@@ -215,13 +185,10 @@ TEST_F(UpdateWindow, DownloadShowsProgressAndCancelStopsIt) {
 }
 
 TEST_F(UpdateWindow, ProgramEndingDuringADownloadEndsItWithoutABox) {
-    TTestReply slow = TTestReply::Ok(std::string(300000, 'x'));
-    slow.Piece = 1000;
-    slow.DelayMs = 50; // fifteen seconds in all
-    Server.Set("/setup.exe", slow);
-    Server.Set("/autoupdate.ini",
-               TTestReply::Ok(Describe("sundown", "1.0.2.0", Server.Url("/setup.exe"))));
-    NextAnswer = IDYES;
+    Server.Set("/setup.exe",
+               TTestReply::Slow(std::string(300000, 'x'), 1000, 50)); // fifteen seconds in all
+    OfferNewerVersion();
+    Boxes.Answer = IDYES;
     std::vector<std::string> lines;
     std::chrono::steady_clock::time_point asked{};
     Form->OnUpdateMessage = [&](TObject*, std::string m) {
@@ -233,7 +200,7 @@ TEST_F(UpdateWindow, ProgramEndingDuringADownloadEndsItWithoutABox) {
     };
     Form->SetProgramSettings(&Settings);
     Form->SetAutoUpdateEnabled(true);
-    ASSERT_TRUE(PumpUntil(
+    ASSERT_TRUE(pump::WaitFor(
         [&] { return !lines.empty() && lines.back().rfind("Failed to download update", 0) == 0; }));
     EXPECT_LT(std::chrono::steady_clock::now() - asked,
               std::chrono::milliseconds(support::NoticeableMs));
@@ -256,7 +223,7 @@ TEST_F(UpdateWindow, StatusFollowsEveryReport) {
     Form->SetProgramSettings(&Settings);
     Form->SetAutoUpdateEnabled(true);
     ASSERT_TRUE(
-        PumpUntil([&] { return Form->lblStatus.Caption() == "Already at latest version"; }));
+        pump::WaitFor([&] { return Form->lblStatus.Caption() == "Already at latest version"; }));
     EXPECT_EQ(Form->ProgressBar.Position(), 100);
     EXPECT_TRUE(Boxes.empty()); // nothing to show when there is no newer version
     EXPECT_FALSE(Form->Visible());

@@ -209,12 +209,8 @@ TEST_F(ClockAlarmTest, InvalidTimesAreRefusedAndChangeNothing) {
         {&TJvClock::SetAlarmSecond, 60, "7" + sep + "45" + sep + "60"},
     };
     for (const TCase& c : cases) {
-        try {
-            (Clock.*c.Setter)(c.Value);
-            ADD_FAILURE() << c.Text << " was accepted";
-        } catch (const EConvertError& e) {
-            EXPECT_EQ(e.Message(), "'" + c.Text + "' is not a valid time");
-        }
+        EXPECT_EQ(support::MessageOf<EConvertError>([&] { (Clock.*c.Setter)(c.Value); }),
+                  "'" + c.Text + "' is not a valid time");
         EXPECT_EQ(Clock.AlarmHour(), 7);
         EXPECT_EQ(Clock.AlarmMinute(), 45);
         EXPECT_EQ(Clock.AlarmSecond(), 0);

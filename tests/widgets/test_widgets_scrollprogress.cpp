@@ -13,18 +13,10 @@
 #include "gui/Form.h"
 #include "widgets/JvProgressDialog.h"
 #include "widgets/JvScrollText.h"
+#include "MessagePump.h"
 #include "TestSupport.h"
 
 namespace {
-
-// Handles messages for about ms milliseconds.
-void PumpFor(DWORD ms) {
-    const DWORD start = GetTickCount();
-    while (GetTickCount() - start < ms) {
-        Application().ProcessMessages();
-        Sleep(5);
-    }
-}
 
 // A bitmap to draw on, read back pixel by pixel.
 class TCanvas {
@@ -161,23 +153,23 @@ TEST_F(WidgetsTest, TheTimerMovesItAboutOnePixelPerDelayAndStopsWhenInactive) {
     scroll.SetItems(Credits);
     scroll.SetDelay(20);
     scroll.SetActive(true);
-    PumpFor(600);
+    pump::For(600);
     const int moved = 65 - scroll.Position();
     EXPECT_GE(moved, 5) << "steps arrive through the message loop";
     EXPECT_LE(moved, 31);
     scroll.SetActive(false);
     const int stopped = scroll.Position();
-    PumpFor(200);
+    pump::For(200);
     EXPECT_EQ(scroll.Position(), stopped);
     // A delay of 0 runs at the system's shortest interval and keeps the program alive.
     scroll.SetDelay(0);
     scroll.SetActive(true);
-    PumpFor(100);
+    pump::For(100);
     EXPECT_LT(scroll.Position(), 65);
     // Nothing to show is no fault either.
     scroll.SetItems({});
     scroll.SetActive(true);
-    PumpFor(60);
+    pump::For(60);
     EXPECT_EQ(scroll.BlockExtent(), 0);
 }
 
