@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "base/Handles.h"
-#include "gui/EditKeys.h"
 
 namespace {
 
@@ -60,28 +59,13 @@ void TMemoLines::SetText(const std::string& Text) {
     FMemo.SetCaption(Text);
 }
 
-TMemo::TMemo(TControl* Parent) : TControl(Parent) {
-    SetColor(clWindow);
-}
-
 void TMemo::CreateWnd() {
-    CreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(), 0, 0, 185, 89);
-    SendMessageA(Handle(), EM_SETLIMITTEXT, 0, 0);
+    TCustomMemo::CreateWnd();
     FrameChanged();
 }
 
 DWORD TMemo::WindowStyle() const {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE |
-                  ES_AUTOVSCROLL | ES_NOHIDESEL;
-    if (!FWordWrap)
-        style |= ES_AUTOHSCROLL;
-    if (FReadOnly)
-        style |= ES_READONLY;
-    if (FAlignment == taCenter)
-        style |= ES_CENTER;
-    else if (FAlignment == taRightJustify)
-        style |= ES_RIGHT;
-    return style;
+    return EditStyle() | ES_AUTOVSCROLL | ES_NOHIDESEL;
 }
 
 DWORD TMemo::WindowExStyle() const {
@@ -99,33 +83,17 @@ void TMemo::FrameChanged() {
                  SWP_NOMOVE | SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE | SWP_FRAMECHANGED);
 }
 
-// The system's edit box reads its alignment and wrapping only when it is made: before that, the
-// window is simply made with them.
-void TMemo::RecreateHandle() {
-    if (!HandleAllocated())
-        return;
-    RecreateSystemHandle("EDIT", WindowStyle(), WindowExStyle(),
-                         [this] { Perform(EM_SETLIMITTEXT, 0, 0); });
+void TMemo::ApplySettings() {
+    Perform(EM_SETLIMITTEXT, 0, 0);
 }
 
+// The system's edit box reads its alignment only when it is made: before that, the window is
+// simply made with it.
 void TMemo::SetAlignment(TAlignment Value) {
     if (FAlignment == Value)
         return;
     FAlignment = Value;
     RecreateHandle();
-}
-
-void TMemo::SetWordWrap(bool Value) {
-    if (FWordWrap == Value)
-        return;
-    FWordWrap = Value;
-    RecreateHandle();
-}
-
-void TMemo::SetReadOnly(bool Value) {
-    FReadOnly = Value;
-    if (HandleAllocated())
-        SendMessageA(Handle(), EM_SETREADONLY, Value, 0);
 }
 
 void TMemo::SetBorderStyle(TBorderStyle Value) {
@@ -163,10 +131,8 @@ LRESULT TMemo::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_NCPAINT:
         PaintFrame();
         return 0;
-    case WM_GETDLGCODE:
-        return MultiLineEditDialogCode(LParam, FReadOnly);
     default:
         break;
     }
-    return TControl::WndProc(Msg, WParam, LParam);
+    return TCustomMemo::WndProc(Msg, WParam, LParam);
 }

@@ -13,7 +13,7 @@
 // read-only. Alignment and WordWrap take effect by making the window anew. No scroll bars.
 #include <string>
 
-#include "gui/Control.h"
+#include "gui/CustomMemo.h"
 #include "gui/Form.h"
 #include "gui/Panel.h"
 
@@ -38,21 +38,16 @@ private:
     TMemo& FMemo;
 };
 
-class TMemo : public TControl {
+class TMemo : public TCustomMemo {
 public:
-    explicit TMemo(TControl* Parent);
+    explicit TMemo(TControl* Parent) : TCustomMemo(Parent, "EDIT") {}
 
     TMemoLines& Lines() { return FLines; }
     const TMemoLines& Lines() const { return FLines; }
     std::string Text() const { return Caption(); }
     void SetText(const std::string& Value) { SetCaption(Value); }
 
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment Value);
-    bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value);
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool Value);
+    void SetAlignment(TAlignment Value) override;
     // bsNone or bsSingle (a sunken client edge); other styles count as bsSingle.
     TBorderStyle BorderStyle() const { return FBorderStyle; }
     void SetBorderStyle(TBorderStyle Value);
@@ -64,18 +59,16 @@ protected:
     void CreateWnd() override;
     LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
 
+    DWORD WindowStyle() const override;
+    DWORD WindowExStyle() const override;
+    void ApplySettings() override;
+
 private:
-    DWORD WindowStyle() const;
-    DWORD WindowExStyle() const;
     int FrameWidth() const;
     void FrameChanged();
-    void RecreateHandle();
     void PaintFrame();
 
     TMemoLines FLines{*this};
-    TAlignment FAlignment = taLeftJustify;
-    bool FWordWrap = true;
-    bool FReadOnly = false;
     TBorderStyle FBorderStyle = bsSingle;
     TBevelKind FBevelKind = bkNone;
 };

@@ -2,7 +2,6 @@
 
 #include <richedit.h>
 
-#include "gui/EditKeys.h"
 #include "base/Exception.h"
 
 namespace {
@@ -123,38 +122,27 @@ void TTextAttributes::SetSize(int Value) {
     SetSelectionFormat(FEdit.Handle(), cf);
 }
 
-TRichEdit::TRichEdit(TControl* Parent) : TControl(Parent) {
-    SetColor(clWindow);
-}
+TRichEdit::TRichEdit(TControl* Parent) : TCustomMemo(Parent, RichEditClass) {}
 
 void TRichEdit::CreateWnd() {
     LoadRichEditLibrary();
-    CreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE, 0, 0, 185, 89);
-    ApplySettings();
+    TCustomMemo::CreateWnd();
 }
 
 DWORD TRichEdit::WindowStyle() const {
-    DWORD style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS | ES_MULTILINE;
+    DWORD style = EditStyle();
     if (FScrollBars == ssVertical || FScrollBars == ssBoth)
         style |= WS_VSCROLL | ES_AUTOVSCROLL;
     if (FScrollBars == ssHorizontal || FScrollBars == ssBoth)
         style |= WS_HSCROLL;
-    if (!FWordWrap)
-        style |= ES_AUTOHSCROLL;
-    if (FReadOnly)
-        style |= ES_READONLY;
-    if (FAlignment == taCenter)
-        style |= ES_CENTER;
-    else if (FAlignment == taRightJustify)
-        style |= ES_RIGHT;
     return style;
 }
 
 void TRichEdit::ApplySettings() {
     Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
     // Line width 0 wraps at the window's edge; 1 practically never wraps.
-    Perform(EM_SETTARGETDEVICE, 0, FWordWrap ? 0 : 1);
-    Perform(EM_SETREADONLY, FReadOnly, 0);
+    Perform(EM_SETTARGETDEVICE, 0, WordWrap() ? 0 : 1);
+    Perform(EM_SETREADONLY, ReadOnly(), 0);
     ApplyAlignment();
 }
 
@@ -167,15 +155,6 @@ void TRichEdit::ApplyAlignment() {
     pf.dwMask = PFM_ALIGNMENT;
     pf.wAlignment = ParaAlignment(FAlignment);
     Perform(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-}
-
-// The rich edit reads its scroll bars and wrapping style only when it is made: before that, the
-// window is simply made with them.
-void TRichEdit::RecreateHandle() {
-    if (!HandleAllocated())
-        return;
-    RecreateSystemHandle(RichEditClass, WindowStyle(), WS_EX_CLIENTEDGE,
-                         [this] { ApplySettings(); });
 }
 
 // Without a window the text is the one it is made with.
@@ -258,12 +237,8 @@ TAlignment TRichEdit::ParagraphAlignment(int Position) const {
     }
 }
 
-void TRichEdit::SetReadOnly(bool Value) {
-    FReadOnly = Value;
-    if (HandleAllocated())
-        Perform(EM_SETREADONLY, Value, 0);
-}
-
+// The rich edit reads its scroll bars only when it is made: before that, the window is simply
+// made with them.
 void TRichEdit::SetScrollBars(TScrollStyle Value) {
     if (FScrollBars == Value)
         return;
@@ -271,21 +246,8 @@ void TRichEdit::SetScrollBars(TScrollStyle Value) {
     RecreateHandle();
 }
 
-void TRichEdit::SetWordWrap(bool Value) {
-    if (FWordWrap == Value)
-        return;
-    FWordWrap = Value;
-    RecreateHandle();
-}
-
 void TRichEdit::SetMaxLength(int Value) {
     FMaxLength = Value > 0 ? Value : 0;
     if (HandleAllocated())
         Perform(EM_EXLIMITTEXT, 0, FMaxLength > 0 ? FMaxLength : NoTextLimit);
-}
-
-LRESULT TRichEdit::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
-    if (Msg == WM_GETDLGCODE)
-        return MultiLineEditDialogCode(LParam, FReadOnly);
-    return TControl::WndProc(Msg, WParam, LParam);
 }

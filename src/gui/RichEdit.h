@@ -19,7 +19,7 @@
 // window anew and keeps the text, not its formats.
 #include <string>
 
-#include "gui/Control.h"
+#include "gui/CustomMemo.h"
 
 // (ssNone is taken by TShiftState.)
 enum TScrollStyle : uint8_t { ssNoScrollBars, ssHorizontal, ssVertical, ssBoth };
@@ -47,7 +47,7 @@ private:
     TRichEdit& FEdit;
 };
 
-class TRichEdit : public TControl {
+class TRichEdit : public TCustomMemo {
 public:
     explicit TRichEdit(TControl* Parent);
 
@@ -67,34 +67,25 @@ public:
     void SetSelText(const std::string& Value);
     TTextAttributes& SelAttributes() { return FSelAttributes; }
 
-    TAlignment Alignment() const { return FAlignment; }
-    void SetAlignment(TAlignment Value);
+    void SetAlignment(TAlignment Value) override;
     // Paragraph alignment at character position (taLeftJustify when unknown).
     TAlignment ParagraphAlignment(int Position) const;
-    bool ReadOnly() const { return FReadOnly; }
-    void SetReadOnly(bool Value);
     TScrollStyle ScrollBars() const { return FScrollBars; }
     void SetScrollBars(TScrollStyle Value);
-    bool WordWrap() const { return FWordWrap; }
-    void SetWordWrap(bool Value);
     // Most characters the control holds; 0 (the default) means as many as memory allows.
     int MaxLength() const { return FMaxLength; }
     void SetMaxLength(int Value);
 
 protected:
     void CreateWnd() override;
-    LRESULT WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) override;
+    DWORD WindowStyle() const override;
+    DWORD WindowExStyle() const override { return WS_EX_CLIENTEDGE; }
+    void ApplySettings() override;
 
 private:
-    DWORD WindowStyle() const;
-    void RecreateHandle();
-    void ApplySettings();
     void ApplyAlignment();
 
     TTextAttributes FSelAttributes{*this};
-    TAlignment FAlignment = taLeftJustify;
-    bool FReadOnly = false;
     TScrollStyle FScrollBars = ssBoth;
-    bool FWordWrap = true;
     int FMaxLength = 0;
 };
