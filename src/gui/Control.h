@@ -6,7 +6,9 @@
 //
 // Windows are made on first need, not with the object: when the handle is first asked for (or a
 // property is read that only the window knows), the form's window is made, then its children's
-// in creation order, then WindowsCreated runs. Setting bounds, states, a caption or a value makes
+// in creation order, each child's with its own children's. A control's WindowsCreated runs as
+// soon as its window and its children's exist: a child's before its parent's, and before the
+// windows of the siblings after it are made. Setting bounds, states, a caption or a value makes
 // no window: without one the object keeps them, and the window takes them when it is made, so a
 // form sets its controls up in its constructor and a caller can set them before the first
 // showing (showing a control on a window that exists, or working on a window's content, makes
@@ -124,7 +126,8 @@ protected:
     // Makes this control's window (CreateHandle or CreateSystemHandle) and sets on it what the
     // class itself needs. Runs once the parent's window exists, when the window is first needed.
     virtual void CreateWnd() = 0;
-    // Runs once this window and its children's exist: for what only a window can do.
+    // Runs once this window and its children's exist, before the parent's WindowsCreated: for
+    // what only a window can do.
     virtual void WindowsCreated() {}
     // False when no window may be made for this control any more.
     virtual bool CanMakeWindow() const;

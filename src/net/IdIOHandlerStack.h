@@ -5,7 +5,7 @@
 //
 //   TIdIOHandlerStack io;
 //   io.OnStatus = [](TIdStatus s, const std::string& text) { ... };
-//   io.OnIdle = [&](TObject*) { HandleMessages(); if (cancel) io.Close(); };
+//   io.OnIdle = [&](TObject*) { Application().ProcessMessages(); if (cancel) io.Close(); };
 //   io.Open("127.0.0.1", 8080, 30000);
 //   io.Write("GET / HTTP/1.1\r\n...");
 //   size_t n = io.ReadSome(buffer, sizeof buffer, 60000);   // 0: the peer closed
