@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "base/Assert.h"
+
 namespace {
 
 TApplicationHooks& Hooks() {
@@ -33,6 +35,7 @@ std::string BaseNameWithoutExtension(const std::string& Path) {
 } // namespace
 
 void SetApplicationHooks(TApplicationHooks Value) {
+    ASSERT(InMainThread());
     Hooks() = std::move(Value);
 }
 
@@ -42,18 +45,22 @@ const std::string& ExecutableName() {
 }
 
 std::string ApplicationTitle() {
+    ASSERT(InMainThread());
     return Hooks().Title ? Hooks().Title() : BaseNameWithoutExtension(ExecutableName());
 }
 
 void ProcessApplicationMessages() {
+    ASSERT(InMainThread());
     if (Hooks().ProcessMessages)
         Hooks().ProcessMessages();
 }
 
 HWND ApplicationMainWindow() {
+    ASSERT(InMainThread());
     return Hooks().MainWindow ? Hooks().MainWindow() : nullptr;
 }
 
 int ApplicationMessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+    ASSERT(InMainThread());
     return Hooks().MessageBox ? Hooks().MessageBox(Text, Caption, Flags) : 0;
 }

@@ -6,6 +6,15 @@
 #include <cstdlib>
 #include <string>
 
+namespace {
+// Set as the program starts, before any other thread exists.
+const DWORD MainThreadId = GetCurrentThreadId();
+} // namespace
+
+bool InMainThread() {
+    return GetCurrentThreadId() == MainThreadId;
+}
+
 void AssertionFailed(const char* Condition, const char* File, int Line) {
     const std::string text = std::string("Assertion failed: ") + Condition + ", " + File + ":" +
                              std::to_string(Line) + "\n";

@@ -6,6 +6,7 @@
 //
 //   ASSERT(FHandle);                                        // set by the constructor
 //   VERIFY(ImageListMain.AddResourceBitmap(IDB_ACTIONS) >= 0);   // the program's own resource
+//   ASSERT(InMainThread());                                 // windows live on one thread
 #ifdef NDEBUG
 #define ASSERT(condition) ((void)0)
 #define VERIFY(expression) ((void)(expression))
@@ -15,3 +16,7 @@
 #endif
 
 [[noreturn]] void AssertionFailed(const char* Condition, const char* File, int Line);
+
+// True on the thread the program started on: its windows, its message loop and whatever reaches
+// them (the application's hooks, the window layer) live there and nowhere else.
+bool InMainThread();

@@ -119,6 +119,7 @@ HWND TControl::Handle() const {
 }
 
 void TControl::HandleNeeded() {
+    ASSERT(InMainThread()); // a window belongs to the thread that makes it
     // Asked for again while it (or the window it lies on) is being made, say by a message
     // handled meanwhile: the window is not there yet, and is not made twice.
     for (const TControl* c = this; c; c = c->FParent)
@@ -221,6 +222,12 @@ int TControl::ControlId() const {
 void TControl::CreateChildHandles() {
     if (!CanMakeWindow())
         return;
+    // Without its own window, a child's would make it, and with it that very child a second
+    // time: this window comes first, with every child's.
+    if (!FHandle) {
+        HandleNeeded();
+        return;
+    }
     for (size_t i = 0; i < FControls.size(); ++i) {
         if (!FControls[i]->FHandle)
             FControls[i]->MakeWindows();
@@ -325,7 +332,7 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
         self->FHandle = nullptr;
         return DefWindowProcA(Wnd, Msg, WParam, LParam);
     }
-    return self->Dispatch(Msg, WParam, LParam);
+    return self->Dispatch(Wnd, Msg, WParam, LParam);
 }
 
 LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam, UINT_PTR,
@@ -337,11 +344,13 @@ LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARA
         self->FHandle = nullptr;
         return DefSubclassProc(Wnd, Msg, WParam, LParam);
     }
-    return self->Dispatch(Msg, WParam, LParam);
+    return self->Dispatch(Wnd, Msg, WParam, LParam);
 }
 
 // The dispatch boundary: nothing thrown by a handler goes back into the system.
-LRESULT TControl::Dispatch(UINT Msg, WPARAM WParam, LPARAM LParam) {
+LRESULT TControl::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    // The handlers work on FHandle: a message for another window would act on the wrong one.
+    ASSERT(Wnd == FHandle);
     try {
         if (auto it = FMessageHandlers.find(Msg); it != FMessageHandlers.end() && it->second) {
             TMessage m{Msg, WParam, LParam, 0};

@@ -133,7 +133,8 @@ protected:
     virtual bool CanMakeWindow() const;
     // This control as a form; nullptr for other controls.
     virtual TForm* AsForm() const { return nullptr; }
-    // Makes the windows of children that were added after this window was made.
+    // Makes the windows of children that were added after this window was made; a control
+    // without a window makes it, with every child's.
     void CreateChildHandles();
     // Makes the window of a class of this layer; the class is registered on first use.
     void CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, int Left, int Top,
@@ -173,7 +174,7 @@ private:
     static LRESULT CALLBACK StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
     static LRESULT CALLBACK SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
                                          UINT_PTR Id, DWORD_PTR Data);
-    LRESULT Dispatch(UINT Msg, WPARAM WParam, LPARAM LParam);
+    LRESULT Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam);
     void HandleNeeded();
     void MakeWindows();
     // The child window's id: 101 for the parent's first control, 102 for the second...

@@ -1,6 +1,7 @@
 #include "gui/UtilWindow.h"
 
 #include "gui/Application.h"
+#include "base/Assert.h"
 #include "base/Exception.h"
 #include "base/SystemError.h"
 
@@ -27,6 +28,7 @@ HWND TUtilWindow::Handle() const {
 }
 
 void TUtilWindow::CreateHandle() {
+    ASSERT(InMainThread()); // its messages must come to the thread of the program's loop
     HINSTANCE instance = GetModuleHandleA(nullptr);
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof(wc);

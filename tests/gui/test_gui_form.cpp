@@ -3,8 +3,10 @@
 
 #include <functional>
 #include <memory>
+#include <thread>
 #include <vector>
 
+#include "base/ApplicationHooks.h"
 #include "gui/Application.h"
 #include "gui/Button.h"
 #include "gui/Dialogs.h"
@@ -13,6 +15,7 @@
 #include "gui/Label.h"
 #include "gui/Panel.h"
 #include "gui/Timer.h"
+#include "gui/UtilWindow.h"
 #include "MessagePump.h"
 #include "TestSupport.h"
 
@@ -676,6 +679,9 @@ TEST_F(GuiTest, AFormMakesItsWindowsOnlyWhenAWindowIsNeeded) {
             EXPECT_EQ(dlg->ClientWidth(), 240);
             EXPECT_EQ(dlg->BorderStyle(), bsDialog);
             EXPECT_TRUE(GetWindowLongA(dlg->Handle(), GWL_EXSTYLE) & WS_EX_DLGMODALFRAME);
+            EXPECT_EQ(ChildWindows(dlg->Handle()),
+                      (std::vector<HWND>{dlg->pnlMain.Handle(), dlg->lblText.Handle()}))
+                << "each control's window made once";
         }
         Application().DestroyForms();
     }
@@ -706,6 +712,53 @@ TEST_F(GuiTest, WindowsAreMadeOnceInCreationOrderAndTakeTheFontOnce) {
     EXPECT_EQ(TControl::FromHandle(dlg->btnOk.Handle()), &dlg->btnOk);
     EXPECT_EQ(TControl::FromHandle(dlg->lblText.Handle()), &dlg->lblText);
     EXPECT_EQ(TControl::FromHandle(GetDesktopWindow()), nullptr);
+}
+
+// A debug build stops at once, naming the broken check, where a window would be made on a thread
+// other than the program's, the application reached from one, or a control handed a message of
+// another window.
+TEST(WindowLayerChecks, WrongThreadOrWrongWindowEndsADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the checks are compiled into debug builds only";
+#else
+    const auto onAnotherThread = [](const std::function<void()>& Call) {
+        std::thread(Call).join();
+    };
+    struct TCase {
+        const char* What;
+        std::function<void()> Call;
+        const char* Check;
+    };
+    const TCase cases[] = {
+        {"a form's window",
+         [&] {
+             TForm form("TOtherThreadForm");
+             onAnotherThread([&] { form.Handle(); });
+         },
+         "InMainThread"},
+        {"a helper window",
+         [&] {
+             TUtilWindow window(nullptr);
+             onAnotherThread([&] { window.Handle(); });
+         },
+         "InMainThread"},
+        {"the application's messages", [&] { onAnotherThread(ProcessApplicationMessages); },
+         "InMainThread"},
+        {"a message of another window",
+         [] {
+             TForm first("TFirstForm"), second("TSecondForm");
+             // The second window's slot names the first form, as a mixed-up slot would.
+             SetWindowLongPtrA(second.Handle(), 0, reinterpret_cast<LONG_PTR>(&first));
+             first.Handle();
+             SendMessageA(second.Handle(), WM_USER, 0, 0);
+         },
+         "Wnd == FHandle"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_DEATH(c.Call(), c.Check);
+    }
+#endif
 }
 
 int main(int argc, char** argv) {
