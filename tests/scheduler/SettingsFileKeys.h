@@ -4,35 +4,37 @@
 #include <string>
 #include <vector>
 
+#include "settings/ProgramKeys.h"
+
 namespace fixture {
 
 // The 24 keys in the order the program registers and writes them.
 inline const std::vector<std::string>& KeyOrder() {
     static const std::vector<std::string> keys = {
-        "AutoUpdateEnabled",
-        "AutoUpdateApplication",
-        "AutoUpdateURL",
-        "AutoUpdateHTTPProxy",
-        "AutoUpdateHTTPHost",
-        "AutoUpdateHTTPPort",
-        "AutoUpdateHTTPAuthentication",
-        "AutoUpdateHTTPUsername",
-        "AutoUpdateHTTPPassword",
-        "AutoUpdateSOCKSProxy",
-        "AutoUpdateSOCKSHost",
-        "AutoUpdateSOCKSPort",
-        "AutoUpdateSOCKSAuthentication",
-        "AutoUpdateSOCKSUsername",
-        "AutoUpdateSOCKSPassword",
-        "AutoUpdateSOCKSVersion",
-        "AutoUpdateAutomatic",
-        "AutoUpdateInterval",
-        "FirstRun",
-        "Enabled",
-        "Hour",
-        "Minute",
-        "Warning",
-        "ExitWindowsType",
+        key::AutoUpdateEnabled,
+        key::AutoUpdateApplication,
+        key::AutoUpdateURL,
+        key::AutoUpdateHTTPProxy,
+        key::AutoUpdateHTTPHost,
+        key::AutoUpdateHTTPPort,
+        key::AutoUpdateHTTPAuthentication,
+        key::AutoUpdateHTTPUsername,
+        key::AutoUpdateHTTPPassword,
+        key::AutoUpdateSOCKSProxy,
+        key::AutoUpdateSOCKSHost,
+        key::AutoUpdateSOCKSPort,
+        key::AutoUpdateSOCKSAuthentication,
+        key::AutoUpdateSOCKSUsername,
+        key::AutoUpdateSOCKSPassword,
+        key::AutoUpdateSOCKSVersion,
+        key::AutoUpdateAutomatic,
+        key::AutoUpdateInterval,
+        key::FirstRun,
+        key::Enabled,
+        key::Hour,
+        key::Minute,
+        key::Warning,
+        key::ExitWindowsType,
     };
     return keys;
 }

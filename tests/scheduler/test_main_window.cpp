@@ -1,6 +1,7 @@
 // The main window on real windows under Wine: first activation, hiding and closing, the
 // hand-over commands, the session's end, the tray menu, placement and dragging.
 #include "MainWindowFixture.h"
+#include "update/OrbAutoUpdate.h"
 
 using fixture::KeyOrder;
 using fixture::KeysOfSection;
@@ -114,6 +115,22 @@ TEST_F(MainWindowTest, DefaultSettingsFileLiesInTheApplicationDataFolder) {
     EXPECT_EQ(other.Settings()->INIFileName(), AppDataFolder + "settings.ini");
     other.FormDestroy(&other);
     EXPECT_EQ(other.Settings(), nullptr) << "freed when the window is destroyed";
+}
+
+// The main window registers the program's keys as the one routine does: names, types, defaults.
+TEST_F(MainWindowTest, RegistersTheProgramsKeys) {
+    Start();
+    TProgramSettings expected;
+    RegisterProgramKeys(expected, GetDefaultApplicationName(), DefaultUpdateURL);
+    TProgramSettings& actual = *frmSundown->Settings();
+    ASSERT_EQ(actual.Count(), expected.Count());
+    for (int i = 0; i < expected.Count(); ++i) {
+        const TSettingItem& e = expected.GetItem(i);
+        SCOPED_TRACE(e.KeyName());
+        EXPECT_EQ(actual.GetItem(i).KeyName(), e.KeyName());
+        EXPECT_EQ(actual.GetItem(i).ValueType(), e.ValueType());
+        EXPECT_EQ(actual.GetItem(i).DefaultValue(), e.DefaultValue());
+    }
 }
 
 TEST_F(MainWindowTest, FirstActivationTurnsTheTrayOnLoadsArmsAndHides) {

@@ -21,6 +21,7 @@
 #include "gui/Timer.h"
 #include "scheduler/frmOptionsU.h"
 #include "settings/OrbProgramSettings.h"
+#include "settings/ProgramKeys.h"
 #include "update/OrbAutoUpdate.h"
 #include "TestSupport.h"
 
@@ -110,13 +111,7 @@ protected:
         fputs(ini.c_str(), f);
         fclose(f);
         Settings.Clear();
-        RegisterAutoUpdateSettings(Settings);
-        Settings.Add("FirstRun", vtBoolean, true);
-        Settings.Add("Enabled", vtBoolean, true);
-        Settings.Add("Hour", vtInteger, 20);
-        Settings.Add("Minute", vtInteger, 0);
-        Settings.Add("Warning", vtInteger, 60);
-        Settings.Add("ExitWindowsType", vtInteger, 0);
+        RegisterProgramKeys(Settings, GetDefaultApplicationName(), DefaultUpdateURL);
         Settings.LoadDefaults();
         Settings.Load();
     }
