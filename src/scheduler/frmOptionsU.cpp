@@ -2,6 +2,7 @@
 
 #include "base/EncodeTime.h"
 #include "base/ScopeExit.h"
+#include "settings/ProgramKeys.h"
 
 TfrmOptions* frmOptions = nullptr;
 
@@ -93,21 +94,21 @@ int TfrmOptions::Execute(TProgramSettings* Settings) {
 
 void TfrmOptions::LoadFromSettings() {
     cbAutoRun.SetChecked(FSettings->IsAutoRun());
-    cbEnableSundown.SetChecked(FSettings->GetValue("Enabled").AsBoolean());
-    comboExitWindowsType.SetItemIndex(FSettings->GetValue("ExitWindowsType").AsInteger());
+    cbEnableSundown.SetChecked(FSettings->GetValue(key::Enabled).AsBoolean());
+    comboExitWindowsType.SetItemIndex(FSettings->GetValue(key::ExitWindowsType).AsInteger());
     // Hour and Minute are narrowed to 16 bits, as the time encoder takes them.
-    const auto minute = static_cast<uint16_t>(FSettings->GetValue("Minute").AsInteger());
-    const auto hour = static_cast<uint16_t>(FSettings->GetValue("Hour").AsInteger());
+    const auto minute = static_cast<uint16_t>(FSettings->GetValue(key::Minute).AsInteger());
+    const auto hour = static_cast<uint16_t>(FSettings->GetValue(key::Hour).AsInteger());
     DateTimePickerExitWindows.SetDateTime(EncodeTime(hour, minute, 0, 0));
-    editWarning.SetValue(FSettings->GetValue("Warning").AsDouble());
+    editWarning.SetValue(FSettings->GetValue(key::Warning).AsDouble());
 }
 
 void TfrmOptions::SaveToSettings() {
-    FSettings->SetValue("Enabled", cbEnableSundown.Checked());
-    FSettings->SetValue("ExitWindowsType", comboExitWindowsType.ItemIndex());
+    FSettings->SetValue(key::Enabled, cbEnableSundown.Checked());
+    FSettings->SetValue(key::ExitWindowsType, comboExitWindowsType.ItemIndex());
     uint16_t hour = 0, minute = 0, second = 0, msec = 0;
     DecodeTime(DateTimePickerExitWindows.DateTime(), hour, minute, second, msec);
-    FSettings->SetValue("Hour", static_cast<int>(hour));
-    FSettings->SetValue("Minute", static_cast<int>(minute));
-    FSettings->SetValue("Warning", editWarning.Value());
+    FSettings->SetValue(key::Hour, static_cast<int>(hour));
+    FSettings->SetValue(key::Minute, static_cast<int>(minute));
+    FSettings->SetValue(key::Warning, editWarning.Value());
 }
