@@ -348,7 +348,7 @@ LRESULT CALLBACK TControl::SubclassProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARA
 }
 
 // The dispatch boundary: nothing thrown by a handler goes back into the system.
-LRESULT TControl::Dispatch(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+LRESULT TControl::Dispatch([[maybe_unused]] HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     // The handlers work on FHandle: a message for another window would act on the wrong one.
     ASSERT(Wnd == FHandle);
     try {
