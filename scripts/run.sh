@@ -19,12 +19,13 @@ sundown_install_packages
 sundown_build "$preset" Sundown sundown_command
 
 handover_pid=""
+# Runs to its end whatever fails on the way: the display it started is always stopped.
 cleanup() {
+    set +e
     trap - INT TERM HUP
     [ -n "$handover_pid" ] && kill "$handover_pid" 2>/dev/null
     sundown_stop_wine
     sundown_stop_display
-    true
 }
 trap cleanup EXIT
 
