@@ -451,8 +451,9 @@ bool TOrbAutoUpdate::DownloadFile(const std::string& URL, const std::string& Fil
 // A new empty file in the temporary folder for a download; empty, with the reason kept, when the
 // folder takes none (missing, read-only, or gone since the check began).
 std::string TOrbAutoUpdate::NewDownloadFile() {
-    std::string folder = GetTempFolder();
+    std::string folder;
     try {
+        folder = GetTempFolder();
         return GetTempFile("Orb");
     } catch (const std::exception& e) {
         if (folder.size() > 1 && folder.back() == '\\')

@@ -26,7 +26,7 @@ appdata=$(timeout 60 wine cmd /c echo %APPDATA% 2>/dev/null </dev/null | tr -d '
 folder=$(winepath -u "$appdata" 2>/dev/null)/Sundown
 ini=$folder/settings.ini
 # An unwritable settings.ini (chattr) can be deleted with the folder only once it is writable again.
-trap 'chattr -i "$ini" 2>/dev/null; sundown_end_throwaway_session' EXIT
+trap 'chattr -i "$ini" 2>/dev/null || true; sundown_end_throwaway_session' EXIT
 failed=0
 fail() {
     echo "FAILED: $*"
