@@ -18,7 +18,12 @@ sundown_install_packages
 # The program and the command helper named in the README; the tests build with scripts/test.sh.
 sundown_build "$preset" Sundown sundown_command
 
+handover_pid=""
+# Runs to its end whatever fails on the way: the display it started is always stopped.
 cleanup() {
+    set +e
+    trap - INT TERM HUP
+    [ -n "$handover_pid" ] && kill "$handover_pid" 2>/dev/null
     sundown_stop_wine
     sundown_stop_display
 }
@@ -53,28 +58,33 @@ echo "menu, double-click to open it, Exit to end it. Ctrl+C here ends it too."
 
 # Sundown runs in a session of its own, out of reach of the terminal's Ctrl+C: Ctrl+C here ends it
 # as its Exit does, with hand-over command 3 (settings saved), and only then are its Wine server
-# and display stopped. A second Ctrl+C stops its Wine server at once.
+# and display stopped. The hand-over runs in the background, so that bash, which runs no handler
+# while a foreground command runs, takes a second Ctrl+C at once: it stops the Wine server.
 setsid wine "$BUILD_DIR/bin/Sundown.exe" </dev/null &
 sundown_pid=$!
-asked_to_end=no
+interrupted=""
 end_sundown() {
-    if [ $asked_to_end = yes ]; then
+    interrupted=$1
+    if [ -n "$handover_pid" ]; then
         echo "Stopping Sundown's Wine server."
+        kill "$handover_pid" 2>/dev/null || true
         wineserver -k >/dev/null 2>&1 || true
-        return
+        return 0
     fi
-    asked_to_end=yes
     echo
     echo "Ending Sundown (hand-over command 3, as its Exit does)..."
-    timeout 30 wine "$BUILD_DIR/bin/sundown_command.exe" 3 >/dev/null 2>&1 </dev/null || true
+    timeout 30 wine "$BUILD_DIR/bin/sundown_command.exe" 3 >/dev/null 2>&1 </dev/null &
+    handover_pid=$!
 }
-trap end_sundown INT TERM HUP
+trap 'end_sundown 130' INT
+trap 'end_sundown 143' TERM
+trap 'end_sundown 129' HUP
 
-# A signal ends a wait early: wait again until Sundown has ended.
-while :; do
-    status=0
-    wait "$sundown_pid" || status=$?
-    kill -0 "$sundown_pid" 2>/dev/null || break
+# A signal ends a wait early: wait again until Sundown has ended, then take its exit code.
+while kill -0 "$sundown_pid" 2>/dev/null; do
+    wait "$sundown_pid" || true
 done
+status=0
+wait "$sundown_pid" || status=$?
 echo "Sundown ended (exit code $status)."
-exit $status
+exit "${interrupted:-$status}"

@@ -266,6 +266,21 @@ void TApplication::EndSystemLoop() {
     PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
 }
 
+int TApplication::RunGuarded(const std::function<void()>& Body) {
+    try {
+        Body();
+        return 0;
+    } catch (...) {
+        HandleException(nullptr);
+    }
+    try {
+        DestroyForms();
+    } catch (...) {
+        // Ending anyway: a form that cannot go is left to the system.
+    }
+    return 1;
+}
+
 void TApplication::HandleException(TObject* Sender) {
     if (!std::current_exception())
         return; // not called from a catch block: nothing to report

@@ -4,11 +4,12 @@
 //
 //   int WINAPI WinMain(...) {
 //       Application().SetTitle("Sundown");
-//       Application().CreateForm(frmSundown);      // the first form becomes the main form
-//       Application().CreateForm(frmExitConfirm);
-//       Application().Run();                       // shows the main form; loops until Terminate
-//       Application().DestroyForms();
-//       return 0;
+//       return Application().RunGuarded([] {        // an error that escapes: the box, then 1
+//           Application().CreateForm(frmSundown);  // the first form becomes the main form
+//           Application().CreateForm(frmExitConfirm);
+//           Application().Run();                   // shows the main form; loops until Terminate
+//           Application().DestroyForms();
+//       });
 //   }
 //
 // Exceptions that escape an event or message handler are caught where the message is dispatched
@@ -70,6 +71,10 @@ public:
 
     // Shows the main form and handles messages until the application is told to terminate.
     void Run();
+    // The program's outermost boundary (its WinMain's body): runs Body and gives 0. An exception
+    // that escapes Body goes to HandleException (the error box), the forms made so far go, and
+    // the result is 1.
+    int RunGuarded(const std::function<void()>& Body);
     // Handles every message waiting in the queue, then returns.
     void ProcessMessages();
     // Handles one message, waiting for it when the queue is empty.

@@ -73,17 +73,47 @@ std::string Joined(const std::vector<std::string>& Items) {
     return text;
 }
 
-// A Proxy-Authenticate value offers the Basic scheme among its challenges.
+// A Proxy-Authenticate value offers Basic among its challenges: as the first token of a
+// comma-separated element outside quoted strings, not followed by "=" (a parameter's name).
 bool OffersBasic(const std::string& Value) {
-    const std::string v = Lower(Value);
-    for (size_t at = v.find("basic"); at != std::string::npos; at = v.find("basic", at + 1)) {
-        const size_t before = at == 0 ? std::string::npos : v.find_last_not_of(" \t", at - 1);
-        const bool starts = before == std::string::npos || v[before] == ',';
-        const bool ends = at + 5 == v.size() || v[at + 5] == ' ' || v[at + 5] == ',';
-        if (starts && ends)
+    std::vector<std::string> elements(1);
+    bool quoted = false;
+    for (size_t i = 0; i < Value.size(); ++i) {
+        const char c = Value[i];
+        if (quoted) {
+            if (c == '\\')
+                ++i;
+            else if (c == '"')
+                quoted = false;
+        } else if (c == '"') {
+            quoted = true;
+        } else if (c == ',') {
+            elements.emplace_back();
+        } else {
+            elements.back() += c;
+        }
+    }
+    for (const std::string& element : elements) {
+        const std::string e = Trim(element);
+        const size_t end = e.find_first_of(" \t=");
+        const size_t next = end == std::string::npos ? end : e.find_first_not_of(" \t", end);
+        if (Lower(e.substr(0, end)) == "basic" && (next == std::string::npos || e[next] != '='))
             return true;
     }
     return false;
+}
+
+// The connection ended within the body: Expected bytes announced, or -1 for a chunked body.
+EIdConnClosedGracefully CutShort(int64_t Received, int64_t Expected) {
+    const auto received = static_cast<long long>(Received);
+    return EIdConnClosedGracefully(
+        Expected >= 0
+            ? Format("Connection closed before the whole answer arrived (%lld of %lld bytes "
+                     "received).",
+                     received, static_cast<long long>(Expected))
+            : Format("Connection closed before the whole answer arrived (%lld bytes received; "
+                     "the chunked answer had not ended).",
+                     received));
 }
 
 // The status code of "HTTP/1.1 200 OK"; raises for anything else.
@@ -130,7 +160,8 @@ public:
     }
 
     // Header lines up to the empty line that ends them, each given to Field (name in lower case,
-    // value trimmed); lines without a colon are passed over. Raises past MaxHeaderSize in all.
+    // value trimmed); lines without a colon are passed over, a folded line raises. Raises past
+    // MaxHeaderSize in all.
     template <class TField> void ReadFields(TField Field) {
         size_t bytes = 0;
         for (;;) {
@@ -140,6 +171,11 @@ public:
             bytes += line.size() + 2;
             if (bytes > MaxHeaderSize)
                 throw EIdException("The server's answer has too many headers.");
+            // A folded line would continue the field before it: which field a server meant by it
+            // cannot be trusted, so the answer is refused rather than guessed at.
+            if (line[0] == ' ' || line[0] == '\t')
+                throw EIdException("The server's answer has a folded header line (\"" +
+                                   CutText(line) + "\"), which is not supported.");
             const size_t colon = line.find(':');
             if (colon != std::string::npos)
                 Field(Lower(Trim(line.substr(0, colon))), Trim(line.substr(colon + 1)));
@@ -428,9 +464,12 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
     const TIdURI uri = ParseURI(URL);
     const TDeadline transfer = TDeadline::After(
         FTransferTimeout, "The transfer took longer than " + Duration(FTransferTimeout) + ".");
+    // Rather no connection than one that goes around the proxy the user switched on.
+    if (FConnection.SocksProxy)
+        throw EIdSocksError("A SOCKS proxy is switched on, and SOCKS proxies are not supported; no "
+                            "connection was made.");
     // The proxy's credentials go only to a proxy that asks for them, and only once.
-    const bool mayAuthenticate =
-        !FProxyParams.ProxyServer.empty() && FProxyParams.BasicAuthentication;
+    const bool mayAuthenticate = ViaProxy() && FConnection.HTTPAuthentication;
     for (bool proxyCredentials = false;; proxyCredentials = true) {
         SendRequest(uri, RequestText(uri, proxyCredentials), transfer);
         TReader reader(IO(), FReadTimeout);
@@ -452,9 +491,8 @@ void TIdHTTP::DoGet(const std::string& URL, TStream& AResponseContent) {
 }
 
 std::string TIdHTTP::RequestText(const TIdURI& URI, bool ProxyCredentials) const {
-    const bool viaProxy = !FProxyParams.ProxyServer.empty();
     std::string request = "GET ";
-    request += viaProxy ? "http://" + URI.HostHeader() + URI.Path : URI.Path;
+    request += ViaProxy() ? "http://" + URI.HostHeader() + URI.Path : URI.Path;
     request += " HTTP/1.1\r\nHost: " + URI.HostHeader() + "\r\n";
     // Nothing here decodes a compressed body: it must come as it stands.
     request += "Accept: */*\r\nAccept-Encoding: identity\r\nUser-Agent: Sundown\r\n"
@@ -464,12 +502,15 @@ std::string TIdHTTP::RequestText(const TIdURI& URI, bool ProxyCredentials) const
             "Authorization: Basic " + EncodeBase64(URI.Username + ":" + URI.Password) + "\r\n";
     if (ProxyCredentials)
         request += "Proxy-Authorization: Basic " +
-                   EncodeBase64(FProxyParams.ProxyUsername + ":" + FProxyParams.ProxyPassword) +
-                   "\r\n";
+                   EncodeBase64(FConnection.HTTPUserName + ":" + FConnection.HTTPPassword) + "\r\n";
     request += "\r\n";
     if (request.find('\0') != std::string::npos)
         throw EIdException("Invalid request: it holds a NUL character.");
     return request;
+}
+
+bool TIdHTTP::ViaProxy() const {
+    return FConnection.HTTPProxy && !FConnection.HTTPHost.empty();
 }
 
 // Opens a connection (closing one left from an earlier answer) and sends the request.
@@ -479,10 +520,12 @@ void TIdHTTP::SendRequest(const TIdURI& URI, const std::string& Request,
     int connectTimeout = FConnectTimeout;
     const bool connectByTransfer = Transfer.Limit(connectTimeout);
     try {
-        if (!FProxyParams.ProxyServer.empty())
-            io.Open(FProxyParams.ProxyServer,
-                    FProxyParams.ProxyPort ? FProxyParams.ProxyPort : 8080, connectTimeout);
-        else
+        if (ViaProxy()) {
+            const int port = FConnection.HTTPPort;
+            io.Open(FConnection.HTTPHost,
+                    port > 0 && port <= 65535 ? static_cast<uint16_t>(port) : uint16_t{8080},
+                    connectTimeout);
+        } else
             io.Open(URI.Host, URI.Port, connectTimeout);
     } catch (const EIdConnectTimeout&) {
         if (connectByTransfer)
@@ -515,11 +558,16 @@ TIdHTTP::THead TIdHTTP::ReadHead(TReader& Reader) const {
             throw EIdException(
                 Format("The server sent more than %d interim answers.", MaxInterimAnswers));
         THead head;
-        const std::string statusLine = Reader.ReadLine();
-        head.Code = StatusCode(statusLine);
-        head.StatusLine = CutText(statusLine);
-        Reader.ReadFields(
-            [&](const std::string& Name, const std::string& Value) { head.Take(Name, Value); });
+        try {
+            const std::string statusLine = Reader.ReadLine();
+            head.Code = StatusCode(statusLine);
+            head.StatusLine = CutText(statusLine);
+            Reader.ReadFields(
+                [&](const std::string& Name, const std::string& Value) { head.Take(Name, Value); });
+        } catch (const EIdConnClosedGracefully&) {
+            throw EIdConnClosedGracefully(
+                "Connection closed before the head of the server's answer had arrived.");
+        }
         // Interim answers (100 Continue and the like) are followed by the real one.
         if (head.Code >= 200 || head.Code < 100)
             return head;
@@ -546,9 +594,7 @@ void TIdHTTP::ReadBody(TReader& Reader, const THead& Head, TStream& AResponseCon
             if (n == 0) {
                 if (Count < 0)
                     return;
-                throw EIdConnClosedGracefully(Format(
-                    "Connection closed before the whole answer arrived (%lld bytes received).",
-                    static_cast<long long>(received)));
+                throw CutShort(received, Head.HasTransferCoding() ? -1 : Head.ContentLength);
             }
             if (FMaxResponseSize > 0 && received + static_cast<int64_t>(n) > FMaxResponseSize)
                 throw EIdException(tooLarge);
@@ -563,23 +609,28 @@ void TIdHTTP::ReadBody(TReader& Reader, const THead& Head, TStream& AResponseCon
     DoWorkBegin(wmRead, FResponse.FContentLength);
     try {
         if (Head.HasTransferCoding()) {
-            for (;;) {
-                const std::string line = Reader.ReadLine();
-                const std::string digits = Trim(line.substr(0, line.find(';')));
-                if (digits.empty() || digits.size() > 15 ||
-                    digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
-                    throw EIdException("Invalid chunk size from the server: \"" + CutText(line) +
-                                       "\"");
-                const int64_t size = std::stoll(digits, nullptr, 16);
-                if (size == 0)
-                    break;
-                copy(size);
-                if (!Reader.ReadLine().empty())
-                    throw EIdException("Invalid chunk end from the server.");
+            try {
+                for (;;) {
+                    const std::string line = Reader.ReadLine();
+                    const std::string digits = Trim(line.substr(0, line.find(';')));
+                    if (digits.empty() || digits.size() > 15 ||
+                        digits.find_first_not_of("0123456789abcdefABCDEF") != std::string::npos)
+                        throw EIdException("Invalid chunk size from the server: \"" +
+                                           CutText(line) + "\"");
+                    const int64_t size = std::stoll(digits, nullptr, 16);
+                    if (size == 0)
+                        break;
+                    copy(size);
+                    if (!Reader.ReadLine().empty())
+                        throw EIdException("Invalid chunk end from the server.");
+                }
+                // Trailer lines are a head of their own, held to the same limits.
+                Reader.SetDeadline(HeadDeadline("to end the answer").Earlier(Transfer));
+                Reader.ReadFields([](const std::string&, const std::string&) {});
+            } catch (const EIdConnClosedGracefully&) {
+                // Between chunks or within one: how much of the whole came is all that is known.
+                throw CutShort(received, -1);
             }
-            // Trailer lines are a head of their own, held to the same limits.
-            Reader.SetDeadline(HeadDeadline("to end the answer").Earlier(Transfer));
-            Reader.ReadFields([](const std::string&, const std::string&) {});
         } else {
             copy(Head.ContentLength);
         }

@@ -11,12 +11,13 @@
 //   http.Response().ResponseCode();                     // 200; -1 when no answer came
 //
 // What it speaks: GET with Host, asking for the body as it stands (Accept-Encoding: identity);
-// basic authentication from the address's user:password@ part, and for a proxy (ProxyParams) only
+// basic authentication from the address's user:password@ part, and for a proxy (Connection) only
 // in answer to the proxy's 407 that offers it (one more request); bodies sized by Content-Length,
 // chunked or ended by the server's close. A status other than 2xx raises EIdHTTPProtocolException
 // and writes nothing into the stream; so do differing Content-Length values, any transfer coding
 // but a lone "chunked" and any Content-Encoding but identity (nothing here decodes them);
-// redirections are not followed. A body cut short raises. https:// addresses are refused (no TLS).
+// redirections are not followed; nor is a head with a folded line (one that begins with a blank).
+// A body cut short raises, saying how much came. https:// addresses are refused (no TLS).
 // Texts taken from the server into a message or ResponseText are cut to a readable length.
 // Disconnect, called from a work event, OnIdle or a message handled meanwhile, ends the running Get
 // with EIdNotConnected. Limits: ConnectTimeout for the connection, ReadTimeout for any silence,
@@ -69,13 +70,24 @@ private:
     int64_t FContentLength = -1;
 };
 
-// An HTTP proxy: used when ProxyServer is not empty.
-struct TIdProxyConnectionInfo {
-    std::string ProxyServer;
-    uint16_t ProxyPort = 0;
-    bool BasicAuthentication = false;
-    std::string ProxyUsername;
-    std::string ProxyPassword;
+// How the client reaches servers: straight, or through an HTTP proxy when HTTPProxy is set and
+// HTTPHost named (a port outside 1 to 65535 means 8080), whose 407 that offers Basic is answered
+// with the credentials when HTTPAuthentication is set. No SOCKS is spoken: with SocksProxy set a
+// Get connects nowhere and raises EIdSocksError, whatever the version.
+struct TIdConnectionSettings {
+    bool HTTPProxy = false;
+    std::string HTTPHost;
+    int HTTPPort = 0;
+    bool HTTPAuthentication = false;
+    std::string HTTPUserName;
+    std::string HTTPPassword;
+    bool SocksProxy = false;
+    std::string SocksHost;
+    int SocksPort = 0;
+    TSocksVersion SocksVersion = svNoSocks;
+    bool SocksAuthentication = false;
+    std::string SocksUserName;
+    std::string SocksPassword;
 };
 
 class TIdHTTP : public TObject {
@@ -87,7 +99,8 @@ public:
     TIdIOHandlerStack* IOHandler() const { return FIOHandler; }
     void SetIOHandler(TIdIOHandlerStack* Value);
 
-    TIdProxyConnectionInfo& ProxyParams() { return FProxyParams; }
+    const TIdConnectionSettings& Connection() const { return FConnection; }
+    void SetConnection(TIdConnectionSettings Value) { FConnection = std::move(Value); }
     // Milliseconds; 0 or less waits as long as the system lets it.
     int ConnectTimeout() const { return FConnectTimeout; }
     void SetConnectTimeout(int Value) { FConnectTimeout = Value; }
@@ -134,6 +147,7 @@ private:
     // The steps of one Get.
     std::string RequestText(const TIdURI& URI, bool ProxyCredentials) const;
     void SendRequest(const TIdURI& URI, const std::string& Request, const TDeadline& Transfer);
+    bool ViaProxy() const;
     TDeadline HeadDeadline(const std::string& What) const;
     THead ReadHead(TReader& Reader) const;
     void ReadBody(TReader& Reader, const THead& Head, TStream& AResponseContent,
@@ -141,7 +155,7 @@ private:
 
     TIdIOHandlerStack* FIOHandler = nullptr;
     std::unique_ptr<TIdIOHandlerStack> FOwnIOHandler;
-    TIdProxyConnectionInfo FProxyParams;
+    TIdConnectionSettings FConnection;
     int FConnectTimeout = 30000;
     int FReadTimeout = 60000;
     int FHeadTimeout = 30000;

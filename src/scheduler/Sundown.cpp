@@ -18,11 +18,14 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     }
 
     Application().SetTitle("Sundown");
-    Application().CreateForm(frmSundown);
-    Application().CreateForm(frmExitConfirm);
-    Application().CreateForm(frmOptions);
-    Application().CreateForm(frmAbout);
-    Application().Run();
-    Application().DestroyForms();
-    return 0;
+    // A failure while the windows are made, or one that escapes the loop, is shown and ends the
+    // program with a failure code.
+    return Application().RunGuarded([] {
+        Application().CreateForm(frmSundown);
+        Application().CreateForm(frmExitConfirm);
+        Application().CreateForm(frmOptions);
+        Application().CreateForm(frmAbout);
+        Application().Run();
+        Application().DestroyForms();
+    });
 }

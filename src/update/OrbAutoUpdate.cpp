@@ -194,23 +194,27 @@ void TOrbAutoUpdate::LoadSettings() {
     FApplicationName = s.GetValue("AutoUpdateApplication").AsString();
     FAutoUpdate = s.GetValue("AutoUpdateAutomatic").AsBoolean();
     FUpdateURL = s.GetValue("AutoUpdateURL").AsString();
-    FHTTPProxy = s.GetValue("AutoUpdateHTTPProxy").AsBoolean();
-    FHTTPHost = s.GetValue("AutoUpdateHTTPHost").AsString();
-    FHTTPPort = s.GetValue("AutoUpdateHTTPPort").AsInteger();
-    FHTTPAuthentication = s.GetValue("AutoUpdateHTTPAuthentication").AsBoolean();
-    FHTTPUserName = s.GetValue("AutoUpdateHTTPUserName").AsString();
-    FHTTPPassword = s.GetValue("AutoUpdateHTTPPassword").AsString();
-    FSocksProxy = s.GetValue("AutoUpdateSOCKSProxy").AsBoolean();
-    FSocksHost = s.GetValue("AutoUpdateSOCKSHost").AsString();
-    FSocksPort = s.GetValue("AutoUpdateSOCKSPort").AsInteger();
+    // Read into one value, handed to the HTTP client also when a key raises: the values read
+    // before it count.
+    TIdConnectionSettings c = FHTTP->Connection();
+    const TScopeExit handOver([&] { FHTTP->SetConnection(c); });
+    c.HTTPProxy = s.GetValue("AutoUpdateHTTPProxy").AsBoolean();
+    c.HTTPHost = s.GetValue("AutoUpdateHTTPHost").AsString();
+    c.HTTPPort = s.GetValue("AutoUpdateHTTPPort").AsInteger();
+    c.HTTPAuthentication = s.GetValue("AutoUpdateHTTPAuthentication").AsBoolean();
+    c.HTTPUserName = s.GetValue("AutoUpdateHTTPUserName").AsString();
+    c.HTTPPassword = s.GetValue("AutoUpdateHTTPPassword").AsString();
+    c.SocksProxy = s.GetValue("AutoUpdateSOCKSProxy").AsBoolean();
+    c.SocksHost = s.GetValue("AutoUpdateSOCKSHost").AsString();
+    c.SocksPort = s.GetValue("AutoUpdateSOCKSPort").AsInteger();
     // A stored version outside the enumeration means no SOCKS proxy.
     const int version = s.GetValue("AutoUpdateSOCKSVersion").AsInteger();
-    FSocksVersion = version >= svNoSocks && version <= svSocks5
-                        ? static_cast<TSocksVersion>(version)
-                        : svNoSocks;
-    FSocksAuthentication = s.GetValue("AutoUpdateSOCKSAuthentication").AsBoolean();
-    FSocksUserName = s.GetValue("AutoUpdateSOCKSUserName").AsString();
-    FSocksPassword = s.GetValue("AutoUpdateSOCKSPassword").AsString();
+    c.SocksVersion = version >= svNoSocks && version <= svSocks5
+                         ? static_cast<TSocksVersion>(version)
+                         : svNoSocks;
+    c.SocksAuthentication = s.GetValue("AutoUpdateSOCKSAuthentication").AsBoolean();
+    c.SocksUserName = s.GetValue("AutoUpdateSOCKSUserName").AsString();
+    c.SocksPassword = s.GetValue("AutoUpdateSOCKSPassword").AsString();
     FMonitorIntervalHours = s.GetValue("AutoUpdateInterval").AsInteger();
 }
 
@@ -295,7 +299,8 @@ std::string TOrbAutoUpdate::ExtractURLFileName(const std::string& URL) {
 }
 
 std::string TOrbAutoUpdate::LocalFileName(const std::string& URL) {
-    const std::string name = ExtractURLFileName(URL);
+    // The fragment names a place inside what is fetched, and is never sent.
+    const std::string name = ExtractURLFileName(URL.substr(0, URL.find('#')));
     std::string decoded;
     for (size_t i = 0; i < name.size(); ++i) {
         if (name[i] == '%' && i + 2 < name.size() &&
@@ -331,9 +336,14 @@ bool TOrbAutoUpdate::IsPlainFileName(const std::string& Name) {
     for (const char* d : devices)
         if (base == d)
             return false;
-    if (base.size() == 4 && (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) &&
-        base[3] >= '0' && base[3] <= '9')
-        return false;
+    // COM and LPT with a digit, the superscripts ¹ ² ³ included (the system takes the name as text
+    // of the ANSI code page).
+    if (base.compare(0, 3, "COM") == 0 || base.compare(0, 3, "LPT") == 0) {
+        const std::wstring digit = Widen(base.substr(3));
+        if (digit.size() == 1 && ((digit[0] >= L'0' && digit[0] <= L'9') || digit[0] == L'\u00B9' ||
+                                  digit[0] == L'\u00B2' || digit[0] == L'\u00B3'))
+            return false;
+    }
     return true;
 }
 
@@ -353,8 +363,8 @@ bool TOrbAutoUpdate::LoadUpdateDetails(const std::string& FileName, TAutoUpdateD
             return false;
         }
     }
-    read.Params = Widen(ini.ReadString(FApplicationName, "Params", ""));
-    read.URL = Widen(ini.ReadString(FApplicationName, "URL", ""));
+    read.Params = ini.ReadString(FApplicationName, "Params", "");
+    read.URL = ini.ReadString(FApplicationName, "URL", "");
     read.Version = Format("%u.%u.%u.%u", read.MajorVersion, read.MinorVersion, read.ReleaseVersion,
                           read.Build);
     Details = std::move(read);
@@ -373,35 +383,12 @@ bool TOrbAutoUpdate::IsNewerVersion(const TOrbVersionInfo& VersionInfo,
     return false;
 }
 
-void TOrbAutoUpdate::ApplyConnectionSettings() {
-    TIdProxyConnectionInfo& proxy = FHTTP->ProxyParams();
-    proxy = TIdProxyConnectionInfo();
-    if (FHTTPProxy && !FHTTPHost.empty()) {
-        proxy.ProxyServer = FHTTPHost;
-        proxy.ProxyPort =
-            FHTTPPort > 0 && FHTTPPort <= 65535 ? static_cast<uint16_t>(FHTTPPort) : 8080;
-        proxy.BasicAuthentication = FHTTPAuthentication;
-        proxy.ProxyUsername = FHTTPUserName;
-        proxy.ProxyPassword = FHTTPPassword;
-    }
-    FIOHandler->SetSocksVersion(FSocksProxy ? FSocksVersion : svNoSocks);
-}
-
 bool TOrbAutoUpdate::Transfer(const std::string& URL, const std::string& File,
                               const TDownloadLimits& Limits) {
-    // SOCKS is not spoken: a SOCKS proxy that is switched on, whatever its version, refuses the
-    // connection rather than let it go around the proxy.
-    if (FSocksProxy) {
-        FDownloadError = "A SOCKS proxy is switched on, and SOCKS proxies are not supported; no "
-                         "connection was made.";
-        DoMessage(FDownloadError);
-        return false;
-    }
     bool complete = false;
     int64_t size = 0;
     {
         TFileStream stream(File, fmCreate);
-        ApplyConnectionSettings();
         FHTTP->SetTransferTimeout(Limits.Timeout);
         FHTTP->SetMaxResponseSize(Limits.MaxSize);
         try {
@@ -431,14 +418,13 @@ bool TOrbAutoUpdate::Transfer(const std::string& URL, const std::string& File,
     return true;
 }
 
-bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& FileName,
+bool TOrbAutoUpdate::DownloadFile(const std::string& URL, const std::string& FileName,
                                   const TDownloadLimits& Limits) {
-    const std::string url = Narrow(URL);
-    DoMessage("Downloading: " + CutText(url) + " to " + FileName);
+    DoMessage("Downloading: " + CutText(URL) + " to " + FileName);
     FCancelled = false;
     FDownloadError.clear();
-    TTemporaryFile download(GetTempFile("Orb"));
-    if (!Transfer(url, download.Name(), Limits) || FCancelled) {
+    TTemporaryFile download(NewDownloadFile());
+    if (download.Name().empty() || !Transfer(URL, download.Name(), Limits) || FCancelled) {
         DoProgress("Download Failed.", 100);
         if (FCancelled) {
             DoProgress("Download cancelled by user.", 100);
@@ -450,7 +436,9 @@ bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& Fi
     const bool existed = FileExists(FileName);
     // Replaced in one step: the old file stays until the new one takes its place.
     if (!MoveFileExA(download.Name().c_str(), FileName.c_str(), MOVEFILE_REPLACE_EXISTING)) {
-        FDownloadError = "Failed to rename temporary file " + download.Name();
+        const DWORD error = GetLastError();
+        FDownloadError =
+            "Failed to rename temporary file " + download.Name() + ": " + SysErrorMessage(error);
         DoMessage(FDownloadError);
         return false;
     }
@@ -460,13 +448,27 @@ bool TOrbAutoUpdate::DownloadFile(const std::wstring& URL, const std::string& Fi
     return true;
 }
 
+// A new empty file in the temporary folder for a download; empty, with the reason kept, when the
+// folder takes none (missing, read-only, or gone since the check began).
+std::string TOrbAutoUpdate::NewDownloadFile() {
+    std::string folder;
+    try {
+        folder = GetTempFolder();
+        return GetTempFile("Orb");
+    } catch (const std::exception& e) {
+        if (folder.size() > 1 && folder.back() == '\\')
+            folder.pop_back();
+        FDownloadError = "cannot create a temporary file in " + folder + ": " + e.what();
+        DoMessage(FDownloadError);
+        return {};
+    }
+}
+
 // What the description offers, once judged usable.
 struct TOrbAutoUpdate::TOffer {
     TAutoUpdateDetails Details;
     std::string FileVersion; // the running program's
-    std::string URL;         // the installer's
-    std::string Installer;   // its local copy
-    std::string Params;
+    std::string Installer;   // the local copy of the installer
 };
 
 void TOrbAutoUpdate::CheckForUpdate() {
@@ -479,7 +481,7 @@ void TOrbAutoUpdate::CheckForUpdate() {
 
     FDownloadSize = 0;
     FCancelled = false;
-    DoMessage("Update Server: " + FUpdateURL);
+    DoMessage("Update Server: " + CutText(FUpdateURL));
     DoMessage("Application: " + FApplicationName);
     TOrbVersionInfo info;
     info.SetActive(true);
@@ -509,7 +511,7 @@ std::string TOrbAutoUpdate::FetchDescription() {
     const std::string description = GetTempFolder() + name;
     if (FileExists(description))
         DeleteFileA(description.c_str());
-    if (!DownloadFile(Widen(FUpdateURL), description, FDescriptionLimits)) {
+    if (!DownloadFile(FUpdateURL, description, FDescriptionLimits)) {
         DoMessage("Error downloading AutoUpdate information, please check internet connection.");
         return {};
     }
@@ -539,25 +541,23 @@ bool TOrbAutoUpdate::JudgeOffer(const std::string& Description, const TOrbVersio
         DoMessage(FApplicationName + " already at latest version.");
         return false;
     }
-    Offer.URL = Narrow(Offer.Details.URL);
-    const std::string name = LocalFileName(Offer.URL);
+    const std::string name = LocalFileName(Offer.Details.URL);
     Offer.Installer = GetTempFolder() + name;
-    Offer.Params = Narrow(Offer.Details.Params);
     // Refused before anything is asked or fetched: a name that is not a plain file name once
     // decoded, or a command line the system would cut.
     std::string refused;
     if (!IsPlainFileName(name))
-        refused = "Invalid file name " + Quoted(CutText(ExtractURLFileName(Offer.URL))) +
+        refused = "Invalid file name " + Quoted(CutText(ExtractURLFileName(Offer.Details.URL))) +
                   " in the update address.";
-    else if (Quoted(Offer.Installer).size() + 1 + Offer.Params.size() >= MaxCommandLine)
+    else if (Quoted(Offer.Installer).size() + 1 + Offer.Details.Params.size() >= MaxCommandLine)
         refused = "The installer's parameters are too long (" +
-                  std::to_string(Offer.Params.size()) +
+                  std::to_string(Offer.Details.Params.size()) +
                   " characters; the command line holds at most " +
                   std::to_string(MaxCommandLine - 1) + ").";
     if (!FCancelled && !refused.empty()) {
         DoMessage(refused);
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(CutText(Offer.URL)) + ": " + refused);
+        Failed("Failed to download update " + Quoted(CutText(Offer.Details.URL)) + ": " + refused);
         return false;
     }
     return true;
@@ -594,7 +594,8 @@ bool TOrbAutoUpdate::AskAndDownload(const TOffer& Offer) {
     }
     if (!FCancelled) {
         DoProgress("Download failed.", 100);
-        Failed("Failed to download update " + Quoted(CutText(Offer.URL)) + ": " + FDownloadError);
+        Failed("Failed to download update " + Quoted(CutText(Offer.Details.URL)) + ": " +
+               FDownloadError);
     } else {
         DoProgress("Download cancelled.", 100);
         Failed("Download cancelled.");
@@ -608,8 +609,8 @@ void TOrbAutoUpdate::StartInstaller(const TOffer& Offer) {
         Failed("File not found: " + Quoted(Offer.Installer));
         return;
     }
-    const auto r = reinterpret_cast<INT_PTR>(
-        ExecuteFile("open", Offer.Installer, Offer.Params, GetProgramFolder(), SW_SHOWNORMAL));
+    const auto r = reinterpret_cast<INT_PTR>(ExecuteFile(
+        "open", Offer.Installer, Offer.Details.Params, GetProgramFolder(), SW_SHOWNORMAL));
     if (r > 32)
         Application().Terminate();
     else

@@ -55,8 +55,8 @@ struct TAutoUpdateDetails {
     uint16_t ReleaseVersion = 0;
     uint16_t Build = 0;
     std::string Version; // "1.0.2.7"
-    std::wstring URL;    // the installer's address
-    std::wstring Params; // the installer's command line
+    std::string URL;     // the installer's address
+    std::string Params;  // the installer's command line
 };
 
 using TOnUpdateAvailable =
@@ -99,32 +99,9 @@ public:
     // Borrowed, never freed here.
     TProgramSettings* ProgramSettings() const { return FProgramSettings; }
     void SetProgramSettings(TProgramSettings* Value) { FProgramSettings = Value; }
-    bool HTTPProxy() const { return FHTTPProxy; }
-    void SetHTTPProxy(bool Value) { FHTTPProxy = Value; }
-    const std::string& HTTPHost() const { return FHTTPHost; }
-    void SetHTTPHost(const std::string& Value) { FHTTPHost = Value; }
-    int HTTPPort() const { return FHTTPPort; }
-    void SetHTTPPort(int Value) { FHTTPPort = Value; }
-    bool HTTPAuthentication() const { return FHTTPAuthentication; }
-    void SetHTTPAuthentication(bool Value) { FHTTPAuthentication = Value; }
-    const std::string& HTTPUserName() const { return FHTTPUserName; }
-    void SetHTTPUserName(const std::string& Value) { FHTTPUserName = Value; }
-    const std::string& HTTPPassword() const { return FHTTPPassword; }
-    void SetHTTPPassword(const std::string& Value) { FHTTPPassword = Value; }
-    bool SocksProxy() const { return FSocksProxy; }
-    void SetSocksProxy(bool Value) { FSocksProxy = Value; }
-    const std::string& SocksHost() const { return FSocksHost; }
-    void SetSocksHost(const std::string& Value) { FSocksHost = Value; }
-    int SocksPort() const { return FSocksPort; }
-    void SetSocksPort(int Value) { FSocksPort = Value; }
-    TSocksVersion SocksVersion() const { return FSocksVersion; }
-    void SetSocksVersion(TSocksVersion Value) { FSocksVersion = Value; }
-    bool SocksAuthentication() const { return FSocksAuthentication; }
-    void SetSocksAuthentication(bool Value) { FSocksAuthentication = Value; }
-    const std::string& SocksUserName() const { return FSocksUserName; }
-    void SetSocksUserName(const std::string& Value) { FSocksUserName = Value; }
-    const std::string& SocksPassword() const { return FSocksPassword; }
-    void SetSocksPassword(const std::string& Value) { FSocksPassword = Value; }
+    // The HTTP and SOCKS proxy settings, as the HTTP client uses them.
+    const TIdConnectionSettings& Connection() const { return FHTTP->Connection(); }
+    void SetConnection(TIdConnectionSettings Value) { FHTTP->SetConnection(std::move(Value)); }
     // Hours between checks, taken by the timer thread when it starts.
     int MonitorIntervalHours() const { return FMonitorIntervalHours; }
     void SetMonitorIntervalHours(int Value) { FMonitorIntervalHours = Value; }
@@ -152,12 +129,12 @@ public:
     // Downloads URL into a temporary file and, when the whole answer arrived with status 200 and
     // no cancel (and, with RefuseEmpty, held a byte), puts it in place of FileName. True when
     // FileName now holds the download; otherwise the reason is kept for the failure's text.
-    bool DownloadFile(const std::wstring& URL, const std::string& FileName,
+    bool DownloadFile(const std::string& URL, const std::string& FileName,
                       const TDownloadLimits& Limits = {});
     // Everything after the last "/" (all of URL when there is none).
     static std::string ExtractURLFileName(const std::string& URL);
-    // The name of the local copy of what URL names: its ExtractURLFileName with each %XX escape
-    // decoded; to be judged by IsPlainFileName.
+    // The name of the local copy of what URL names: the ExtractURLFileName of URL without its
+    // fragment, with each %XX escape decoded; to be judged by IsPlainFileName.
     static std::string LocalFileName(const std::string& URL);
     // A name that can only mean a file in the folder it is appended to: not empty, no path
     // separators, drive letters, wildcards, "%" (environment references) or control characters,
@@ -201,7 +178,7 @@ private:
     void StartInstaller(const TOffer& Offer);
     // The transfer of DownloadFile into File; false with FDownloadError set when it failed.
     bool Transfer(const std::string& URL, const std::string& File, const TDownloadLimits& Limits);
-    void ApplyConnectionSettings();
+    std::string NewDownloadFile();
     void Failed(const std::string& AMessage);
     void Cancelling();
 
@@ -212,19 +189,6 @@ private:
     std::string FUpdateURL;
     std::string FApplicationName;
     bool FAutoUpdate = false;
-    bool FHTTPProxy = false;
-    std::string FHTTPHost;
-    int FHTTPPort = 0;
-    bool FHTTPAuthentication = false;
-    std::string FHTTPUserName;
-    std::string FHTTPPassword;
-    bool FSocksProxy = false;
-    TSocksVersion FSocksVersion = svNoSocks;
-    std::string FSocksHost;
-    int FSocksPort = 0;
-    std::string FSocksUserName;
-    std::string FSocksPassword;
-    bool FSocksAuthentication = false;
     int32_t FDownloadSize = 0;
     std::unique_ptr<TTimerThread> FTimerThread;
     int FMonitorIntervalHours = 0;

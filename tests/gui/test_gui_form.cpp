@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <new>
 #include <memory>
 #include <thread>
 #include <vector>
@@ -183,6 +184,45 @@ TEST_F(GuiTest, ExceptionInHandlerShowsDefaultErrorBoxAndLoopRunsOn) {
     EXPECT_EQ(Boxes[0].Text, "Invalid Key Name (Enabled)");
     EXPECT_EQ(Boxes[0].Caption, "Sundown");
     EXPECT_EQ(Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+}
+
+// What escapes the program's body reaches the user in the error box, the forms made go, and the
+// program ends with a failure code.
+TEST_F(GuiTest, TheProgramsBodyIsABoundary) {
+    Application().SetTitle("Sundown");
+    const struct {
+        const char* Name;
+        std::function<void()> Fails; // none: the body returns
+        const char* Box;
+        int Result;
+    } cases[] = {
+        {"returns", nullptr, nullptr, 0},
+        {"raises an Exception", [] { throw Exception("Cannot create window"); },
+         "Cannot create window", 1},
+        {"raises a standard exception", [] { throw std::bad_alloc(); }, "std::bad_alloc", 1},
+        {"raises something else", [] { throw 42; }, "Unknown exception", 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        Boxes.clear();
+        const int result = Application().RunGuarded([&] {
+            TForm* main = nullptr;
+            Application().CreateForm(main, "TBoundaryMain");
+            if (c.Fails)
+                c.Fails();
+        });
+        EXPECT_EQ(result, c.Result);
+        if (c.Box) {
+            ASSERT_EQ(Boxes.size(), 1u);
+            EXPECT_EQ(Boxes[0].Text, c.Box);
+            EXPECT_EQ(Boxes[0].Caption, "Sundown");
+            EXPECT_EQ(Boxes[0].Flags & MB_ICONMASK, static_cast<UINT>(MB_ICONERROR));
+            EXPECT_EQ(FindWindowA("TBoundaryMain", nullptr), nullptr) << "the forms went";
+        } else {
+            EXPECT_TRUE(Boxes.empty());
+        }
+        Application().DestroyForms();
+    }
 }
 
 TEST_F(GuiTest, MessageDlgMapsButtonsAndResults) {

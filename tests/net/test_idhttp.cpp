@@ -421,6 +421,37 @@ TEST(IdHTTP, HostileServersNeitherHoldNorFreezeTheCaller) {
         {"reason phrase of 60,000 characters",
          [&] { return raw("HTTP/1.1 500 " + std::string(60000, 'r') + "\r\n\r\n"); },
          "HTTP/1.1 500 rrr", 0, true},
+        {"folded header line",
+         [&] {
+             return raw("HTTP/1.1 200 OK\r\nX-Info: a\r\n Content-Length: 3\r\n\r\nabc and more");
+         },
+         "The server's answer has a folded header line (\" Content-Length: 3\"), which is not "
+         "supported.",
+         0, true},
+        {"folded trailer line",
+         [&] {
+             return raw("HTTP/1.1 200 OK\r\nTransfer-Encoding: chunked\r\n\r\n2\r\nok\r\n0\r\n"
+                        "X: 1\r\n\t2\r\n\r\n");
+         },
+         "The server's answer has a folded header line", 0},
+        {"body cut short",
+         [&] {
+             TTestReply r = TTestReply::Ok(Pattern(1000));
+             r.CutAfter = 400;
+             return r;
+         },
+         "Connection closed before the whole answer arrived (400 of 1000 bytes received).", 0},
+        {"chunked body cut short",
+         [&] {
+             TTestReply r = chunked(piecewise(TTestReply::Ok(Pattern(1000)), 100, 0));
+             r.CutAfter = 300;
+             return r;
+         },
+         "Connection closed before the whole answer arrived (300 bytes received; the chunked "
+         "answer had not ended).",
+         0},
+        {"head cut short", [&] { return raw("HTTP/1.1 200 OK\r\nContent-Le"); },
+         "Connection closed before the head of the server's answer had arrived.", 0, true},
         {"Content-Length of 60,000 digits",
          [&] {
              return raw("HTTP/1.1 200 OK\r\nContent-Length: " + std::string(60000, '7') +
@@ -557,6 +588,11 @@ TEST(IdHTTP, ProxyCredentialsOnlyWhenAsked) {
     challenge.Headers = {{"Proxy-Authenticate", "Negotiate, Basic realm=\"proxy\""}};
     TTestReply otherScheme = challenge;
     otherScheme.Headers = {{"Proxy-Authenticate", "NTLM, Basicish"}};
+    // "Basic" only inside quoted strings, or as a parameter's name, offers nothing.
+    TTestReply quotedBasic = challenge;
+    quotedBasic.Headers = {
+        {"Proxy-Authenticate", "Digest realm=\"Sales, Basic staff\", nonce=\"a\\\", Basic b\""},
+        {"Proxy-Authenticate", "Negotiate, Bearer basic=\"1\""}};
     const struct {
         const char* Name;
         bool Authentication; // ticked
@@ -569,6 +605,7 @@ TEST(IdHTTP, ProxyCredentialsOnlyWhenAsked) {
         {"a proxy that asks", true, challenge, TTestReply::Ok("[a]"), 200, 2},
         {"a proxy that refuses them", true, challenge, challenge, 407, 2},
         {"a proxy that asks for another scheme", true, otherScheme, TTestReply::Ok("[a]"), 407, 1},
+        {"Basic only in quoted text", true, quotedBasic, TTestReply::Ok("[a]"), 407, 1},
         {"authentication not ticked", false, challenge, TTestReply::Ok("[a]"), 407, 1},
     };
     for (const auto& c : cases) {
@@ -577,11 +614,14 @@ TEST(IdHTTP, ProxyCredentialsOnlyWhenAsked) {
         server.Set("/secret.ini", c.First);
         server.SetWhen("/secret.ini", credentials, c.Second);
         TIdHTTP http;
-        http.ProxyParams().ProxyServer = "127.0.0.1";
-        http.ProxyParams().ProxyPort = server.Port();
-        http.ProxyParams().BasicAuthentication = c.Authentication;
-        http.ProxyParams().ProxyUsername = "proxy";
-        http.ProxyParams().ProxyPassword = "secret";
+        TIdConnectionSettings proxy;
+        proxy.HTTPProxy = true;
+        proxy.HTTPHost = "127.0.0.1";
+        proxy.HTTPPort = server.Port();
+        proxy.HTTPAuthentication = c.Authentication;
+        proxy.HTTPUserName = "proxy";
+        proxy.HTTPPassword = "secret";
+        http.SetConnection(proxy);
         TStringStream out;
         try {
             http.Get("http://update.sundown.invalid/secret.ini", out);

@@ -15,7 +15,6 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
 
@@ -69,11 +68,11 @@ int NotFound(const char* className) {
     return 1;
 }
 
-// A command number: digits only.
+// A command number: 1 to 4.
 bool ParseCommand(const char* text, unsigned long& command) {
-    if (!*text || std::strspn(text, "0123456789") != std::strlen(text))
+    if (std::strlen(text) != 1 || text[0] < '1' || text[0] > '4')
         return false;
-    command = std::strtoul(text, nullptr, 10);
+    command = static_cast<unsigned long>(text[0] - '0');
     return true;
 }
 

@@ -26,7 +26,7 @@ appdata=$(timeout 60 wine cmd /c echo %APPDATA% 2>/dev/null </dev/null | tr -d '
 folder=$(winepath -u "$appdata" 2>/dev/null)/Sundown
 ini=$folder/settings.ini
 # An unwritable settings.ini (chattr) can be deleted with the folder only once it is writable again.
-trap 'chattr -i "$ini" 2>/dev/null; sundown_end_throwaway_session' EXIT
+trap 'chattr -i "$ini" 2>/dev/null || true; sundown_end_throwaway_session' EXIT
 failed=0
 fail() {
     echo "FAILED: $*"
@@ -71,13 +71,13 @@ ends_by() {
         sleep 0.1
     done
 }
-# Writes settings.ini with the alarm in the coming minute, or the one after when this one is nearly
-# over (the program needs a moment to start and must arm before the minute begins). $alarm_at is
-# the minute's first second.
+# Writes settings.ini with the alarm ($1: the warning in seconds) in the coming minute, or the one
+# after when fewer than $2 seconds (default 10) are left of this one: the program needs a moment to
+# start and must arm before the minute begins. $alarm_at is the minute's first second.
 alarm_in_the_coming_minute() {
     local now at
     now=$(date +%s)
-    if [ $((10#$(date +%S))) -ge 50 ]; then at=$((now + 120)); else at=$((now + 60)); fi
+    if [ $((10#$(date +%S))) -ge $((60 - ${2:-10})) ]; then at=$((now + 120)); else at=$((now + 60)); fi
     alarm_at=$((at - at % 60))
     hour=$((10#$(date -d "@$at" +%H)))
     minute=$((10#$(date -d "@$at" +%M)))
@@ -160,25 +160,38 @@ ends_within 10 || fail "Sundown did not end at command 3"
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 
+# Case 3 once settings.ini is unwritable, Sundown running: Exit from the tray menu, its box left open.
+exit_with_its_box_open() {
+    tray_exit || fail "no tray menu"
+    await 50 0 state '#32770' || fail "no box"
+    start_witness "$work/witness-exit.txt"
+    [ "$(date +%s)" -lt "$alarm_at" ] || fail "Exit came too late, in the alarm minute"
+    while [ "$(date +%s)" -lt $((alarm_at + 10)) ]; do
+        case "$(drive state TfrmExitConfirm)" in
+        0 | 3) fail "a countdown came after Exit" && break ;;
+        esac
+        sleep 0.2
+    done
+    kill -0 "$pid" 2>/dev/null || fail "Sundown ended with its box open"
+    grep -qx WM_QUERYENDSESSION "$record" && fail "the session ended after Exit"
+    chattr -i "$ini"
+    kill "$witness_pid" 2>/dev/null || true
+    wait "$witness_pid" 2>/dev/null || true
+}
+
 echo "--- 3. Exit with its box open when the alarm falls due"
-alarm_in_the_coming_minute 3
+# Sundown's start, the tray menu and the box take a while on a busy machine: 30 s are left for
+# them before the alarm minute.
+alarm_in_the_coming_minute 3 30
 start_sundown
-chattr +i "$ini" || fail "settings.ini cannot be made unwritable"
-tray_exit || fail "no tray menu"
-await 50 0 state '#32770' || fail "no box"
-start_witness "$work/witness-exit.txt"
-[ "$(date +%s)" -lt "$alarm_at" ] || fail "Exit came too late, in the alarm minute"
-while [ "$(date +%s)" -lt $((alarm_at + 10)) ]; do
-    case "$(drive state TfrmExitConfirm)" in
-    0 | 3) fail "a countdown came after Exit" && break ;;
-    esac
-    sleep 0.2
-done
-kill -0 "$pid" 2>/dev/null || fail "Sundown ended with its box open"
-grep -qx WM_QUERYENDSESSION "$record" && fail "the session ended after Exit"
-chattr -i "$ini"
-kill "$pid" "$witness_pid" 2>/dev/null || true
-wait "$pid" "$witness_pid" 2>/dev/null || true
+if chattr_error=$(chattr +i "$ini" 2>&1); then
+    exit_with_its_box_open
+else
+    # chattr needs root and a file system that keeps the attribute.
+    echo "SKIPPED: settings.ini cannot be made unwritable here (chattr: $chattr_error)"
+fi
+kill "$pid" 2>/dev/null || true
+wait "$pid" 2>/dev/null || true
 
 echo "--- 4. the countdown runs out during a move left half done and ends the session"
 alarm_in_the_coming_minute 5

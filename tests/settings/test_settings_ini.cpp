@@ -391,14 +391,21 @@ std::string UnixPath(const std::string& Path) {
 }
 
 // Makes a file immutable, or a folder refuse new entries, for root as well, while it lives.
+// chattr needs root and a file system that keeps the attribute: where it is refused, Holds() is
+// false and nothing changed.
 class TImmutable {
 public:
     TImmutable(std::string Path, bool Folder) : FPath(std::move(Path)), FFolder(Folder) {
-        Change('+');
+        FHolds = Change('+');
     }
-    ~TImmutable() { Change('-'); }
+    ~TImmutable() {
+        if (FHolds) {
+            EXPECT_TRUE(Change('-')) << "chattr -i " << FPath;
+        }
+    }
     TImmutable(const TImmutable&) = delete;
     TImmutable& operator=(const TImmutable&) = delete;
+    bool Holds() const { return FHolds; }
 
 private:
     bool Refuses() const {
@@ -417,16 +424,18 @@ private:
         CloseHandle(file);
         return false;
     }
-    void Change(char Sign) {
+    // Whether the change took within ten seconds.
+    bool Change(char Sign) {
         StartUnix(std::string("/usr/bin/chattr ") + Sign + "i \"" + UnixPath(FPath) + "\"");
         const bool wanted = Sign == '+';
         for (int i = 0; i < 200 && Refuses() != wanted; ++i)
             Sleep(50);
-        EXPECT_EQ(Refuses(), wanted) << "chattr " << Sign << "i " << FPath;
+        return Refuses() == wanted;
     }
 
     std::string FPath;
     bool FFolder;
+    bool FHolds = false;
 };
 
 } // namespace
@@ -453,18 +462,26 @@ TEST_F(IniStore, TheFileOnDiskIsAlwaysTheOldOrTheNewWholeFile) {
         {"the folder takes no new files", "folder", false},
     };
     int hour = 10;
+    bool chattrRefused = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
+        if (c.Immutable[0] != '\0' && chattrRefused)
+            continue;
         const std::string before = ReadFileBytes(File);
         Settings.SetValue("Hour", ++hour);
         bool failed = false;
         uint64_t smallest = 0;
         {
             std::unique_ptr<TImmutable> locked;
-            if (c.Immutable[0] != '\0')
+            if (c.Immutable[0] != '\0') {
                 locked = std::make_unique<TImmutable>(
                     c.Immutable == std::string("file") ? File : Dir.Path(),
                     c.Immutable == std::string("folder"));
+                if (!locked->Holds()) {
+                    chattrRefused = true;
+                    continue;
+                }
+            }
             TSizeWatch watch(File);
             try {
                 Settings.Save();
@@ -486,6 +503,9 @@ TEST_F(IniStore, TheFileOnDiskIsAlwaysTheOldOrTheNewWholeFile) {
         EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"})
             << "no copy left behind";
     }
+    if (chattrRefused)
+        GTEST_SKIP() << "the cases of an unwritable file or folder: chattr +i had no effect here "
+                        "(it needs root and a file system that keeps the attribute)";
 }
 
 TEST_F(IniStore, OtherStoreValuesDoNothing) {

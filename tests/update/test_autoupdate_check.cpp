@@ -6,6 +6,7 @@
 #include "gui/Application.h"
 #include "MessagePump.h"
 #include "base/IniFile.h"
+#include "base/SystemError.h"
 #include "TestSupport.h"
 
 namespace {
@@ -39,6 +40,10 @@ TEST(UpdateNames, EscapesAreDecodedThenJudged) {
         {"http://h/a%zz.exe", "a%zz.exe", false},
         {"http://h/a.exe%2", "a.exe%2", false},
         {"http://h/a%00.exe", std::string("a\0.exe", 6), false},
+        // The fragment is not part of the name, a "/" in it neither.
+        {"http://h/setup.exe#v2", "setup.exe", true},
+        {"http://h/Setup%20v2.exe#part/two", "Setup v2.exe", true},
+        {"http://h/get#", "get", true},
     };
     for (const auto& c : cases) {
         const std::string local = TOrbAutoUpdate::LocalFileName(c.URL);
@@ -48,11 +53,13 @@ TEST(UpdateNames, EscapesAreDecodedThenJudged) {
 }
 
 TEST(UpdateNames, OnlyPlainFileNamesAreTaken) {
-    for (const char* good : {"setup.exe", "autoupdate.ini", "Sundown 1.0.2.exe", "a", "icon.exe"})
+    for (const char* good : {"setup.exe", "autoupdate.ini", "Sundown 1.0.2.exe", "a", "icon.exe",
+                             "COM10.exe", "LPT\xBC.exe", "COM\xB9\xB9"})
         EXPECT_TRUE(TOrbAutoUpdate::IsPlainFileName(good)) << good;
     for (const char* bad :
-         {"", ".", "..", "..\\evil.exe", "a\\b.exe", "c:evil.exe", "get?f=x", "a*.exe", "a.exe.",
-          "a.exe ", "CON", "nul.txt", "Com1.exe", "lpt9", "a\tb", "x|y", "\"q\""})
+         {"",       ".",      "..",     "..\\evil.exe", "a\\b.exe",    "c:evil.exe",  "get?f=x",
+          "a*.exe", "a.exe.", "a.exe ", "CON",          "nul.txt",     "Com1.exe",    "lpt9",
+          "a\tb",   "x|y",    "\"q\"",  "COM\xB9",      "lpt\xB2.exe", "Com\xB3 .txt"})
         EXPECT_FALSE(TOrbAutoUpdate::IsPlainFileName(bad)) << bad;
 }
 
@@ -96,8 +103,8 @@ TEST_F(UpdateDetails, ReadsTheApplicationsEntry) {
     EXPECT_EQ(d.ReleaseVersion, 0);
     EXPECT_EQ(d.Build, 65535);
     EXPECT_EQ(d.Version, "16.16.0.65535");
-    EXPECT_EQ(d.URL, L"http://h/setup.exe");
-    EXPECT_EQ(d.Params, L"/silent \"x y\"");
+    EXPECT_EQ(d.URL, "http://h/setup.exe");
+    EXPECT_EQ(d.Params, "/silent \"x y\"");
 
     TAutoUpdateDetails untouched;
     untouched.Version = "kept";
@@ -184,14 +191,19 @@ TEST_F(UpdateEvents, ProgressHandlerSetsAndWithdrawsTheCancel) {
 using UpdateCheck = UpdateFixture;
 
 TEST_F(UpdateCheck, InvalidAddressEndsBeforeAnyTraffic) {
+    const std::string longURL = Server.Url("/" + std::string(1000, 'u') + "/");
     for (const std::string& url :
          {std::string(), Server.Url("/"), Server.Url("/..\\x.ini"), Server.Url("/get?f=a.ini"),
-          Server.Url("/%2e%2e%5cx.ini"), Server.Url("/%2525windir%2525.ini")}) {
+          Server.Url("/%2e%2e%5cx.ini"), Server.Url("/%2525windir%2525.ini"), longURL}) {
         Log.clear();
         Update->SetUpdateURL(url);
         Update->CheckForUpdate();
+        // Cut like every text the server's side gives.
+        const std::string server = url == longURL ? url.substr(0, 200) + "... (cut from " +
+                                                        std::to_string(url.size()) + " characters)"
+                                                  : url;
         const std::vector<std::string> expected = {
-            "message: Update Server: " + url,
+            "message: Update Server: " + server,
             "message: Application: sundown",
             "progress: Checking for updates , please wait...|0",
             "failed: Invalid AutoUpdate URL, please check your settings.",
@@ -321,13 +333,33 @@ TEST_F(UpdateCheck, InstallerMissingOrCutShort) {
     Server.Set("/setup.exe", cut);
     Log.clear();
     Update->CheckForUpdate();
-    EXPECT_TRUE(Has("failed: Failed to download update \"" + Server.Url("/setup.exe") +
-                    "\": Connection closed before the whole answer arrived (2000 bytes received)."))
+    EXPECT_TRUE(
+        Has("failed: Failed to download update \"" + Server.Url("/setup.exe") +
+            "\": Connection closed before the whole answer arrived (2000 of 5000 bytes received)."))
         << Dump();
     EXPECT_TRUE(Has("message: HTTP/1.1 200 OK"));
     EXPECT_EQ(ReadFile(installer), "the previous installer");
     EXPECT_EQ(TempFiles(), std::vector<std::string>{"setup.exe"}); // no partial download left
     EXPECT_FALSE(Application().Terminated());
+
+    // The old file held open without sharing cannot be replaced: the system's reason is given.
+    Server.Set("/setup.exe", TTestReply::Ok("the new installer"));
+    const HANDLE held =
+        CreateFileA(installer.c_str(), GENERIC_READ, 0, nullptr, OPEN_EXISTING, 0, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+    Log.clear();
+    Update->CheckForUpdate();
+    CloseHandle(held);
+    const std::string renaming = "failed: Failed to download update \"" + Server.Url("/setup.exe") +
+                                 "\": Failed to rename temporary file " + Temp + "Orb";
+    ASSERT_EQ(CountPrefix(renaming), 1) << Dump();
+    const auto line = std::find_if(Log.begin(), Log.end(), [&](const std::string& l) {
+        return l.compare(0, renaming.size(), renaming) == 0;
+    });
+    const size_t reason = line->find(".tmp: ");
+    ASSERT_NE(reason, std::string::npos) << *line;
+    EXPECT_GT(line->size(), reason + 6) << *line;
+    EXPECT_EQ(ReadFile(installer), "the previous installer");
 }
 
 TEST_F(UpdateCheck, CancelDuringTheInstallerDownload) {
@@ -424,6 +456,24 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
     gzip.Headers = {{"Content-Encoding", "gzip"}};
     const std::string gzipRefused =
         "The server sent the answer with Content-Encoding \"gzip\", which is not supported.";
+    TTestReply folded;
+    folded.Raw = "HTTP/1.1 200 OK\r\nX-Info: a\r\n Content-Length: 100\r\n\r\n" +
+                 std::string(100, 'x') + " and more";
+    // The temporary folder missing from the start, or gone while the question is open.
+    const std::string missing = Temp + "missing";
+    const std::string noTemp =
+        "cannot create a temporary file in " + missing + ": " + SysErrorMessage(ERROR_DIRECTORY);
+    auto tempGone = [&](const std::string& when, TServe serve) -> TServe {
+        return [=, this](TTestHttpServer& s) {
+            serve(s);
+            OnProgress = [=](const std::string& m, bool&) {
+                if (when.empty() || m == when)
+                    SetEnvironmentVariableA("TMP", missing.c_str());
+            };
+            if (when.empty())
+                SetEnvironmentVariableA("TMP", missing.c_str());
+        };
+    };
     const struct {
         const char* Name;
         TServe Serve;
@@ -488,6 +538,15 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
          "message: Failed to download update \"@/%2e%2e%5cevil.exe\": Invalid file name "
          "\"%2e%2e%5cevil.exe\" in the update address.",
          3000},
+        {"folded length on the installer", slow("/setup.exe", folded, 0, 0), 0, "",
+         "message: Failed to download update \"@/setup.exe\": The server's answer has a folded "
+         "header line (\" Content-Length: 100\"), which is not supported.",
+         3000, true},
+        {"no temporary folder", tempGone("", describe("/setup.exe")), 0, "message: " + noTemp,
+         noDescription, 3000},
+        {"temporary folder gone at the question",
+         tempGone("Update Available", describe("/setup.exe")), 0, "progress: Download Failed.|100",
+         "message: Failed to download update \"@/setup.exe\": " + noTemp, 3000},
         {"installer over https",
          [](TTestHttpServer& s) {
              s.Set("/autoupdate.ini",
@@ -501,13 +560,15 @@ TEST_F(UpdateCheck, HostileServersEndTheCheckSafely) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.Name);
         TTestHttpServer server; // one each: a silent reply keeps a server busy
-        c.Serve(server);
         auto at = [&](std::string text) {
             for (size_t i; (i = text.find('@')) != std::string::npos;)
                 text.replace(i, 1, server.Url(""));
             return text;
         };
         Log.clear();
+        OnProgress = nullptr;
+        SetEnvironmentVariableA("TMP", Temp.substr(0, Temp.size() - 1).c_str());
+        c.Serve(server);
         Update->SetUpdateURL(server.Url("/autoupdate.ini"));
         Update->SetDescriptionLimits({1500, DescriptionMaxSize});
 
@@ -681,8 +742,8 @@ TEST(UpdateComponent, ConstructionAndSettings) {
     EXPECT_EQ(u.MonitorIntervalHours(), 0);
     EXPECT_EQ(u.UpdateURL(), "http://update.sundown.invalid");
     EXPECT_EQ(u.ApplicationName(), "sundown");
-    EXPECT_EQ(u.HTTPPort(), 0);
-    EXPECT_EQ(u.SocksVersion(), svNoSocks);
+    EXPECT_EQ(u.Connection().HTTPPort, 0);
+    EXPECT_EQ(u.Connection().SocksVersion, svNoSocks);
     EXPECT_FALSE(u.AutoUpdate());
 
     EXPECT_EQ(support::MessageOf<Exception>([&] { u.LoadSettings(); }),
@@ -703,13 +764,13 @@ TEST(UpdateComponent, ConstructionAndSettings) {
     u.LoadSettings();
     EXPECT_FALSE(u.Enabled());
     EXPECT_EQ(u.ApplicationName(), "App");
-    EXPECT_EQ(u.HTTPUserName(), "user");
-    EXPECT_EQ(u.SocksUserName(), "socks user");
-    EXPECT_EQ(u.HTTPPassword(), "secret");
-    EXPECT_EQ(u.SocksVersion(), svNoSocks); // out of range
+    EXPECT_EQ(u.Connection().HTTPUserName, "user");
+    EXPECT_EQ(u.Connection().SocksUserName, "socks user");
+    EXPECT_EQ(u.Connection().HTTPPassword, "secret");
+    EXPECT_EQ(u.Connection().SocksVersion, svNoSocks); // out of range
     EXPECT_EQ(u.MonitorIntervalHours(), 3);
-    EXPECT_EQ(u.HTTPPort(), 8080);
-    EXPECT_EQ(u.SocksPort(), 0); // never loaded: an unassigned value reads 0
+    EXPECT_EQ(u.Connection().HTTPPort, 8080);
+    EXPECT_EQ(u.Connection().SocksPort, 0); // never loaded: an unassigned value reads 0
     EXPECT_TRUE(u.AutoUpdate());
     // Disabled: switching on starts nothing.
     u.SetActive(true);
