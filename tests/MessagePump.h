@@ -8,6 +8,7 @@
 
 #include "gui/Application.h"
 #include "gui/Timer.h"
+#include "gui/UtilWindow.h"
 
 namespace pump {
 
@@ -72,6 +73,28 @@ private:
     clock::time_point FStart = clock::now();
     clock::time_point FLast = FStart;
     clock::duration FGap{};
+};
+
+// Keeps a posted message always waiting, so the system makes no timer message while it runs; each
+// message handled calls OnMessage.
+class TFlood {
+public:
+    void Start() {
+        FOn = true;
+        PostMessageA(FWindow.Handle(), WM_APP, 0, 0);
+    }
+    void Stop() { FOn = false; }
+    std::function<void()> OnMessage;
+
+private:
+    bool FOn = false;
+    TUtilWindow FWindow{[this](UINT Msg, WPARAM, LPARAM, LRESULT&) {
+        if (Msg != WM_APP || !FOn)
+            return false;
+        PostMessageA(FWindow.Handle(), WM_APP, 0, 0);
+        OnMessage();
+        return true;
+    }};
 };
 
 } // namespace pump

@@ -171,7 +171,7 @@ void TApplication::ShownDuringModalRun(TForm& Form) {
 // The run ends with the application (mrCancel) or once a result is set and the form agrees to
 // close; a refusal clears the result and the run goes on.
 bool TApplication::ModalRunEnds(TForm& Form) {
-    if (FTerminated) {
+    if (Ending()) {
         Form.SetModalResult(mrCancel);
         return true;
     }
@@ -203,14 +203,14 @@ int TApplication::RunModal(TForm& Form) {
         TModalRun run(*this, Form);
         Form.Show();
         SetForegroundWindow(Form.Handle());
-        while (!FTerminated) {
+        while (!Ending()) {
             HandleMessage();
-            if (Form.ModalResult() == mrNone && !FTerminated && Form.OnModalMessage)
+            if (Form.ModalResult() == mrNone && !Ending() && Form.OnModalMessage)
                 Form.OnModalMessage(&Form);
             if (ModalRunEnds(Form))
                 break;
         }
-        if (FTerminated)
+        if (Ending())
             Form.SetModalResult(mrCancel);
     }
     // The activation goes back before this form hides, while the program still holds it: hidden
@@ -257,13 +257,26 @@ void TApplication::EndSystemLoop() {
     EndMenu();
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
-    if (!GetGUIThreadInfo(GetCurrentThreadId(), &info) || !(info.flags & GUI_INMOVESIZE))
-        return;
     // Windows' loop ends when it loses the mouse; Wine's then still waits for a key, and a key
     // posted to no window reaches no window when the loop has gone already.
-    if (info.hwndMoveSize)
-        SendMessageA(info.hwndMoveSize, WM_CANCELMODE, 0, 0);
-    PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    if (GetGUIThreadInfo(GetCurrentThreadId(), &info) && (info.flags & GUI_INMOVESIZE)) {
+        if (info.hwndMoveSize)
+            SendMessageA(info.hwndMoveSize, WM_CANCELMODE, 0, 0);
+        PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
+    }
+    EndMouseHold();
+}
+
+bool TApplication::EndMouseHold() {
+    HWND capture = GetCapture();
+    if (!capture)
+        return false;
+    SendMessageA(capture, WM_CANCELMODE, 0, 0);
+    ReleaseCapture();
+    // The tracking of a caption button takes only mouse messages and ends at a button-up, whoever
+    // holds the capture; the loop takes one posted to no window, which no window gets otherwise.
+    PostThreadMessageA(GetCurrentThreadId(), WM_LBUTTONUP, 0, MAKELPARAM(-1, -1));
+    return true;
 }
 
 int TApplication::RunGuarded(const std::function<void()>& Body) {

@@ -89,7 +89,8 @@ public:
     bool Ending() const { return FTerminateRequested || FTerminated || FDestroyingForms; }
 
     // Shows Form and handles messages until its ModalResult is set (and its close query agrees)
-    // or the application terminates (mrCancel); hides it and returns the result. Throws when the
+    // or the application is ending (mrCancel, at the first look after Terminate, whatever
+    // messages queue before the quit message); hides it and returns the result. Throws when the
     // form is already visible or modal. The form takes input even over another modal run; the
     // thread's other windows, and those shown before the last modal run ends, take none.
     int RunModal(TForm& Form);
@@ -108,8 +109,13 @@ public:
     // the loop has returned (EndMenu ends a menu, EndSystemLoop either).
     static bool InSystemLoop();
     // Ends a menu or a window's move or size loop running on this thread, as if the user had
-    // pressed Esc: nothing the program must do then waits for the user.
+    // pressed Esc, and any hold of the mouse (EndMouseHold): nothing the program must do then
+    // waits for the user.
     static void EndSystemLoop();
+    // Ends a mouse capture held by a window of this thread (WM_CANCELMODE to it, ReleaseCapture)
+    // and the window system's tracking of a caption button, which no other message ends: a
+    // button-up is posted to no window for it. True when a capture was held.
+    static bool EndMouseHold();
 
     // Call inside a catch block: OnException when assigned, else ShowException.
     void HandleException(TObject* Sender);

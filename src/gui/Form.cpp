@@ -166,7 +166,10 @@ bool TForm::CloseQuery() {
 
 void TForm::Close() {
     if (Modal()) {
-        FModalResult = mrCancel;
+        // A result given already stands: the close box released after the window confirmed by
+        // itself (the button-up that ended its tracking) does not undo the confirmation.
+        if (FModalResult == mrNone)
+            FModalResult = mrCancel;
         return;
     }
     if (!CloseQuery())

@@ -21,7 +21,8 @@
 //
 // Closing: Close() asks OnCloseQuery, then OnClose (default action caHide). Closing the main form
 // terminates the application; closing a modal form (close box, Alt+F4, Close()) ends its modal
-// run with mrCancel. A modal run also ends with mrCancel when the application terminates.
+// run with mrCancel, unless a result has been set already. A modal run also ends with mrCancel when
+// the application terminates.
 //
 // Keys: Tab/Shift+Tab move between controls with WS_TABSTOP in z-order (see SetTabOrder); Enter
 // presses the focused button, else the button marked Default; Esc presses the button marked

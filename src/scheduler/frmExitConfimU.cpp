@@ -10,6 +10,13 @@
 
 TfrmExitConfirm* frmExitConfirm = nullptr;
 
+namespace {
+
+// Sent by the window's own thread when the count is spent.
+constexpr UINT WM_COUNTDOWNSPENT = WM_APP + 1;
+
+} // namespace
+
 // The windows are made when the countdown first runs, with everything set here.
 TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     SetCaption("Exit Windows Confim");
@@ -20,6 +27,11 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
     SetPosition(poDesktopCenter);
     OnShow = [this](TObject* Sender) { FormShow(Sender); };
     OnModalMessage = [this](TObject*) { CountDown(); };
+    SetMessageHandler(WM_COUNTDOWNSPENT, [this](TMessage& Message) {
+        Message.Result = 0;
+        if (Modal())
+            CountDown();
+    });
     // Whatever had the focus at the last use, each showing starts on the first in Tab order.
     OnActivate = [this](TObject*) {
         if (FFocusCancel) {
@@ -89,16 +101,30 @@ int TfrmExitConfirm::Execute(uint8_t ExitType, int Seconds) {
                                  "working please click cancel.",
                                  ExitTypeName(ExitType).c_str(), FSecondsLeft));
     FFocusCancel = true;
+    // A window left holding the mouse (a scroll bar's drag) would take the first click on Cancel.
+    Application().EndMouseHold();
     const int result = ShowModal();
     TimerConfirm.SetEnabled(false);
+    FTimeUp.Stop();
     FFocusCancel = false;
     return result;
 }
 
+void TfrmExitConfirm::Withdraw() {
+    if (!Modal())
+        return;
+    SetModalResult(mrCancel);
+    TimerConfirm.SetEnabled(false);
+    FTimeUp.Stop();
+    Hide();
+}
+
 void TfrmExitConfirm::FormShow(TObject*) {
-    FShownAt = GetTickCount64();
+    FShownAt = AwakeClock();
     FTicks = 0;
     TimerConfirm.SetEnabled(true);
+    const auto length = static_cast<ULONGLONG>(std::max(FSeconds, 0)) + 1;
+    FTimeUp.Start(Handle(), WM_COUNTDOWNSPENT, AwakeClock, FShownAt + length * 1000);
 }
 
 void TfrmExitConfirm::TimerConfirmTimer(TObject*) {
@@ -107,9 +133,11 @@ void TfrmExitConfirm::TimerConfirmTimer(TObject*) {
 }
 
 void TfrmExitConfirm::CountDown() {
+    if (ModalResult() != mrNone)
+        return;
     // A tick counts for its whole second even when the clock reads it a little short, as the
     // system's timers may come a clock step early.
-    const ULONGLONG seconds = std::max(GetTickCount64() - FShownAt, FTicks * 1000) / 1000;
+    const ULONGLONG seconds = std::max(AwakeClock() - FShownAt, FTicks * 1000) / 1000;
     // N seconds show N-1 .. 0 in seconds 1 .. N and confirm in second N+1 (the first, for none).
     if (seconds > static_cast<ULONGLONG>(std::max(FSeconds, 0))) {
         SetModalResult(mrOk);

@@ -21,6 +21,9 @@ TfrmSundown* frmSundown = nullptr;
 
 namespace {
 
+// Sent by the alarm's own thread when the alarm time comes.
+constexpr UINT WM_ALARMDUE = WM_APP + 2;
+
 bool TaskbarAtBottom(const RECT& Taskbar, SIZE Screen) {
     return !IsRectEmpty(&Taskbar) && Taskbar.top > 0 && Taskbar.top < Screen.cy &&
            Taskbar.bottom >= Screen.cy;
@@ -61,6 +64,7 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     SetMessageHandler(WM_ENDSESSION, [this](TMessage& Message) { WMEndSession(Message); });
     SetMessageHandler(WM_INSTANCECOMMAND,
                       [this](TMessage& Message) { WMInstanceCommand(Message); });
+    SetMessageHandler(WM_ALARMDUE, [this](TMessage& Message) { WMAlarmDue(Message); });
 
     VERIFY(ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255)) >= 0);
     VERIFY(ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED) >= 0);
@@ -227,6 +231,7 @@ void TfrmSundown::FormClose(TObject*, TCloseAction&) {
 }
 
 void TfrmSundown::FormDestroy(TObject*) {
+    FAlarmDue.Stop();
     FSettings.reset();
 }
 
@@ -238,6 +243,10 @@ void TfrmSundown::FormMouseDown(TObject*, TMouseButton Button, TShiftState, int,
 
 void TfrmSundown::ActionExitExecute(TObject*) {
     FCanClose = true;
+    FAlarmDue.Stop();
+    // A countdown left running would stand on screen, or confirm, behind the box of a failed save.
+    if (frmExitConfirm)
+        frmExitConfirm->Withdraw();
     Close();
 }
 
@@ -324,9 +333,39 @@ void TfrmSundown::ApplyAlarm() {
     } catch (...) {
         // A refused time must not leave the alarm armed at the previous one.
         Clock.SetAlarmEnabled(false);
+        ArmAlarmDue();
         UpdateTrayIcon();
         throw;
     }
+    ArmAlarmDue();
+}
+
+void TfrmSundown::ArmAlarmDue() {
+    if (!Clock.AlarmEnabled() || Ending()) {
+        FAlarmDue.Stop();
+        return;
+    }
+    // The time of day may be set meanwhile: a look every minute follows it.
+    const auto wait = std::min<long long>(Clock.MillisecondsToAlarm(), TDeadlineSender::LookMs);
+    FAlarmDue.Start(Handle(), WM_ALARMDUE, AwakeMilliseconds,
+                    AwakeMilliseconds() + static_cast<ULONGLONG>(wait));
+}
+
+// The clock's ticks may be held: this thread in a loop that runs no timer, or a flood of
+// messages before them.
+void TfrmSundown::WMAlarmDue(TMessage& Message) {
+    Message.Result = 0;
+    ArmAlarmDue();
+    // A countdown on screen keeps its own hold of the mouse: this alarm would start nothing.
+    if (FWarningRunning || !Clock.AlarmDue())
+        return;
+    // A loop holding the mouse (a close box pressed) ends at the button-up posted for it; the
+    // alarm runs once it has returned.
+    if (!Application().InSystemLoop() && Application().EndMouseHold()) {
+        PostMessageA(Handle(), WM_ALARMDUE, 0, 0);
+        return;
+    }
+    Clock.Tick();
 }
 
 void TfrmSundown::UpdateTrayIcon() {
@@ -361,7 +400,8 @@ void TfrmSundown::ExitWindowsWithWarning(uint8_t ExitType, int Seconds) {
                          "Workstation will " + ExitTypeName(ExitType) + " in " +
                              std::to_string(Seconds) + " second(s)",
                          btWarning, WarningBalloonTime(Seconds));
-    if (frmExitConfirm->Execute(ExitType, Seconds) != mrOk)
+    // Exit, command 3 or the session's end may have come while the countdown ran.
+    if (frmExitConfirm->Execute(ExitType, Seconds) != mrOk || Ending())
         return;
     switch (ExitType) {
     case etLogoff:
@@ -440,5 +480,6 @@ void TfrmSundown::ActionActiveUpdate(TObject*) {
 
 void TfrmSundown::ActionActiveExecute(TObject*) {
     Clock.SetAlarmEnabled(!Clock.AlarmEnabled());
+    ArmAlarmDue();
     UpdateTrayIcon();
 }

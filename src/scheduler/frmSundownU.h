@@ -18,8 +18,12 @@
 // request while the countdown is open starts nothing, and a request for the options or About
 // window only brings the countdown to the front. A modal window asked for inside a menu or a
 // move loop (the tray menu open, the window dragged) starts once that loop has returned; the
-// countdown ends the loop first. Once the program is ending (Exit, command 3, the session's
-// end), no countdown starts.
+// countdown ends the loop first. A thread of the window's own tells it when the alarm time comes,
+// so that neither a loop of the window system that delivers no timer (the mouse held on a close
+// box) nor a flood of messages loses the day's alarm: a hold of the mouse is ended, then the
+// alarm runs as a tick would run it. Once the program is ending (Exit, command 3, the session's
+// end), no countdown starts, a running one is taken off the screen unconfirmed, and nothing ends
+// the session.
 //
 // Exiting always ends the program. A failed save is reported only when the user chose Exit from
 // the tray menu; at the session's end, command 3 and after a confirmed countdown nothing shows.
@@ -29,6 +33,7 @@
 #include <memory>
 
 #include "gui/Action.h"
+#include "gui/DeadlineSender.h"
 #include "gui/Form.h"
 #include "gui/ImageList.h"
 #include "gui/Menu.h"
@@ -118,6 +123,7 @@ public:
 
     void WMEndSession(TMessage& Message);
     void WMInstanceCommand(TMessage& Message);
+    void WMAlarmDue(TMessage& Message);
 
     // The schedule: from the settings to the clock, and to the tray's hint and image.
     void ApplyAlarm();
@@ -153,6 +159,9 @@ private:
     bool Defer(bool& Pending);
     void EndLoopForDeferred();
     void RunDeferred();
+    // Sets the alarm's own thread for the next alarm time (or for a look within a minute, when
+    // that is further), or stops it while the alarm is off.
+    void ArmAlarmDue();
 
     struct TWarning {
         uint8_t ExitType;
@@ -168,6 +177,7 @@ private:
     bool FOptionsPending = false;
     bool FAboutPending = false;
     TTimer FDeferTimer;
+    TDeadlineSender FAlarmDue;
     std::unique_ptr<TProgramSettings> FSettings;
     std::unique_ptr<TfrmAutoUpdate> FAutoUpdateForm;
 };

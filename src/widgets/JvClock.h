@@ -63,6 +63,10 @@ public:
     int AlarmSecond() const { return FAlarm.Second(); }
     void SetAlarmSecond(int Value);
     const TJvClockAlarm& Alarm() const { return FAlarm; }
+    // At the time read now: the next tick would fire the alarm; milliseconds until the alarm
+    // time of day comes next.
+    bool AlarmDue() const { return FAlarm.Due(ReadTime()); }
+    long long MillisecondsToAlarm() const { return FAlarm.MillisecondsUntil(ReadTime()); }
     TNotifyEvent OnAlarm;
 
     static std::string FormatTime(const SYSTEMTIME& Time, bool TwelveHour, bool LeadingZero);

@@ -27,14 +27,22 @@ void TJvClockAlarm::SetTime(int Hour, int Minute, int Second, const SYSTEMTIME& 
     Recompute(Now);
 }
 
+long long TJvClockAlarm::MillisecondOfAlarm() const {
+    return ((FHour * 60LL + FMinute) * 60 + FSecond) * 1000;
+}
+
 void TJvClockAlarm::Recompute(const SYSTEMTIME& Now) {
-    const long long alarm = ((FHour * 60LL + FMinute) * 60 + FSecond) * 1000;
+    const long long alarm = MillisecondOfAlarm();
     FRearmed = MillisecondOfDay(Now) < alarm || alarm == 0;
 }
 
+bool TJvClockAlarm::InMinute(const SYSTEMTIME& Now) const {
+    return FEnabled && Now.wHour == FHour && Now.wMinute == FMinute && Now.wSecond >= FSecond &&
+           Now.wSecond <= FSecond + 60;
+}
+
 bool TJvClockAlarm::Check(const SYSTEMTIME& Now) {
-    if (FEnabled && Now.wHour == FHour && Now.wMinute == FMinute && Now.wSecond >= FSecond &&
-        Now.wSecond <= FSecond + 60) {
+    if (InMinute(Now)) {
         if (!FRearmed)
             return false;
         FRearmed = false;
@@ -42,4 +50,14 @@ bool TJvClockAlarm::Check(const SYSTEMTIME& Now) {
     }
     Recompute(Now);
     return false;
+}
+
+bool TJvClockAlarm::Due(const SYSTEMTIME& Now) const {
+    return InMinute(Now) && FRearmed;
+}
+
+long long TJvClockAlarm::MillisecondsUntil(const SYSTEMTIME& Now) const {
+    constexpr long long day = 24LL * 60 * 60 * 1000;
+    const long long until = (MillisecondOfAlarm() - MillisecondOfDay(Now) + day) % day;
+    return until ? until : day;
 }

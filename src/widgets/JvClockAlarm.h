@@ -29,9 +29,15 @@ public:
 
     // One tick at time now: true when the alarm is due.
     bool Check(const SYSTEMTIME& Now);
+    // True when a tick at time now would find the alarm due; changes nothing.
+    bool Due(const SYSTEMTIME& Now) const;
+    // Milliseconds from now until the alarm time of day comes next (a whole day when it is now).
+    long long MillisecondsUntil(const SYSTEMTIME& Now) const;
 
 private:
     void Recompute(const SYSTEMTIME& Now);
+    bool InMinute(const SYSTEMTIME& Now) const;
+    long long MillisecondOfAlarm() const;
     bool FEnabled = false;
     int FHour = 0;
     int FMinute = 0;

@@ -2,6 +2,7 @@
 // the keys and buttons that end it, and a second request during a countdown.
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <string>
@@ -9,7 +10,6 @@
 
 #include "gui/Application.h"
 #include "gui/Memo.h"
-#include "gui/UtilWindow.h"
 #include "scheduler/commonU.h"
 #include "scheduler/frmExitConfimU.h"
 #include "MessagePump.h"
@@ -59,28 +59,6 @@ void Click(const TControl& control) {
     PostMessageA(control.Handle(), WM_LBUTTONDOWN, MK_LBUTTON, at);
     PostMessageA(control.Handle(), WM_LBUTTONUP, 0, at);
 }
-
-// Keeps a posted message always waiting, so the system makes no timer message while it runs; each
-// message handled calls OnMessage.
-class TFlood {
-public:
-    void Start() {
-        FOn = true;
-        PostMessageA(FWindow.Handle(), WM_APP, 0, 0);
-    }
-    void Stop() { FOn = false; }
-    std::function<void()> OnMessage;
-
-private:
-    bool FOn = false;
-    TUtilWindow FWindow{[this](UINT Msg, WPARAM, LPARAM, LRESULT&) {
-        if (Msg != WM_APP || !FOn)
-            return false;
-        PostMessageA(FWindow.Handle(), WM_APP, 0, 0);
-        OnMessage();
-        return true;
-    }};
-};
 
 class ExitConfirmTest : public ::testing::Test {
 protected:
@@ -531,7 +509,7 @@ TEST_F(ExitConfirmTest, AFloodOfMessagesHoldsNeitherTheCountNorTheConfirmation) 
         Ticks = 0;
         FastTicks(1000, nullptr);
         std::vector<std::string> captions;
-        TFlood flood;
+        pump::TFlood flood;
         const ULONGLONG start = GetTickCount64();
         const ULONGLONG length = static_cast<ULONGLONG>(c.Seconds + 1) * 1000;
         // The flood is its own guard: the test's timers cannot get through it either.
@@ -566,6 +544,53 @@ TEST_F(ExitConfirmTest, AFloodOfMessagesHoldsNeitherTheCountNorTheConfirmation) 
     }
 }
 
+// A sleep of the machine while the count runs, played through the window's clock: the clock
+// stands still and this thread is stopped for the sleep's length. After the resume the count goes
+// on from the seconds it had left (the tick that waited through the sleep takes its one second),
+// and the confirmation comes after the count awake.
+TEST_F(ExitConfirmTest, ASleepDoesNotSpendTheCount) {
+    struct TCase {
+        int Seconds;
+        int SleepAfterTick;
+        DWORD SleepMs;
+        std::vector<std::string> Captions;
+    } cases[] = {
+        {4, 1, 4000, {"Ok (3)", "Ok (2)", "Ok (1)", "Ok (0)"}},
+        {2, 1, 3000, {"Ok (1)", "Ok (0)"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Seconds);
+        std::atomic<ULONGLONG> asleepAt{0}, slept{0};
+        Form->AwakeClock = [&] {
+            const ULONGLONG at = asleepAt;
+            return at ? at : AwakeMilliseconds() - slept;
+        };
+        std::vector<std::string> captions;
+        int ticks = 0;
+        Form->TimerConfirm.OnTimer = [&](TObject* sender) {
+            CountdownTick(sender);
+            captions.push_back(Form->btnOk.Caption());
+            if (++ticks != c.SleepAfterTick)
+                return;
+            asleepAt = Form->AwakeClock();
+            const ULONGLONG before = AwakeMilliseconds();
+            Sleep(c.SleepMs);
+            slept += AwakeMilliseconds() - before;
+            asleepAt = 0;
+        };
+        Guard(static_cast<unsigned>(c.Seconds + 1) * 1000 + c.SleepMs + 8000);
+        const ULONGLONG start = Form->AwakeClock();
+        EXPECT_EQ(Form->Execute(etShutdown, c.Seconds), mrOk);
+        const ULONGLONG awake = Form->AwakeClock() - start;
+        EXPECT_FALSE(TimedOut);
+        // The last tick only confirms.
+        captions.pop_back();
+        EXPECT_EQ(captions, c.Captions);
+        // N + 1 seconds less the tick that waited, which may come a clock step early.
+        EXPECT_GE(awake, static_cast<ULONGLONG>(c.Seconds) * 1000 - 500) << "confirmed too soon";
+    }
+}
+
 TEST_F(ExitConfirmTest, TerminatingTheApplicationGivesCancel) {
     FastTicks(20, [](int tick) {
         if (tick == 2)
@@ -573,7 +598,7 @@ TEST_F(ExitConfirmTest, TerminatingTheApplicationGivesCancel) {
     });
     Guard(5000);
     EXPECT_EQ(Form->Execute(etShutdown, 60), mrCancel);
-    EXPECT_TRUE(Application().Terminated());
+    EXPECT_TRUE(Application().Ending());
     EXPECT_FALSE(Form->TimerConfirm.Enabled());
     EXPECT_FALSE(TimedOut);
 }

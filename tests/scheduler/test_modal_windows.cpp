@@ -3,6 +3,7 @@
 // run, and modal windows asked for while the tray menu is open or the window is being dragged.
 // Clicks that must reach a window go through the system's real input.
 #include "MainWindowFixture.h"
+#include "TestSupport.h"
 
 using fixture::MainWindowTest;
 using fixture::TimeOfDay;
@@ -24,6 +25,43 @@ void RealClick(const TControl& control) {
     SetCursorPos((r.left + r.right) / 2, (r.top + r.bottom) / 2);
     MouseButton(MOUSEEVENTF_LEFTDOWN);
     MouseButton(MOUSEEVENTF_LEFTUP);
+}
+
+// Holds this thread as the window system's tracking of a caption button does: the window keeps
+// the mouse, and only mouse messages are taken (no timer, no posted message) until a button-up
+// comes; a button held on the close box then closes the window. False when the hold was still on
+// after ms (the program never ended it).
+bool HoldMouse(HWND window, bool onCloseBox, DWORD ms) {
+    SetCapture(window);
+    const ULONGLONG end = GetTickCount64() + ms;
+    MSG msg{};
+    for (;;) {
+        if (PeekMessageA(&msg, nullptr, WM_MOUSEFIRST, WM_MOUSELAST, PM_REMOVE)) {
+            if (msg.message == WM_LBUTTONUP)
+                break;
+            continue;
+        }
+        if (GetTickCount64() >= end) {
+            ReleaseCapture();
+            return false;
+        }
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 20, QS_MOUSE | QS_SENDMESSAGE);
+    }
+    if (GetCapture() == window)
+        ReleaseCapture();
+    if (onCloseBox)
+        SendMessageA(window, WM_SYSCOMMAND, SC_CLOSE, 0);
+    return true;
+}
+
+SYSTEMTIME Later(SYSTEMTIME t, ULONGLONG ms) {
+    FILETIME f{};
+    SystemTimeToFileTime(&t, &f);
+    ULARGE_INTEGER u{{f.dwLowDateTime, f.dwHighDateTime}};
+    u.QuadPart += ms * 10000;
+    f = {u.LowPart, u.HighPart};
+    FileTimeToSystemTime(&f, &t);
+    return t;
 }
 
 void Key(WORD vk, DWORD flags = 0) {
@@ -482,6 +520,99 @@ TEST_F(ModalWindowsTest, NothingModalStartsInsideTheTrayMenuOrADragAndTheProgram
         }
         TearDown();
         SetUp();
+    }
+}
+
+// The mouse held on a close box: the window system's tracking of the button runs no timer and no
+// posted message until the button is released. Held on the countdown's (slid off it or not) when
+// its time is up, the session still ends within a noticeable time of it; held on the options
+// window's across the alarm's minute, the alarm still comes that minute.
+TEST_F(ModalWindowsTest, AMouseHeldOnACloseBoxHoldsNeitherTheEndNorTheAlarm) {
+    struct TCase {
+        const char* Name;
+        bool Options; // else the countdown's own box
+        bool OnCloseBox;
+    } cases[] = {
+        {"countdown's close box, slid off", false, false},
+        {"countdown's close box, held on it", false, true},
+        {"options window's close box, across the alarm's minute", true, false},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith("Hour=20\r\nMinute=0\r\nWarning=1\r\n");
+        ExitFlags.clear();
+        const ULONGLONG start = GetTickCount64();
+        // The clock runs on from 19:59:59; the alarm's minute is over when a failed hold ends.
+        if (c.Options)
+            frmSundown->Clock.SetTimeSource([start] {
+                const ULONGLONG ms = GetTickCount64() - start;
+                return ms < 5000 ? Later(TimeOfDay(19, 59, 59), ms) : TimeOfDay(20, 1, 0);
+            });
+        frmSundown->ApplyAlarm();
+        TForm* held = c.Options ? static_cast<TForm*>(frmOptions) : frmExitConfirm;
+        bool ended = false, countdown = false;
+        TPoll hold(20, [&] {
+            if (!held->Visible())
+                return false;
+            ended = HoldMouse(held->Handle(), c.OnCloseBox, 6000);
+            return true;
+        });
+        TPoll answer(20, [&] { // over the options window: cancel, then close that one too
+            if (!c.Options || !frmExitConfirm->Visible())
+                return false;
+            countdown = true;
+            frmExitConfirm->btnCancel.Click();
+            frmOptions->btnCancel.Click();
+            return true;
+        });
+        TPoll giveUp(9000, [&] {
+            frmOptions->btnCancel.Click();
+            return true;
+        });
+        if (c.Options)
+            Command(icOptions);
+        else
+            frmSundown->ActionLogoff.Execute();
+        EXPECT_TRUE(ended) << "the hold held the end";
+        if (c.Options)
+            EXPECT_TRUE(countdown) << "the alarm came in its minute";
+        else
+            EXPECT_EQ(ExitFlags.size(), 1u) << "confirmed, the session ends";
+        TearDown();
+        SetUp();
+    }
+}
+
+// A window of the program held the mouse capture when the countdown came (a scroll bar's drag in
+// the About window's report): the first click on Cancel cancels.
+TEST_F(ModalWindowsTest, ACaptureHeldWhenTheCountdownComesTakesNotTheClickOnCancel) {
+    StartWith("Warning=60\r\n");
+    struct TCase {
+        const char* Name;
+        HWND (*Window)();
+    } cases[] = {
+        {"the main window", [] { return frmSundown->Handle(); }},
+        {"a button of the main window", [] { return frmSundown->btnOptions.Handle(); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        bool rescued = false;
+        SetCapture(c.Window());
+        TPoll click(20, [&] {
+            if (!frmExitConfirm->Visible())
+                return false;
+            RealClick(frmExitConfirm->btnCancel);
+            return true;
+        });
+        TPoll rescue(support::NoticeableMs, [&] {
+            rescued = true;
+            frmExitConfirm->btnCancel.Click();
+            return true;
+        });
+        frmSundown->ActionLogoff.Execute();
+        EXPECT_FALSE(rescued) << "the first click did not cancel";
+        EXPECT_TRUE(ExitFlags.empty());
+        ReleaseCapture();
     }
 }
 
