@@ -5,6 +5,7 @@
 
 #include "MainWindowFixture.h"
 #include "base/FormatSettings.h"
+#include "scheduler/commonU.h"
 
 using fixture::KeyOrder;
 using fixture::KeysOfSection;
@@ -254,6 +255,64 @@ TEST_F(WarningRoadTest, OnceTheProgramIsEndingTheAlarmStartsNothing) {
         TearDown();
         SetUp();
     }
+}
+
+// Exit, command 3 or the session's end while the countdown runs, with posted messages queued
+// before the quit message the whole time: the countdown ends unconfirmed at once, and nothing ends
+// the session, even once its count is spent.
+TEST_F(WarningRoadTest, ExitUnderAQueueOfMessagesEndsNoSession) {
+    struct TCase {
+        const char* Name;
+        std::function<void()> Exit;
+    } cases[] = {
+        {"command 3", [] { SendMessageA(frmSundown->Handle(), WM_INSTANCECOMMAND, icExit, 0); }},
+        {"end of session", [] { SendMessageA(frmSundown->Handle(), WM_ENDSESSION, TRUE, 0); }},
+        {"tray Exit", [] { frmSundown->Exit1.Click(); }},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Name);
+        StartWith("Warning=1\r\n");
+        pump::TFlood flood;
+        ULONGLONG until = 0;
+        flood.OnMessage = [&] {
+            if (GetTickCount64() >= until)
+                flood.Stop();
+        };
+        WhenShown(frmExitConfirm, [&] {
+            until = GetTickCount64() + 4000; // past the count's end
+            flood.Start();
+            c.Exit();
+        });
+        frmSundown->ActionLogoff.Execute();
+        const bool shown = frmExitConfirm->Visible();
+        flood.Stop();
+        EXPECT_TRUE(ExitFlags.empty()) << "the session ends after Exit";
+        EXPECT_FALSE(shown);
+        EXPECT_TRUE(WaitFor([] { return Application().Terminated(); }));
+        TearDown();
+        SetUp();
+    }
+}
+
+// The user chose Exit during the countdown and the settings cannot be saved: while the box that
+// says so is open, the countdown is off the screen, even once its count is spent.
+TEST_F(WarningRoadTest, AtExitTheCountdownGoesWhileTheBoxOfAFailedSaveIsOpen) {
+    scratch::WriteFileBytes(Folder.File("taken"), "");
+    frmSundown->Settings()->SetINIFileName(Folder.File("taken") + "\\settings.ini");
+    Start();
+    bool shownWithTheBox = true;
+    Application().SetMessageBoxFunction([&](const std::string& text, const std::string&, UINT) {
+        Boxes.push_back({text, ""});
+        WaitFor([] { return false; }, 3000); // the box left open past the count's end
+        shownWithTheBox = frmExitConfirm->Visible();
+        return IDOK;
+    });
+    WhenShown(frmExitConfirm, [] { frmSundown->Exit1.Click(); });
+    frmSundown->ExitWindowsWithWarning(etLogoff, 1);
+    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_FALSE(shownWithTheBox);
+    EXPECT_TRUE(ExitFlags.empty());
+    EXPECT_TRUE(WaitFor([] { return Application().Terminated(); }));
 }
 
 TEST_F(WarningRoadTest, EndSessionDuringTheCountdownSavesAndEnds) {
