@@ -254,6 +254,11 @@ bool TApplication::InSystemLoop() {
 }
 
 void TApplication::EndSystemLoop() {
+    if (!InSystemLoop()) {
+        EndMouseHold();
+        return;
+    }
+    // A menu's loop ends by itself; a button-up posted for a hold could choose one of its items.
     EndMenu();
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
@@ -264,7 +269,6 @@ void TApplication::EndSystemLoop() {
             SendMessageA(info.hwndMoveSize, WM_CANCELMODE, 0, 0);
         PostThreadMessageA(GetCurrentThreadId(), WM_KEYDOWN, VK_ESCAPE, 0);
     }
-    EndMouseHold();
 }
 
 bool TApplication::EndMouseHold() {

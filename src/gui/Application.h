@@ -109,7 +109,7 @@ public:
     // the loop has returned (EndMenu ends a menu, EndSystemLoop either).
     static bool InSystemLoop();
     // Ends a menu or a window's move or size loop running on this thread, as if the user had
-    // pressed Esc, and any hold of the mouse (EndMouseHold): nothing the program must do then
+    // pressed Esc, or else any hold of the mouse (EndMouseHold): nothing the program must do then
     // waits for the user.
     static void EndSystemLoop();
     // Ends a mouse capture held by a window of this thread (WM_CANCELMODE to it, ReleaseCapture)

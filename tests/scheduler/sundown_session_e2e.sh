@@ -1,5 +1,5 @@
 #!/usr/bin/env bash
-# End to end, the real thing, in four runs of Sundown.exe, with real mouse and keys (xdotool):
+# End to end, the real thing, in five runs of Sundown.exe, with real mouse and keys (xdotool):
 # 1. With the settings folder's name taken by a file (nothing can be saved), command 3 and the
 #    end-of-session message each end Sundown within a few seconds.
 # 2. The alarm's countdown is on screen when command 4 asks for the options window: the countdown
@@ -7,10 +7,11 @@
 # 3. With settings.ini unwritable, Exit is chosen from the tray menu before the alarm minute and
 #    the box that says so is left open: the alarm brings no countdown and the session goes on.
 # 4. Started with its alarm in the coming minute and a warning of 5 s, nobody cancels, and a move
-#    of the countdown from the keyboard (Alt+Space, Move, Right) is left half done: the countdown
-#    runs out all the same, ExitWindowsEx ends the Wine session within 10 s of the countdown
-#    showing (a bystander window sees WM_QUERYENDSESSION and WM_ENDSESSION), Sundown ends and its
-#    settings.ini has been written whole.
+#    of the countdown from the keyboard (Alt+Space, Move, Right) is left half done, or (a second
+#    session) the mouse is pressed on the countdown's close box, slid off it and held: the
+#    countdown runs out all the same, ExitWindowsEx ends the Wine session within 10 s of the
+#    countdown showing (a bystander window sees WM_QUERYENDSESSION and WM_ENDSESSION), Sundown ends
+#    and its settings.ini has been written whole.
 # Ending the session ends every program of the prefix, so this runs in a throwaway prefix with a
 # wineserver of its own, killed and deleted afterwards.
 # Usage: sundown_session_e2e.sh <Sundown.exe> <session_witness.exe> <sundown_command.exe>
@@ -119,13 +120,41 @@ tray_exit() {
     eval "$(xdotool getwindowgeometry --shell "$menu")"
     xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT - 8)) click 1
 }
-# The left edge of the countdown window on the screen.
-countdown_left() {
-    local id X Y WIDTH HEIGHT SCREEN WINDOW
+# The countdown window's place on the screen: $X $Y $WIDTH $HEIGHT.
+countdown_geometry() {
+    local id
     id=$(xdotool search --onlyvisible --name '^Exit Windows Confim$' | head -n 1)
     [ -n "$id" ] || return 1
-    eval "$(xdotool getwindowgeometry --shell "$id")"
+    xdotool getwindowgeometry --shell "$id"
+}
+# The left edge of the countdown window on the screen.
+countdown_left() {
+    local geometry X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry=$(countdown_geometry) || return 1
+    eval "$geometry"
     echo "$X"
+}
+# Starts a move of the countdown from the keyboard (Alt+Space, Move, Right) and leaves it there.
+keyboard_move() {
+    local left
+    left=$(countdown_left) || left=0
+    xdotool key alt+space
+    sleep 0.5
+    xdotool key m
+    sleep 0.3
+    xdotool key Right
+    sleep 0.3
+    [ "$(countdown_left || echo 0)" -gt "$left" ] || fail "the keyboard move did not begin"
+}
+# Presses the left button on the countdown's close box (its frame is drawn by Wine: the box stands
+# at the caption's right end), slides off it onto the window and holds the button.
+close_box_held() {
+    local geometry X Y WIDTH HEIGHT SCREEN WINDOW
+    geometry=$(countdown_geometry) || return 1
+    eval "$geometry"
+    xdotool mousemove $((X + WIDTH - 14)) $((Y + 12)) mousedown 1
+    sleep 0.3
+    xdotool mousemove $((X + WIDTH / 2)) $((Y + HEIGHT / 2))
 }
 
 echo "--- 1. nothing can be saved"
@@ -193,46 +222,48 @@ fi
 kill "$pid" 2>/dev/null || true
 wait "$pid" 2>/dev/null || true
 
-echo "--- 4. the countdown runs out during a move left half done and ends the session"
-alarm_in_the_coming_minute 5
-start_witness "$work/witness.txt"
-start=$(date +%s)
-status=0
-timeout 200 wine "$sundown" >/dev/null 2>&1 </dev/null &
-pid=$!
-if await 1300 0 state TfrmExitConfirm; then
-    shown=$(date +%s%3N)
-    sleep 1
-    left=$(countdown_left) || left=0
-    xdotool key alt+space
-    sleep 0.5
-    xdotool key m
-    sleep 0.3
-    xdotool key Right
-    sleep 0.3
-    [ "$(countdown_left || echo 0)" -gt "$left" ] || fail "the keyboard move did not begin"
-    if ! ends_by $((shown + 10000)); then
-        fail "the session did not end within 10 s of the countdown"
-        kill "$pid" "$witness_pid" 2>/dev/null || true
+# The alarm's countdown with a warning of 5 s, and $1 (a hold) a second after it shows: the session
+# ends within 10 s of the countdown showing, Sundown ends and its settings.ini has been written whole.
+session_ends_despite() {
+    alarm_in_the_coming_minute 5
+    start_witness "$work/witness-$1.txt"
+    local start status=0 shown keys
+    start=$(date +%s)
+    timeout 200 wine "$sundown" >/dev/null 2>&1 </dev/null &
+    pid=$!
+    if await 1300 0 state TfrmExitConfirm; then
+        shown=$(date +%s%3N)
+        sleep 1
+        "$1" || fail "$1: no countdown to hold"
+        if ! ends_by $((shown + 10000)); then
+            fail "$1: the session did not end within 10 s of the countdown"
+            kill "$pid" "$witness_pid" 2>/dev/null || true
+        fi
+    else
+        fail "$1: no countdown"
     fi
-else
-    fail "no countdown"
-fi
-wait "$pid" || status=$?
-echo "Sundown.exe ended with $status after $(($(date +%s) - start)) s, at $(date +%H:%M:%S)"
-wait "$witness_pid" 2>/dev/null || true
+    xdotool mouseup 1 2>/dev/null || true
+    wait "$pid" || status=$?
+    echo "Sundown.exe ended with $status after $(($(date +%s) - start)) s, at $(date +%H:%M:%S)"
+    wait "$witness_pid" 2>/dev/null || true
 
-echo "--- bystander:"
-cat "$record" 2>/dev/null || echo "(no record)"
-if ! grep -qx WM_QUERYENDSESSION "$record" 2>/dev/null || ! grep -qx "WM_ENDSESSION 1" "$record"; then
-    fail "the session did not end"
-fi
-[ "$status" -eq 124 ] && fail "Sundown.exe did not end"
-echo "--- settings.ini:"
-cat "$ini"
-keys=$(sed -n '/^\[Settings\]/,/^\[/p' "$ini" | grep -c '=' || true)
-if [ "$keys" -ne 24 ] || ! grep -q '^AutoUpdateInterval=12' "$ini" ||
-    ! grep -q "^Hour=$hour" "$ini" || ! grep -q '^Warning=5' "$ini"; then
-    fail "settings.ini was not written whole ($keys keys)"
-fi
+    echo "--- bystander:"
+    cat "$record" 2>/dev/null || echo "(no record)"
+    if ! grep -qx WM_QUERYENDSESSION "$record" 2>/dev/null || ! grep -qx "WM_ENDSESSION 1" "$record"; then
+        fail "$1: the session did not end"
+    fi
+    [ "$status" -eq 124 ] && fail "$1: Sundown.exe did not end"
+    echo "--- settings.ini:"
+    cat "$ini"
+    keys=$(sed -n '/^\[Settings\]/,/^\[/p' "$ini" | grep -c '=' || true)
+    if [ "$keys" -ne 24 ] || ! grep -q '^AutoUpdateInterval=12' "$ini" ||
+        ! grep -q "^Hour=$hour" "$ini" || ! grep -q '^Warning=5' "$ini"; then
+        fail "$1: settings.ini was not written whole ($keys keys)"
+    fi
+}
+
+echo "--- 4. the countdown runs out during a move left half done and ends the session"
+session_ends_despite keyboard_move
+echo "--- 5. the countdown runs out while the mouse holds its close box and ends the session"
+session_ends_despite close_box_held
 exit $failed

@@ -598,7 +598,7 @@ TEST_F(ExitConfirmTest, TerminatingTheApplicationGivesCancel) {
     });
     Guard(5000);
     EXPECT_EQ(Form->Execute(etShutdown, 60), mrCancel);
-    EXPECT_TRUE(Application().Ending());
+    EXPECT_TRUE(pump::WaitFor([] { return Application().Terminated(); }));
     EXPECT_FALSE(Form->TimerConfirm.Enabled());
     EXPECT_FALSE(TimedOut);
 }
