@@ -301,12 +301,10 @@ TEST_F(WarningRoadTest, AtExitTheCountdownGoesWhileTheBoxOfAFailedSaveIsOpen) {
     frmSundown->Settings()->SetINIFileName(Folder.File("taken") + "\\settings.ini");
     Start();
     bool shownWithTheBox = true;
-    Application().SetMessageBoxFunction([&](const std::string& text, const std::string&, UINT) {
-        Boxes.push_back({text, ""});
-        WaitFor([] { return false; }, 3000); // the box left open past the count's end
+    Boxes.OnBox = [&](const support::TBox&) {
+        pump::For(3000); // the box left open past the count's end
         shownWithTheBox = frmExitConfirm->Visible();
-        return IDOK;
-    });
+    };
     WhenShown(frmExitConfirm, [] { frmSundown->Exit1.Click(); });
     frmSundown->ExitWindowsWithWarning(etLogoff, 1);
     EXPECT_EQ(Boxes.size(), 1u);
