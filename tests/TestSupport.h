@@ -1,7 +1,7 @@
 #pragma once
 // What many tests need: how long a wait may be before a user would notice it, the folder of the
-// running test program, the exception a call raises and its message, the message boxes the
-// program shows, and a test with one empty form.
+// running test program, the exception a call raises and its message, a call on another thread, the
+// message boxes the program shows, and a test with one empty form.
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -9,6 +9,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "gui/Application.h"
@@ -49,6 +50,11 @@ template <typename E, typename F> std::optional<E> Caught(F Call) {
 template <typename E, typename F> std::string MessageOf(F Call) {
     const std::optional<E> e = Caught<E>(std::move(Call));
     return e ? std::string(e->what()) : "no exception";
+}
+
+// Runs Call on a thread of its own and waits for it: where the program's thread checks must hold.
+inline void OnAnotherThread(const std::function<void()>& Call) {
+    std::thread(Call).join();
 }
 
 // A message box as the program asked for it.

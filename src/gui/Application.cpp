@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "base/ApplicationHooks.h"
+#include "base/Assert.h"
 #include "gui/Classes.h"
 #include "base/Exception.h"
 #include "gui/Form.h"
@@ -29,6 +30,7 @@ TApplication& Application() {
 }
 
 void TApplication::AddForm(std::unique_ptr<TForm> Form) {
+    ASSERT(InMainThread());
     if (!FMainForm)
         FMainForm = Form.get();
     FForms.push_back(std::move(Form));
@@ -41,6 +43,7 @@ void TApplication::FinishCreate(TForm* Form) {
 }
 
 void TApplication::DestroyForms() {
+    ASSERT(InMainThread());
     FDestroyingForms = true;
     while (!FForms.empty()) {
         std::unique_ptr<TForm> form = std::move(FForms.back());
@@ -57,7 +60,13 @@ void TApplication::DestroyForms() {
     FDestroyingForms = false;
 }
 
+bool TApplication::Ending() const {
+    ASSERT(InMainThread());
+    return FTerminateRequested || FTerminated || FDestroyingForms;
+}
+
 void TApplication::Run() {
+    ASSERT(InMainThread());
     FTerminated = false;
     if (FMainForm)
         FMainForm->Show();
@@ -101,12 +110,14 @@ bool TApplication::PreTranslate(MSG& Msg) {
 }
 
 void TApplication::AddMessageFilter(TMessageFilter* Filter) {
+    ASSERT(InMainThread());
     if (Filter &&
         std::find(FMessageFilters.begin(), FMessageFilters.end(), Filter) == FMessageFilters.end())
         FMessageFilters.push_back(Filter);
 }
 
 void TApplication::RemoveMessageFilter(TMessageFilter* Filter) {
+    ASSERT(InMainThread());
     std::erase(FMessageFilters, Filter);
 }
 
@@ -162,6 +173,7 @@ bool TApplication::InModalRun(const TForm* Form) const {
 }
 
 void TApplication::ShownDuringModalRun(TForm& Form) {
+    ASSERT(InMainThread());
     if (FModalForms.empty() || InModalRun(&Form) || !IsWindowEnabled(Form.Handle()))
         return;
     EnableWindow(Form.Handle(), FALSE);
@@ -190,6 +202,7 @@ bool TApplication::ModalRunEnds(TForm& Form) {
 }
 
 int TApplication::RunModal(TForm& Form) {
+    ASSERT(InMainThread());
     if (InModalRun(&Form) || Form.Visible())
         throw Exception("Cannot make a visible window modal");
     const TDisabledWindow activeBefore = TDisabledWindow::Of(GetActiveWindow());
@@ -227,24 +240,28 @@ int TApplication::RunModal(TForm& Form) {
 }
 
 void TApplication::HandleMessage() {
+    ASSERT(InMainThread());
     MSG msg;
     if (!ProcessMessage(msg) && !FTerminated)
         WaitMessage();
 }
 
 void TApplication::ProcessMessages() {
+    ASSERT(InMainThread());
     MSG msg;
     while (ProcessMessage(msg)) {
     }
 }
 
 void TApplication::Terminate() {
+    ASSERT(InMainThread());
     FTerminateRequested = true;
     EndMenu();
     PostQuitMessage(0);
 }
 
 bool TApplication::InSystemLoop() {
+    ASSERT(InMainThread());
     GUITHREADINFO info{};
     info.cbSize = sizeof(info);
     if (!GetGUIThreadInfo(GetCurrentThreadId(), &info))
@@ -254,6 +271,7 @@ bool TApplication::InSystemLoop() {
 }
 
 void TApplication::EndSystemLoop() {
+    ASSERT(InMainThread());
     if (!InSystemLoop()) {
         EndMouseHold();
         return;
@@ -272,6 +290,7 @@ void TApplication::EndSystemLoop() {
 }
 
 bool TApplication::EndMouseHold() {
+    ASSERT(InMainThread());
     HWND capture = GetCapture();
     if (!capture)
         return false;
@@ -284,6 +303,7 @@ bool TApplication::EndMouseHold() {
 }
 
 int TApplication::RunGuarded(const std::function<void()>& Body) {
+    ASSERT(InMainThread());
     try {
         Body();
         return 0;
@@ -299,6 +319,7 @@ int TApplication::RunGuarded(const std::function<void()>& Body) {
 }
 
 void TApplication::HandleException(TObject* Sender) {
+    ASSERT(InMainThread());
     if (!std::current_exception())
         return; // not called from a catch block: nothing to report
     try {
@@ -326,6 +347,7 @@ void TApplication::ShowException(const std::exception& E) {
 }
 
 int TApplication::MessageBox(const std::string& Text, const std::string& Caption, UINT Flags) {
+    ASSERT(InMainThread());
     if (FMessageBoxFunction)
         return FMessageBoxFunction(Text, Caption, Flags);
     return ::MessageBoxA(nullptr, Text.c_str(), Caption.c_str(),

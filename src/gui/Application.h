@@ -20,6 +20,9 @@
 // The application owns the message loop and every modal run (TForm::ShowModal comes here).
 // Keyboard filters (TMessageFilter) register with the loop and see each key of a form before the
 // dialog manager: Application().AddMessageFilter(this); ... RemoveMessageFilter(this).
+//
+// All of it belongs to the thread the program started on; a debug build stops at a call from any
+// other. Another thread reaches the program by posting or sending a message to one of its windows.
 #include <windows.h>
 
 #include <exception>
@@ -86,7 +89,7 @@ public:
     bool Terminated() const { return FTerminated; }
     // True from Terminate (or a quit message) until DestroyForms has finished: the program is
     // ending, and no window is made any more.
-    bool Ending() const { return FTerminateRequested || FTerminated || FDestroyingForms; }
+    bool Ending() const;
 
     // Shows Form and handles messages until its ModalResult is set (and its close query agrees)
     // or the application is ending (mrCancel, at the first look after Terminate, whatever

@@ -7,6 +7,7 @@
 #include "base/Exception.h"
 #include "gui/Application.h"
 #include "scheduler/commonU.h"
+#include "scheduler/OkCancelPanel.h"
 
 TfrmExitConfirm* frmExitConfirm = nullptr;
 
@@ -58,25 +59,7 @@ TfrmExitConfirm::TfrmExitConfirm() : TForm("TfrmExitConfirm") {
 
     SetClientSize(404, 178);
 
-    pnlButtons.SetAlign(alBottom);
-    pnlButtons.SetHeight(41);
-    pnlButtons.SetBevelOuter(bvNone);
-    pnlButtons.SetTabOrder(0);
-
-    btnCancel.SetBounds(323, 8, 73, 21);
-    btnCancel.SetCaption("Cancel");
-    btnCancel.SetModalResult(mrCancel);
-    btnCancel.SetTabOrder(0);
-
-    btnOk.SetBounds(243, 8, 73, 21);
-    btnOk.SetCaption("Ok");
-    btnOk.SetModalResult(mrOk);
-    btnOk.SetTabOrder(1);
-
-    pnlMain.SetAlign(alClient);
-    pnlMain.SetBevelOuter(bvNone);
-    pnlMain.SetBorderWidth(5);
-    pnlMain.SetTabOrder(1);
+    LayOutOkCancel(pnlButtons, pnlMain, btnOk, btnCancel, 323);
 
     imgShutdown.SetWidth(68);
 

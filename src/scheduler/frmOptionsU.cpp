@@ -2,6 +2,7 @@
 
 #include "base/EncodeTime.h"
 #include "base/ScopeExit.h"
+#include "scheduler/OkCancelPanel.h"
 #include "settings/ProgramKeys.h"
 
 TfrmOptions* frmOptions = nullptr;
@@ -15,26 +16,7 @@ TfrmOptions::TfrmOptions() : TForm("TfrmOptions") {
 
     SetClientSize(428, 178);
 
-    pnlButtons.SetAlign(alBottom);
-    pnlButtons.SetHeight(41);
-    pnlButtons.SetBevelOuter(bvNone);
-    pnlButtons.SetTabOrder(0);
-
-    // The buttons are neither the Enter nor the Esc button: Esc does nothing, Enter presses
-    // only a focused button.
-    btnCancel.SetBounds(344, 8, 73, 21);
-    btnCancel.SetCaption("Cancel");
-    btnCancel.SetModalResult(mrCancel);
-    btnCancel.SetTabOrder(0);
-    btnOk.SetBounds(264, 8, 73, 21);
-    btnOk.SetCaption("Ok");
-    btnOk.SetModalResult(mrOk);
-    btnOk.SetTabOrder(1);
-
-    pnlMain.SetAlign(alClient);
-    pnlMain.SetBevelOuter(bvNone);
-    pnlMain.SetBorderWidth(5);
-    pnlMain.SetTabOrder(1);
+    LayOutOkCancel(pnlButtons, pnlMain, btnOk, btnCancel, 344);
 
     gbGeneral.SetAlign(alClient);
     gbGeneral.SetCaption("Options");

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "gui/Application.h"
+#include "base/Assert.h"
 #include "base/Convert.h"
 #include "base/DateTime.h"
 #include "base/Exception.h"
@@ -17,6 +18,7 @@
 #include "base/CutText.h"
 #include "base/SystemError.h"
 #include "base/WideText.h"
+#include "settings/ProgramKeys.h"
 #include "system/OrbCommon.h"
 #include "system/OrbSystemInfo.h"
 
@@ -117,24 +119,7 @@ private:
 // --- Settings
 
 void RegisterAutoUpdateSettings(TProgramSettings& Settings) {
-    Settings.Add("AutoUpdateEnabled", vtBoolean, true);
-    Settings.Add("AutoUpdateApplication", vtString, GetDefaultApplicationName());
-    Settings.Add("AutoUpdateURL", vtString, DefaultUpdateURL);
-    Settings.Add("AutoUpdateHTTPProxy", vtBoolean, false);
-    Settings.Add("AutoUpdateHTTPHost", vtString, "");
-    Settings.Add("AutoUpdateHTTPPort", vtInteger, 8080);
-    Settings.Add("AutoUpdateHTTPAuthentication", vtBoolean, false);
-    Settings.Add("AutoUpdateHTTPUsername", vtString, "");
-    Settings.Add("AutoUpdateHTTPPassword", vtPassword, "");
-    Settings.Add("AutoUpdateSOCKSProxy", vtBoolean, false);
-    Settings.Add("AutoUpdateSOCKSHost", vtString, "");
-    Settings.Add("AutoUpdateSOCKSPort", vtInteger, 1080);
-    Settings.Add("AutoUpdateSOCKSAuthentication", vtBoolean, false);
-    Settings.Add("AutoUpdateSOCKSUsername", vtString, "");
-    Settings.Add("AutoUpdateSOCKSPassword", vtPassword, "");
-    Settings.Add("AutoUpdateSOCKSVersion", vtInteger, 0);
-    Settings.Add("AutoUpdateAutomatic", vtBoolean, false);
-    Settings.Add("AutoUpdateInterval", vtInteger, 12);
+    RegisterUpdateKeys(Settings, GetDefaultApplicationName(), DefaultUpdateURL);
 }
 
 std::string GetDefaultApplicationName() {
@@ -174,6 +159,7 @@ TOrbAutoUpdate::~TOrbAutoUpdate() {
 }
 
 void TOrbAutoUpdate::SetActive(bool Value) {
+    ASSERT(InMainThread());
     if (Value) {
         if (FTimerThread || !FEnabled)
             return;
@@ -187,35 +173,36 @@ void TOrbAutoUpdate::SetActive(bool Value) {
 }
 
 void TOrbAutoUpdate::LoadSettings() {
+    ASSERT(InMainThread());
     if (!FProgramSettings)
         throw Exception("Property ProgramSettings has not been assigned.");
     TProgramSettings& s = *FProgramSettings;
-    FEnabled = s.GetValue("AutoUpdateEnabled").AsBoolean();
-    FApplicationName = s.GetValue("AutoUpdateApplication").AsString();
-    FAutoUpdate = s.GetValue("AutoUpdateAutomatic").AsBoolean();
-    FUpdateURL = s.GetValue("AutoUpdateURL").AsString();
+    FEnabled = s.GetValue(key::AutoUpdateEnabled).AsBoolean();
+    FApplicationName = s.GetValue(key::AutoUpdateApplication).AsString();
+    FAutoUpdate = s.GetValue(key::AutoUpdateAutomatic).AsBoolean();
+    FUpdateURL = s.GetValue(key::AutoUpdateURL).AsString();
     // Read into one value, handed to the HTTP client also when a key raises: the values read
     // before it count.
     TIdConnectionSettings c = FHTTP->Connection();
     const TScopeExit handOver([&] { FHTTP->SetConnection(c); });
-    c.HTTPProxy = s.GetValue("AutoUpdateHTTPProxy").AsBoolean();
-    c.HTTPHost = s.GetValue("AutoUpdateHTTPHost").AsString();
-    c.HTTPPort = s.GetValue("AutoUpdateHTTPPort").AsInteger();
-    c.HTTPAuthentication = s.GetValue("AutoUpdateHTTPAuthentication").AsBoolean();
-    c.HTTPUserName = s.GetValue("AutoUpdateHTTPUserName").AsString();
-    c.HTTPPassword = s.GetValue("AutoUpdateHTTPPassword").AsString();
-    c.SocksProxy = s.GetValue("AutoUpdateSOCKSProxy").AsBoolean();
-    c.SocksHost = s.GetValue("AutoUpdateSOCKSHost").AsString();
-    c.SocksPort = s.GetValue("AutoUpdateSOCKSPort").AsInteger();
+    c.HTTPProxy = s.GetValue(key::AutoUpdateHTTPProxy).AsBoolean();
+    c.HTTPHost = s.GetValue(key::AutoUpdateHTTPHost).AsString();
+    c.HTTPPort = s.GetValue(key::AutoUpdateHTTPPort).AsInteger();
+    c.HTTPAuthentication = s.GetValue(key::AutoUpdateHTTPAuthentication).AsBoolean();
+    c.HTTPUserName = s.GetValue(key::AutoUpdateHTTPUsername).AsString();
+    c.HTTPPassword = s.GetValue(key::AutoUpdateHTTPPassword).AsString();
+    c.SocksProxy = s.GetValue(key::AutoUpdateSOCKSProxy).AsBoolean();
+    c.SocksHost = s.GetValue(key::AutoUpdateSOCKSHost).AsString();
+    c.SocksPort = s.GetValue(key::AutoUpdateSOCKSPort).AsInteger();
     // A stored version outside the enumeration means no SOCKS proxy.
-    const int version = s.GetValue("AutoUpdateSOCKSVersion").AsInteger();
+    const int version = s.GetValue(key::AutoUpdateSOCKSVersion).AsInteger();
     c.SocksVersion = version >= svNoSocks && version <= svSocks5
                          ? static_cast<TSocksVersion>(version)
                          : svNoSocks;
-    c.SocksAuthentication = s.GetValue("AutoUpdateSOCKSAuthentication").AsBoolean();
-    c.SocksUserName = s.GetValue("AutoUpdateSOCKSUserName").AsString();
-    c.SocksPassword = s.GetValue("AutoUpdateSOCKSPassword").AsString();
-    FMonitorIntervalHours = s.GetValue("AutoUpdateInterval").AsInteger();
+    c.SocksAuthentication = s.GetValue(key::AutoUpdateSOCKSAuthentication).AsBoolean();
+    c.SocksUserName = s.GetValue(key::AutoUpdateSOCKSUsername).AsString();
+    c.SocksPassword = s.GetValue(key::AutoUpdateSOCKSPassword).AsString();
+    FMonitorIntervalHours = s.GetValue(key::AutoUpdateInterval).AsInteger();
 }
 
 void TOrbAutoUpdate::TimerThreadTimer(TObject*) {
@@ -472,6 +459,7 @@ struct TOrbAutoUpdate::TOffer {
 };
 
 void TOrbAutoUpdate::CheckForUpdate() {
+    ASSERT(InMainThread()); // the timer thread hands checks over, never runs one
     // A check runs once at a time: a hand-over arriving while one runs is dropped.
     if (FChecking)
         return;

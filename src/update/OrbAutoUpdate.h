@@ -41,7 +41,8 @@ inline constexpr int64_t DescriptionMaxSize = 1024 * 1024;
 // The longest command line the system passes on whole, its terminating NUL included.
 inline constexpr size_t MaxCommandLine = 32767;
 
-// Adds the component's eighteen "AutoUpdate..." keys with their types and defaults, in order.
+// The component's eighteen keys (RegisterUpdateKeys), defaulting to the product name in the
+// version resource and to DefaultUpdateURL.
 void RegisterAutoUpdateSettings(TProgramSettings& Settings);
 
 // The program's product name from its version resource; the application title if reading the

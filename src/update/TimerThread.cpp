@@ -5,7 +5,9 @@
 #include <condition_variable>
 #include <mutex>
 
+#include "base/Assert.h"
 #include "base/DateTime.h"
+#include "base/FormatDateTime.h"
 #include "base/Exception.h"
 #include "base/Handles.h"
 #include "base/ScopeExit.h"
@@ -31,15 +33,6 @@ KernelHandle NewDoneEvent() {
 
 } // namespace
 
-TDateTime LocalNow() {
-    SYSTEMTIME t;
-    GetLocalTime(&t);
-    TDateTime date = 0, time = 0;
-    TryEncodeDate(t.wYear, t.wMonth, t.wDay, date);
-    TryEncodeTime(t.wHour, t.wMinute, t.wSecond, t.wMilliseconds, time);
-    return date + time;
-}
-
 // --- Timer thread
 
 struct TTimerThread::TShared {
@@ -54,13 +47,14 @@ struct TTimerThread::TShared {
     HWND Window = nullptr;
     KernelHandle Done{NewDoneEvent()};
 
-    TDateTime Now() const { return Clock.Now ? Clock.Now() : LocalNow(); }
+    TDateTime Now() const { return Clock.Now ? Clock.Now() : ::Now(); }
 };
 
 TTimerThread::TTimerThread(int AIntervalHours, TTimerClock AClock)
     : FShared(std::make_shared<TShared>()), FAlive(std::make_shared<bool>(true)),
       FWindow(
           [this](UINT Msg, WPARAM, LPARAM, LRESULT& Result) { return Synchronized(Msg, Result); }) {
+    ASSERT(InMainThread());
     FShared->IntervalHours = AIntervalHours;
     FShared->Clock = std::move(AClock);
     FShared->Window = FWindow.Handle();
@@ -68,6 +62,7 @@ TTimerThread::TTimerThread(int AIntervalHours, TTimerClock AClock)
 }
 
 TTimerThread::~TTimerThread() {
+    ASSERT(InMainThread());
     {
         std::lock_guard<std::mutex> lock(FShared->Mutex);
         FShared->Terminated = true;
@@ -171,6 +166,7 @@ bool TTimerThread::Synchronized(UINT Msg, LRESULT& Result) {
 }
 
 void TTimerThread::DoTimer() {
+    ASSERT(InMainThread());
     if (OnTimer)
         OnTimer(this);
 }

@@ -22,9 +22,6 @@ struct TTimerClock {
     unsigned StepMilliseconds = 60000;
 };
 
-// The local time as TDateTime.
-TDateTime LocalNow();
-
 // Looks at the clock every step and, every IntervalHours whole hours (the first time at once),
 // hands OnTimer to the main thread and waits until it has run there. Destroying it stops the
 // thread and waits for it; calls it hands over meanwhile still run. Made and destroyed on the

@@ -761,29 +761,36 @@ TEST(WindowLayerChecks, WrongThreadOrWrongWindowEndsADebugBuild) {
 #ifdef NDEBUG
     GTEST_SKIP() << "the checks are compiled into debug builds only";
 #else
-    const auto onAnotherThread = [](const std::function<void()>& Call) {
-        std::thread(Call).join();
-    };
     struct TCase {
         const char* What;
         std::function<void()> Call;
         const char* Check;
     };
+    Application(); // made on the main thread, as the program makes it
     const TCase cases[] = {
         {"a form's window",
          [&] {
              TForm form("TOtherThreadForm");
-             onAnotherThread([&] { form.Handle(); });
+             support::OnAnotherThread([&] { form.Handle(); });
          },
          "InMainThread"},
         {"a helper window",
          [&] {
              TUtilWindow window(nullptr);
-             onAnotherThread([&] { window.Handle(); });
+             support::OnAnotherThread([&] { window.Handle(); });
          },
          "InMainThread"},
-        {"the application's messages", [&] { onAnotherThread(ProcessApplicationMessages); },
-         "InMainThread"},
+        {"the application's messages",
+         [&] { support::OnAnotherThread(ProcessApplicationMessages); }, "InMainThread"},
+        {"the application's loop",
+         [&] { support::OnAnotherThread([] { Application().ProcessMessages(); }); },
+         "InMainThread.*gui.Application.cpp"},
+        {"the end of a system loop",
+         [&] { support::OnAnotherThread([] { TApplication::EndSystemLoop(); }); },
+         "InMainThread.*gui.Application.cpp"},
+        {"the application's end",
+         [&] { support::OnAnotherThread([] { static_cast<void>(Application().Ending()); }); },
+         "InMainThread.*gui.Application.cpp"},
         {"a message of another window",
          [] {
              TForm first("TFirstForm"), second("TSecondForm");

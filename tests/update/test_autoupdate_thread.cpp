@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <climits>
 #include <functional>
 #include <memory>
 #include <string>
@@ -247,6 +248,53 @@ TEST(UpdateComponentActive, DestroyedWhileActive) {
     const auto start = Clock::now();
     c.reset(); // the component stops its thread itself
     EXPECT_LT(Elapsed(start), support::NoticeableMs);
+}
+
+// The component and its timer thread belong to the main thread: a debug build stops at once where
+// another thread would check, load settings, switch the component on, or make or free the thread.
+TEST(UpdateThreadChecks, CallsFromAnotherThreadEndADebugBuild) {
+#ifdef NDEBUG
+    GTEST_SKIP() << "the checks are compiled into debug builds only";
+#else
+    FakeClock clock;
+    struct TCase {
+        const char* What;
+        std::function<void(TOrbAutoUpdate&)> Call;
+        const char* Check;
+    };
+    const TCase cases[] = {
+        {"a check",
+         [&](TOrbAutoUpdate& u) { support::OnAnotherThread([&] { u.CheckForUpdate(); }); },
+         "InMainThread.*OrbAutoUpdate.cpp"},
+        {"the settings",
+         [&](TOrbAutoUpdate& u) { support::OnAnotherThread([&] { u.LoadSettings(); }); },
+         "InMainThread.*OrbAutoUpdate.cpp"},
+        {"switching on",
+         [&](TOrbAutoUpdate& u) { support::OnAnotherThread([&] { u.SetActive(true); }); },
+         "InMainThread.*OrbAutoUpdate.cpp"},
+        {"making the timer thread",
+         [&](TOrbAutoUpdate&) {
+             support::OnAnotherThread([&] { TTimerThread t(1, clock.Make()); });
+         },
+         "InMainThread.*TimerThread.cpp"},
+        {"freeing the timer thread",
+         [&](TOrbAutoUpdate&) {
+             // Never due: nothing to hand over while it is freed.
+             auto t = std::make_unique<TTimerThread>(INT_MAX, clock.Make());
+             support::OnAnotherThread([&] { t.reset(); });
+         },
+         "InMainThread.*TimerThread.cpp"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.What);
+        EXPECT_DEATH(
+            {
+                TOrbAutoUpdate update;
+                c.Call(update);
+            },
+            c.Check);
+    }
+#endif
 }
 
 } // namespace
