@@ -7,6 +7,7 @@
 #include "MessagePump.h"
 #include "base/IniFile.h"
 #include "base/SystemError.h"
+#include "settings/ProgramKeys.h"
 #include "TestSupport.h"
 
 namespace {
@@ -695,14 +696,14 @@ TEST_F(UpdateCheck, ProxySettingsAreUsed) {
                    TTestReply::Ok("[sundown]\r\nMajorVersion=1\r\n"));
     TProgramSettings settings;
     RegisterAutoUpdateSettings(settings);
-    settings.SetValue("AutoUpdateURL", DefaultUpdateURL);
-    settings.SetValue("AutoUpdateApplication", "sundown");
-    settings.SetValue("AutoUpdateHTTPProxy", true);
-    settings.SetValue("AutoUpdateHTTPHost", "127.0.0.1");
-    settings.SetValue("AutoUpdateHTTPPort", static_cast<int>(Server.Port()));
-    settings.SetValue("AutoUpdateHTTPAuthentication", true);
-    settings.SetValue("AutoUpdateHTTPUsername", "me");
-    settings.SetValue("AutoUpdateHTTPPassword", "pw");
+    settings.SetValue(key::AutoUpdateURL, DefaultUpdateURL);
+    settings.SetValue(key::AutoUpdateApplication, "sundown");
+    settings.SetValue(key::AutoUpdateHTTPProxy, true);
+    settings.SetValue(key::AutoUpdateHTTPHost, "127.0.0.1");
+    settings.SetValue(key::AutoUpdateHTTPPort, static_cast<int>(Server.Port()));
+    settings.SetValue(key::AutoUpdateHTTPAuthentication, true);
+    settings.SetValue(key::AutoUpdateHTTPUsername, "me");
+    settings.SetValue(key::AutoUpdateHTTPPassword, "pw");
     Update->SetProgramSettings(&settings);
     Update->LoadSettings();
     EXPECT_EQ(Update->UpdateURL(), DefaultUpdateURL);
@@ -719,8 +720,8 @@ TEST_F(UpdateCheck, ProxySettingsAreUsed) {
     // (one outside the known ones included).
     for (const int version : {0, 3, 7}) {
         SCOPED_TRACE(version);
-        settings.SetValue("AutoUpdateSOCKSProxy", true);
-        settings.SetValue("AutoUpdateSOCKSVersion", version);
+        settings.SetValue(key::AutoUpdateSOCKSProxy, true);
+        settings.SetValue(key::AutoUpdateSOCKSVersion, version);
         Update->LoadSettings();
         Log.clear();
         Update->CheckForUpdate();
@@ -751,15 +752,15 @@ TEST(UpdateComponent, ConstructionAndSettings) {
 
     TProgramSettings settings;
     RegisterAutoUpdateSettings(settings);
-    settings.SetValue("AutoUpdateEnabled", false);
-    settings.SetValue("AutoUpdateApplication", "App");
-    settings.SetValue("AutoUpdateHTTPUsername", "user");
-    settings.SetValue("AutoUpdateSOCKSUsername", "socks user");
-    settings.SetValue("AutoUpdateHTTPPassword", "secret");
-    settings.SetValue("AutoUpdateSOCKSVersion", 7);
-    settings.SetValue("AutoUpdateInterval", 3);
-    settings.SetValue("AutoUpdateAutomatic", true);
-    settings.SetValue("AutoUpdateHTTPPort", 8080);
+    settings.SetValue(key::AutoUpdateEnabled, false);
+    settings.SetValue(key::AutoUpdateApplication, "App");
+    settings.SetValue(key::AutoUpdateHTTPUsername, "user");
+    settings.SetValue(key::AutoUpdateSOCKSUsername, "socks user");
+    settings.SetValue(key::AutoUpdateHTTPPassword, "secret");
+    settings.SetValue(key::AutoUpdateSOCKSVersion, 7);
+    settings.SetValue(key::AutoUpdateInterval, 3);
+    settings.SetValue(key::AutoUpdateAutomatic, true);
+    settings.SetValue(key::AutoUpdateHTTPPort, 8080);
     u.SetProgramSettings(&settings);
     u.LoadSettings();
     EXPECT_FALSE(u.Enabled());
@@ -778,10 +779,10 @@ TEST(UpdateComponent, ConstructionAndSettings) {
 
     // A key missing from the store: the keys before it are read, the rest kept.
     TProgramSettings partial;
-    partial.Add("AutoUpdateEnabled", vtBoolean, true);
-    partial.Add("AutoUpdateApplication", vtString, "");
-    partial.SetValue("AutoUpdateEnabled", true);
-    partial.SetValue("AutoUpdateApplication", "Partial");
+    partial.Add(key::AutoUpdateEnabled, vtBoolean, true);
+    partial.Add(key::AutoUpdateApplication, vtString, "");
+    partial.SetValue(key::AutoUpdateEnabled, true);
+    partial.SetValue(key::AutoUpdateApplication, "Partial");
     u.SetProgramSettings(&partial);
     EXPECT_THROW(u.LoadSettings(), EProgramSettingError);
     EXPECT_TRUE(u.Enabled());

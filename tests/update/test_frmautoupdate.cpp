@@ -6,6 +6,7 @@
 
 #include "gui/Application.h"
 #include "update/frmAutoUpdateU.h"
+#include "settings/ProgramKeys.h"
 #include "MessagePump.h"
 #include "TestSupport.h"
 
@@ -19,7 +20,7 @@ protected:
         Settings.SetINIFileName(Temp + "settings.ini");
         RegisterAutoUpdateSettings(Settings);
         Settings.Load(); // no file: every value its default
-        Settings.SetValue("AutoUpdateURL", Server.Url("/autoupdate.ini"));
+        Settings.SetValue(key::AutoUpdateURL, Server.Url("/autoupdate.ini"));
         Form = std::make_unique<TfrmAutoUpdate>();
         Boxes.OnBox = [this](const support::TBox&) { ShownAtLastBox = Form && Form->Visible(); };
     }
@@ -68,7 +69,7 @@ TEST_F(UpdateWindow, SwitchNeedsTheSettings) {
 }
 
 TEST_F(UpdateWindow, SwitchLoadsOnceAndStartsOneThread) {
-    Settings.SetValue("AutoUpdateApplication", "first");
+    Settings.SetValue(key::AutoUpdateApplication, "first");
     Form->SetProgramSettings(&Settings);
     Form->SetAutoUpdateEnabled(true);
     EXPECT_TRUE(Form->AutoUpdateEnabled());
@@ -76,7 +77,7 @@ TEST_F(UpdateWindow, SwitchLoadsOnceAndStartsOneThread) {
     EXPECT_EQ(Form->Updater()->ProgramSettings(), &Settings);
     TTimerThread* thread = Form->Updater()->TimerThread();
     EXPECT_EQ(thread->IntervalHours(), 12);
-    Settings.SetValue("AutoUpdateApplication", "second");
+    Settings.SetValue(key::AutoUpdateApplication, "second");
     Form->SetAutoUpdateEnabled(true); // already on: not loaded again
     EXPECT_EQ(Form->Updater()->ApplicationName(), "first");
     EXPECT_EQ(Form->Updater()->TimerThread(), thread);
@@ -89,13 +90,13 @@ TEST_F(UpdateWindow, SwitchLoadsOnceAndStartsOneThread) {
 }
 
 TEST_F(UpdateWindow, StoredDisabledLoadsButStartsNothing) {
-    Settings.SetValue("AutoUpdateEnabled", false);
-    Settings.SetValue("AutoUpdateApplication", "first");
+    Settings.SetValue(key::AutoUpdateEnabled, false);
+    Settings.SetValue(key::AutoUpdateApplication, "first");
     Form->SetProgramSettings(&Settings);
     Form->SetAutoUpdateEnabled(true);
     EXPECT_FALSE(Form->AutoUpdateEnabled());
     EXPECT_EQ(Form->Updater()->ApplicationName(), "first");
-    Settings.SetValue("AutoUpdateApplication", "second");
+    Settings.SetValue(key::AutoUpdateApplication, "second");
     Form->SetAutoUpdateEnabled(true); // loads again
     EXPECT_EQ(Form->Updater()->ApplicationName(), "second");
     EXPECT_FALSE(Form->AutoUpdateEnabled());
@@ -109,7 +110,7 @@ TEST_F(UpdateWindow, StoredDisabledLoadsButStartsNothing) {
 
 TEST_F(UpdateWindow, AnsweringNoShowsDownloadCancelled) {
     OfferNewerVersion();
-    Settings.SetValue("AutoUpdateAutomatic", true); // still asked
+    Settings.SetValue(key::AutoUpdateAutomatic, true); // still asked
     std::vector<std::string> lines;
     Form->OnUpdateMessage = [&](TObject* sender, std::string m) {
         EXPECT_EQ(sender, Form->Updater());
