@@ -106,8 +106,14 @@ void ScanLines(const S& Text, size_t Start, bool Latin, ToAnsi Ansi, auto& Lines
             while (close > s && Text[close] != C(']'))
                 --close;
             if (close > s) {
+                // Blanks inside the brackets go as well.
+                size_t from = s + 1;
+                while (from < close && blank(Text[from]))
+                    ++from;
+                while (close > from && blank(Text[close - 1]))
+                    --close;
                 line.Kind = std::decay_t<decltype(line)>::Section;
-                line.Name = text(s + 1, close);
+                line.Name = text(from, close);
                 continue;
             }
         }
