@@ -89,11 +89,12 @@ bool WriteThroughCopy(const std::string& Path, DWORD Attributes, const std::stri
     }
     bool whole = WriteAll(file.get(), Bytes, Writes) && Writes.Flush(file.get());
     whole = CloseHandle(file.release()) && whole;
-    // The replacement is a new file: the old one's attributes go onto it first.
+    // The replacement is a new file: the old one's attributes go onto it first. A disk that keeps
+    // none of them is no reason to refuse the save.
     const DWORD keep = Attributes & (FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                      FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED);
     if (whole && keep)
-        whole = SetFileAttributesA(copy.c_str(), keep) != 0;
+        SetFileAttributesA(copy.c_str(), keep);
     if (whole && Writes.Replace(copy, Path))
         return true;
     DeleteFileA(copy.c_str());

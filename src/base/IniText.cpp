@@ -271,16 +271,19 @@ TIniText::TRange TIniText::FindSection(const std::string& Folded) const {
 const TIniText::TEntries* TIniText::SectionEntries(const std::string& Section) const {
     const std::string folded = FoldIniName(Section);
     auto it = FSections.find(folded);
-    if (it != FSections.end())
-        return &it->second;
-    const TRange range = FindSection(folded);
-    if (!range.Found)
-        return nullptr;
-    TEntries& entries = FSections[folded];
-    for (size_t i = range.First; i < range.End; ++i)
-        if (FLines[i].Kind == TLine::Entry && !FLines[i].Name.empty())
-            entries.emplace(Fold(FLines[i].Name, false), FLines[i].Value); // the first wins
-    return &entries;
+    if (it == FSections.end()) {
+        // Found, or known to be missing, in one pass over the lines.
+        std::optional<TEntries>& entries = FSections[folded];
+        const TRange range = FindSection(folded);
+        if (range.Found) {
+            entries.emplace();
+            for (size_t i = range.First; i < range.End; ++i)
+                if (FLines[i].Kind == TLine::Entry && !FLines[i].Name.empty())
+                    entries->emplace(Fold(FLines[i].Name, false), FLines[i].Value); // first wins
+        }
+        it = FSections.find(folded);
+    }
+    return it->second ? &*it->second : nullptr;
 }
 
 std::optional<std::string> TIniText::Value(const std::string& Section,

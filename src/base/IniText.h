@@ -74,8 +74,8 @@ private:
     std::string FNarrow;
     std::wstring FWide;
     std::vector<TLine> FLines;
-    // The entries of each section read so far, by folded names.
-    mutable std::map<std::string, TEntries> FSections;
+    // The entries of each section looked up so far (nothing for a missing one), by folded names.
+    mutable std::map<std::string, std::optional<TEntries>> FSections;
 };
 
 // Whether the reading rules drop the character at the ends of lines, names and values.
