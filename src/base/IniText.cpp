@@ -18,26 +18,6 @@ bool IsBlankUnit(unsigned C, bool Latin) {
            C == 0x202F || C == 0x205F || C == 0x3000;
 }
 
-std::wstring FromUtf8(const std::string& Text) {
-    if (Text.empty())
-        return {};
-    const int size = static_cast<int>(Text.size());
-    const int n = MultiByteToWideChar(CP_UTF8, 0, Text.data(), size, nullptr, 0);
-    std::wstring wide(static_cast<size_t>(n), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, Text.data(), size, wide.data(), n);
-    return wide;
-}
-
-std::string ToUtf8(const std::wstring& Text) {
-    if (Text.empty())
-        return {};
-    const int size = static_cast<int>(Text.size());
-    const int n = WideCharToMultiByte(CP_UTF8, 0, Text.data(), size, nullptr, 0, nullptr, nullptr);
-    std::string narrow(static_cast<size_t>(n), '\0');
-    WideCharToMultiByte(CP_UTF8, 0, Text.data(), size, narrow.data(), n, nullptr, nullptr);
-    return narrow;
-}
-
 std::string Trimmed(std::string Name) {
     while (!Name.empty() && IsIniBlank(Name.back()))
         Name.pop_back();
@@ -59,7 +39,7 @@ std::string Fold(std::string Name, bool Trim) {
     }
     std::wstring wide = Widen(Name);
     CharLowerBuffW(wide.data(), static_cast<DWORD>(wide.size()));
-    return ToUtf8(wide);
+    return Narrow(wide, CP_UTF8);
 }
 
 // Splits the text into lines as the platform does: at each "\n", and at each "\r" once no "\n"
@@ -189,7 +169,7 @@ void TIniText::Scan() {
         ScanLines(
             FNarrow, FStart, false,
             [&](size_t From, size_t To) {
-                return Narrow(FromUtf8(FNarrow.substr(From, To - From)));
+                return Narrow(Widen(FNarrow.substr(From, To - From), CP_UTF8));
             },
             FLines);
     } else {
@@ -221,7 +201,7 @@ void TIniText::Put(size_t Position, size_t End, const std::string& Text) {
     if (Wide())
         FWide.replace(Position, End - Position, Widen(Text));
     else if (FEncoding == TEncoding::Utf8)
-        FNarrow.replace(Position, End - Position, ToUtf8(Widen(Text)));
+        FNarrow.replace(Position, End - Position, Narrow(Widen(Text), CP_UTF8));
     else
         FNarrow.replace(Position, End - Position, Text);
 }

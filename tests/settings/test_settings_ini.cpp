@@ -619,6 +619,8 @@ TEST_F(IniStore, EveryByteOutsideTheStoresKeysIsKept) {
         {"UTF-16 with a mark",
          "\xFF\xFE" + Utf16("[Other]\r\nK = v\r\n\r\n[Settings]\r\nHour=7\r\n"),
          std::string("\n\0", 2), "", false},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF[Settings]\r\nHour=7\r\n[Other]\r\nK = \xC3\xA9\r\n",
+         "\n", "", false},
         {"UTF-16 without a mark", Utf16("[Other]\r\nK = v\r\n"), "\n", "\n", false},
         {"an empty file", "", "\n", "", false},
         {"no file", "", "\n", "", true},
