@@ -710,8 +710,11 @@ TEST_F(IniStore, AFailedSaveLeavesTheFileAsItWas) {
         {"in place, last write refused", true, last, false, false, false},
         {"in place, flush refused", true, 0, true, false, false},
     };
+    bool chattrRefused = false;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.Name);
+        if (c.InPlace && chattrRefused)
+            continue;
         WriteFileBytes(File, text);
         TRefusingWrites writes;
         writes.RefuseWrite = c.RefuseWrite;
@@ -720,8 +723,13 @@ TEST_F(IniStore, AFailedSaveLeavesTheFileAsItWas) {
         writes.RefuseReplace = c.RefuseReplace;
         {
             std::unique_ptr<TImmutable> folder;
-            if (c.InPlace)
+            if (c.InPlace) {
                 folder = std::make_unique<TImmutable>(Dir.Path(), true);
+                if (!folder->Holds()) {
+                    chattrRefused = true;
+                    continue;
+                }
+            }
             TIniFileUpdate update(File, writes);
             try {
                 WriteHour(update, 9);
@@ -734,6 +742,9 @@ TEST_F(IniStore, AFailedSaveLeavesTheFileAsItWas) {
         EXPECT_EQ(PlatformSetting(File, "Hour"), "7");
         EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"});
     }
+    if (chattrRefused)
+        GTEST_SKIP() << "the cases of a folder that takes no new file: chattr +i had no effect "
+                        "here (it needs root and a file system that keeps the attribute)";
 }
 
 // A copy left by a save that was cut off goes at the next start and at the next save.
