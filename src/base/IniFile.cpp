@@ -1,6 +1,7 @@
 #include "base/IniFile.h"
 
 #include "base/Convert.h"
+#include "base/IniFileSave.h"
 
 namespace {
 

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "base/Exception.h"
-#include "base/IniFileSave.h"
 #include "base/IniText.h"
 #include "base/Variant.h"
 
@@ -16,6 +15,8 @@ class EIniFileException : public Exception {
 public:
     using Exception::Exception;
 };
+
+class TIniFileWrites;
 
 class TIniFile {
 public:

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "base/IniFile.h"
+#include "base/IniFileSave.h"
 
 class TIniFileUpdate {
 public:
