@@ -13,20 +13,16 @@
 #include <memory>
 #include <type_traits>
 
+#include "BaselineCommon.h"
+
 namespace {
 
+using namespace baseline;
+
 constexpr char kClassName[] = "TfrmSundownWindow";
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kInstanceCommand = WM_USER + 1; // the same hand-over message as Sundown
-constexpr WPARAM kCommandExit = 3;
-constexpr UINT_PTR kClockTimer = 1;
 constexpr int kWidth = 491, kHeight = 271, kHeader = 22, kTop = 57, kClockWidth = 216;
 constexpr int kTrayIcon = 2; // the armed tray image in BaselineWindow.rc
 
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 struct GdiDeleter {
     void operator()(HGDIOBJ o) const { DeleteObject(o); }
 };
@@ -45,14 +41,6 @@ UniqueFont MakeFont(int Height, int Weight) {
                                   DEFAULT_PITCH | FF_DONTCARE, "Tahoma"));
 }
 
-NOTIFYICONDATAA IconData(HWND Wnd) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = Wnd;
-    nid.uID = 1;
-    return nid;
-}
-
 void AddTrayIcon(HWND Wnd) {
     NOTIFYICONDATAA nid = IconData(Wnd);
     nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
@@ -60,16 +48,6 @@ void AddTrayIcon(HWND Wnd) {
     nid.hIcon = state->TrayIcon;
     std::strcpy(nid.szTip, "Workstation will logoff at 20:00");
     Shell_NotifyIconA(NIM_ADD, &nid);
-}
-
-void SignalReady() {
-    char name[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("SUNDOWN_BENCH_READY_EVENT", name, sizeof name);
-    if (n == 0 || n >= sizeof name)
-        return;
-    UniqueHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
-    if (ready)
-        SetEvent(ready.get());
 }
 
 void Paint(HWND Wnd) {
@@ -114,6 +92,8 @@ void MakeControls(HWND Wnd, HINSTANCE Instance) {
 }
 
 LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
+    if (HandleEnd(Wnd, Msg, WParam))
+        return 0;
     switch (Msg) {
     case WM_ACTIVATE:
         // Sundown's first activation: the icon goes to the tray and the window hides.
@@ -130,20 +110,6 @@ LRESULT CALLBACK WindowProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam) {
     case WM_TIMER: {
         RECT clock{0, kHeader, kClockWidth, kHeader + kTop};
         InvalidateRect(Wnd, &clock, FALSE);
-        return 0;
-    }
-    case kInstanceCommand:
-        if (WParam == kCommandExit)
-            DestroyWindow(Wnd);
-        return 0;
-    case WM_ENDSESSION:
-        DestroyWindow(Wnd);
-        return 0;
-    case WM_DESTROY: {
-        KillTimer(Wnd, kClockTimer);
-        NOTIFYICONDATAA nid = IconData(Wnd);
-        Shell_NotifyIconA(NIM_DELETE, &nid);
-        PostQuitMessage(0);
         return 0;
     }
     }
