@@ -114,12 +114,12 @@ write_settings() {
 }
 
 # Linux-side figures: the Windows process of a program, found by its command line in this prefix.
-unix_pid_of() { # $1: Windows path of the exe
-    local p c
-    for p in /proc/[0-9]*; do
-        c=$(tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1) || continue
-        [ "$c" = "$1" ] || continue
-        tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
+unix_pid_of() { # $1: Windows path of the exe (one grep over all command lines: a busy machine
+    local f p # has hundreds of processes, and a command per process would take seconds)
+    for f in $(grep -lzxF -- "$1" /proc/[0-9]*/cmdline 2>/dev/null); do
+        p=${f%/cmdline}
+        [ "$(tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1)" = "$1" ] || continue
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null || continue
         echo "${p#/proc/}"
         return 0
     done
@@ -127,10 +127,9 @@ unix_pid_of() { # $1: Windows path of the exe
 }
 wineserver_pid() { # the prefix's server: of its processes named wineserver, the one that works
     local p pid best="" most=-1 t
-    for p in /proc/[0-9]*; do
-        tr '\0' '\n' 2>/dev/null <"$p/cmdline" | head -1 | grep -q 'wineserver' || continue
-        tr '\0' '\n' 2>/dev/null <"$p/environ" | grep -qx "WINEPREFIX=$WINEPREFIX" || continue
-        pid=${p#/proc/}
+    for pid in $(pgrep wineserver); do
+        p=/proc/$pid
+        grep -qzx "WINEPREFIX=$WINEPREFIX" "$p/environ" 2>/dev/null || continue
         t=$(cpu_ns "$pid")
         if [ "${t:-0}" -gt "$most" ]; then
             most=${t:-0} best=$pid
@@ -162,7 +161,8 @@ measure() {
     local probe_args=()
     win_exe=$(winepath -w "${exe[$label]}")
     [ "$full" -eq 1 ] && [ "$label" = subject ] && [ $self_check -eq 0 ] && probe_args=(--open-windows)
-    local idle_ms=0
+    # Without an idle period the program still lives a moment after settling, for its CPU figure.
+    local idle_ms=500
     [ "$full" -eq 1 ] && idle_ms=$((idle * 1000))
     write_settings
     local out=$out_dir/run-$round-$label.txt
@@ -170,10 +170,14 @@ measure() {
         --settle-ms $((settle * 1000)) --idle-ms "$idle_ms" --timeout-ms 60000 \
         "${probe_args[@]}" >"$out" 2>/dev/null </dev/null &
     probe_pid=$!
-    local ok=1 upid="" srv="" c0="" c1="" s0="" s1="" t0="" t1=""
-    if wait_for_line "$out" '^phase=settled' $((settle + 90)); then
+    local ok=1 upid="" srv="" c0="" c1="" s0="" s1="" t0="" t1="" why="it did not settle"
+    # The process is found while it settles; its CPU is read when it has settled.
+    if wait_for_line "$out" '^phase=ready' 90; then
         upid=$(unix_pid_of "$win_exe") || upid=""
-        srv=$(wineserver_pid) || srv=""
+        [ "$full" -eq 1 ] && { srv=$(wineserver_pid) || srv=""; }
+        [ -n "$upid" ] || why="its process was not found"
+    fi
+    if [ -n "$upid" ] && wait_for_line "$out" '^phase=settled' $((settle + 30)); then
         t0=$(now_ns)
         [ -n "$upid" ] && c0=$(cpu_ns "$upid")
         [ -n "$srv" ] && s0=$(cpu_ns "$srv")
@@ -193,7 +197,8 @@ measure() {
     local startup
     startup=$(value_of "$out" startup_ms)
     if [ $ok -eq 0 ] || grep -q '^error=' "$out" || [ -z "$startup" ] || [ -z "$c0" ]; then
-        echo "  round $round, $label: no figures ($(value_of "$out" error))" >&2
+        grep -q '^error=' "$out" && why=$(value_of "$out" error)
+        echo "  round $round, $label: no figures ($why)" >&2
         return 1
     fi
     local private
