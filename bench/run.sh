@@ -137,8 +137,8 @@ wineserver_pid() { # the prefix's server: of its processes named wineserver, the
     done
     [ -n "$best" ] && echo "$best"
 }
-cpu_ns() { # time on CPU of every thread of process $1, in nanoseconds
-    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%d\n", s }'
+cpu_ns() { # time on CPU of every thread of process $1, in nanoseconds (mawk's %d stops at 2^31)
+    cat /proc/"$1"/task/*/schedstat 2>/dev/null | awk '{ s += $1 } END { printf "%.0f\n", s }'
 }
 now_ns() { date +%s%N; }
 wait_for_line() { # $1 file, $2 pattern, $3 timeout in seconds
