@@ -306,13 +306,17 @@ verdict() { # $1 baseline key, $2 most for the median, $3 most for the interval'
 }
 
 commit=$(git -C "$SUNDOWN_ROOT" rev-parse --short HEAD 2>/dev/null || echo "?")
+git -C "$SUNDOWN_ROOT" diff --quiet HEAD -- src resources bench CMakeLists.txt 2>/dev/null ||
+    commit+=" with uncommitted changes"
+idle_note="Idle CPU and the windows' first opening are from the first $idle_rounds rounds."
+[ "$idle_rounds" -gt 0 ] || idle_note="Idle CPU and the windows' first opening were not measured."
 table=$out_dir/table.md
 {
     echo "At $commit, $wine_version and Xvfb, \`$command_line\` ($(date -u +%Y-%m-%d)): $rounds rounds," \
         "each running the four programs in turn, the order rotated from round to round. Each" \
         "figure is the median with the 25th to 75th percentile; each ratio is the median of" \
         "$subject_name's figure over the baseline's in the same round, with its 95 % bootstrap" \
-        "interval. Idle CPU and the windows' first opening are from the first $idle_rounds rounds."
+        "interval. $idle_note"
     echo
     echo "| Figure | $subject_name | Same window | Ratio | Tray only | Ratio | Shape | Ratio |"
     echo "|---|---:|---:|---:|---:|---:|---:|---:|"
