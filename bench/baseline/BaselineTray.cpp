@@ -15,44 +15,32 @@
 #include <cstring>
 #include <memory>
 
+#include "BaselineCommon.h"
+
 namespace {
+
+using namespace baseline;
 
 #ifdef BASELINE_SHAPE
 constexpr char kClassName[] = "TfrmSundownShape";
 #else
 constexpr char kClassName[] = "TfrmSundownBaseline";
 #endif
-constexpr UINT kTrayMessage = WM_APP + 1;
-constexpr UINT kInstanceCommand = WM_USER + 1; // same hand-over message as Sundown
-constexpr WPARAM kCommandExit = 3;
-constexpr UINT_PTR kClockTimer = 1;
 constexpr UINT kClockInterval = 450;
-
-struct HandleCloser {
-    void operator()(HANDLE h) const { CloseHandle(h); }
-};
-using UniqueHandle = std::unique_ptr<void, HandleCloser>;
 
 struct WindowDestroyer {
     void operator()(HWND w) const { DestroyWindow(w); }
 };
 using UniqueWindow = std::unique_ptr<std::remove_pointer_t<HWND>, WindowDestroyer>;
 
-void RemoveTrayIcon(HWND wnd) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = wnd;
-    nid.uID = 1;
-    Shell_NotifyIconA(NIM_DELETE, &nid);
-}
-
 #ifdef BASELINE_SHAPE
 bool AddTrayIcon(HWND wnd);
-void SignalReady();
 bool activated = false;
 #endif
 
 LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
+    if (HandleEnd(wnd, msg, wParam))
+        return 0;
     switch (msg) {
 #ifdef BASELINE_SHAPE
     case WM_ACTIVATE:
@@ -72,42 +60,17 @@ LRESULT CALLBACK WindowProc(HWND wnd, UINT msg, WPARAM wParam, LPARAM lParam) {
         GetLocalTime(&now);
         return 0;
     }
-    case kInstanceCommand:
-        if (wParam == kCommandExit)
-            DestroyWindow(wnd);
-        return 0;
-    case WM_ENDSESSION:
-        DestroyWindow(wnd);
-        return 0;
-    case WM_DESTROY:
-        KillTimer(wnd, kClockTimer);
-        RemoveTrayIcon(wnd);
-        PostQuitMessage(0);
-        return 0;
     }
     return DefWindowProcA(wnd, msg, wParam, lParam);
 }
 
 bool AddTrayIcon(HWND wnd) {
-    NOTIFYICONDATAA nid{};
-    nid.cbSize = sizeof nid;
-    nid.hWnd = wnd;
-    nid.uID = 1;
+    NOTIFYICONDATAA nid = IconData(wnd);
     nid.uFlags = NIF_ICON | NIF_MESSAGE | NIF_TIP;
     nid.uCallbackMessage = kTrayMessage;
     nid.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     std::strcpy(nid.szTip, "Sundown baseline");
     return Shell_NotifyIconA(NIM_ADD, &nid) != FALSE;
-}
-
-void SignalReady() {
-    char name[MAX_PATH];
-    DWORD n = GetEnvironmentVariableA("SUNDOWN_BENCH_READY_EVENT", name, sizeof name);
-    if (n == 0 || n >= sizeof name)
-        return;
-    UniqueHandle ready(OpenEventA(EVENT_MODIFY_STATE, FALSE, name));
-    if (ready)
-        SetEvent(ready.get());
 }
 
 } // namespace

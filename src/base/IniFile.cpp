@@ -1,22 +1,9 @@
 #include "base/IniFile.h"
 
-#include <windows.h>
-
-#include <algorithm>
-#include <cctype>
-#include <cstring>
-#include <vector>
-
 #include "base/Convert.h"
-#include "base/WideText.h"
+#include "base/IniFileSave.h"
 
 namespace {
-
-// Blanks the private-profile functions drop around a value.
-bool IsProfileBlank(char C) {
-    return C == ' ' || C == '\t' || C == '\v' || C == '\f' || C == '\x1a' ||
-           static_cast<unsigned char>(C) == 0xA0;
-}
 
 bool IsQuote(char C) {
     return C == '"' || C == '\'';
@@ -29,7 +16,7 @@ bool NeedsQuotes(const std::string& Value) {
     if (Value.empty()) {
         return false;
     }
-    if (IsProfileBlank(Value.front()) || IsProfileBlank(Value.back())) {
+    if (IsIniBlank(Value.front()) || IsIniBlank(Value.back())) {
         return true;
     }
     return Value.size() >= 2 && IsQuote(Value.front()) && Value.back() == Value.front();
@@ -39,116 +26,24 @@ bool HasLineBreak(const std::string& Text) {
     return Text.find_first_of(std::string("\r\n\0", 3)) != std::string::npos;
 }
 
-// Reads the raw text with the given fallback, whatever its length.
-std::string ProfileString(const std::string& File, const std::string& Section,
-                          const std::string& Ident, const char* Fallback) {
-    DWORD size = 2048;
-    for (;;) {
-        std::vector<char> buffer(size);
-        const DWORD n = GetPrivateProfileStringA(Section.c_str(), Ident.c_str(), Fallback,
-                                                 buffer.data(), size, File.c_str());
-        // A full buffer may have cut the text short: read again with room to spare.
-        if (n + 1 < size || size >= (1u << 24)) {
-            return std::string(buffer.data(), n);
-        }
-        size *= 4;
-    }
-}
-
-// The names of the keys the section holds, as the platform lists them.
-std::vector<std::string> ProfileKeys(const std::string& File, const std::string& Section) {
-    DWORD size = 4096;
-    for (;;) {
-        std::vector<char> buffer(size);
-        const DWORD n = GetPrivateProfileStringA(Section.c_str(), nullptr, "", buffer.data(), size,
-                                                 File.c_str());
-        // A list cut short comes back as size - 2: read again with room to spare.
-        if (n + 2 < size || size >= (1u << 24)) {
-            std::vector<std::string> keys;
-            for (const char* p = buffer.data(); p < buffer.data() + n && *p; p += strlen(p) + 1)
-                keys.emplace_back(p);
-            return keys;
-        }
-        size *= 4;
-    }
-}
-
-// Whether the platform matches the name as it is compared here: plain ASCII without outer blanks
-// (the platform drops those, and folds other letters its own way), and not a comment's (the key
-// list leaves comments out).
-bool IsPlainName(const std::string& Name) {
-    if (Name.empty() || Name.front() == ';' || IsProfileBlank(Name.front()) ||
-        IsProfileBlank(Name.back()) || isspace(static_cast<unsigned char>(Name.front())) ||
-        isspace(static_cast<unsigned char>(Name.back())))
-        return false;
-    return std::none_of(Name.begin(), Name.end(),
-                        [](char C) { return static_cast<unsigned char>(C) >= 0x80; });
-}
-
-bool SameName(const std::string& A, const std::string& B) {
-    return A.size() == B.size() && std::equal(A.begin(), A.end(), B.begin(), [](char X, char Y) {
-               return tolower(static_cast<unsigned char>(X)) ==
-                      tolower(static_cast<unsigned char>(Y));
-           });
-}
-
-bool WriteProfileString(const std::string& File, const std::string& Section,
-                        const std::string& Ident, const std::string& Text) {
-    // The ANSI function converts through a 16-bit counted string and cuts longer text short;
-    // long text goes through the wide function after the same code-page conversion.
-    if (Text.size() < 30000) {
-        return WritePrivateProfileStringA(Section.c_str(), Ident.c_str(), Text.c_str(),
-                                          File.c_str());
-    }
-    return WritePrivateProfileStringW(Widen(Section).c_str(), Widen(Ident).c_str(),
-                                      Widen(Text).c_str(), Widen(File).c_str());
-}
-
-// Two different fallbacks tell a missing entry from one that holds either of them.
-constexpr const char* MissingA = "\x01";
-constexpr const char* MissingB = "\x02";
-
 } // namespace
 
-TIniFile::~TIniFile() {
-    WritePrivateProfileStringA(nullptr, nullptr, nullptr, FPath.c_str());
-}
-
-bool TIniFile::MayHold(const std::string& Section, const std::string& Ident) const {
-    if (!IsPlainName(Ident))
-        return true;
-    auto it = FKeys.find(Section);
-    if (it == FKeys.end())
-        it = FKeys.emplace(Section, ProfileKeys(FPath, Section)).first;
-    return std::any_of(it->second.begin(), it->second.end(),
-                       [&](const std::string& Key) { return SameName(Key, Ident); });
+TIniText& TIniFile::Text() const {
+    if (!FText) {
+        FReadable = ReadIniFile(FFileName, FRead, FExists);
+        FText.emplace(FReadable ? FRead : std::string());
+    }
+    return *FText;
 }
 
 bool TIniFile::ValueExists(const std::string& Section, const std::string& Ident) const {
-    if (!MayHold(Section, Ident)) {
-        return false;
-    }
-    const std::string a = ProfileString(FPath, Section, Ident, MissingA);
-    if (a != MissingA) {
-        return true;
-    }
-    return ProfileString(FPath, Section, Ident, MissingB) == a;
+    return Text().Value(Section, Ident).has_value();
 }
 
 std::string TIniFile::ReadString(const std::string& Section, const std::string& Ident,
                                  const std::string& Default) const {
-    if (!MayHold(Section, Ident)) {
-        return Default;
-    }
-    // The platform would cut trailing blanks off Default; it is returned here untouched.
-    const std::string a = ProfileString(FPath, Section, Ident, MissingA);
-    if (a != MissingA) {
-        return a;
-    }
-    if (ProfileString(FPath, Section, Ident, MissingB) == a) {
-        return a;
-    }
-    return Default;
+    std::optional<std::string> value = Text().Value(Section, Ident);
+    return value ? std::move(*value) : Default;
 }
 
 int TIniFile::ReadInteger(const std::string& Section, const std::string& Ident, int Default) const {
@@ -193,10 +88,32 @@ void TIniFile::WriteString(const std::string& Section, const std::string& Ident,
                                        FFileName.c_str(), Ident.c_str()));
     }
     const std::string text = NeedsQuotes(Value) ? "\"" + Value + "\"" : Value;
-    FKeys.clear();
-    if (!WriteProfileString(FPath, Section, Ident, text)) {
+    TIniText& ini = Text();
+    // What a file that cannot be read holds is unknown: writing would lose it.
+    if (!FReadable)
         throw EIniFileException(Format("Unable to write to %s", FFileName.c_str()));
+    ini.Set(Section, Ident, text);
+    FWritten = true;
+    if (!FDeferred)
+        SaveChanges(PlatformIniFileWrites());
+}
+
+void TIniFile::SaveChanges(TIniFileWrites& Writes) {
+    if (!FWritten)
+        return;
+    std::string bytes = FText->Bytes();
+    if (FExists && bytes == FRead)
+        return;
+    try {
+        SaveIniFile(FFileName, bytes, Writes);
+    } catch (...) {
+        // Reads go back to what the file holds.
+        FText.reset();
+        FWritten = false;
+        throw;
     }
+    FRead = std::move(bytes);
+    FExists = true;
 }
 
 void TIniFile::WriteInteger(const std::string& Section, const std::string& Ident, int Value) {

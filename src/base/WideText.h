@@ -5,5 +5,6 @@
 //   WritePrivateProfileStringW(Widen(section).c_str(), ...);   std::string url = Narrow(wide);
 #include <string>
 
-std::wstring Widen(const std::string& Text);
-std::string Narrow(const std::wstring& Text);
+// CodePage names another code page (CP_UTF8); 0 is the system's (CP_ACP).
+std::wstring Widen(const std::string& Text, unsigned CodePage = 0);
+std::string Narrow(const std::wstring& Text, unsigned CodePage = 0);

@@ -1,6 +1,7 @@
 #pragma once
 // A vertical colour gradient, from the top colour at the rectangle's top edge to the bottom colour
-// at its bottom edge, in one call.
+// at its bottom edge, in one call. GDI's own GdiGradientFill, to which msimg32's GradientFill
+// hands over: the program need not load msimg32 for it.
 #include <windows.h>
 
 inline void FillGradient(HDC DC, const RECT& R, COLORREF Top, COLORREF Bottom) {
@@ -16,5 +17,5 @@ inline void FillGradient(HDC DC, const RECT& R, COLORREF Top, COLORREF Bottom) {
     };
     TRIVERTEX corners[2] = {vertex(R.left, R.top, Top), vertex(R.right, R.bottom, Bottom)};
     GRADIENT_RECT rect{0, 1};
-    GradientFill(DC, corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
+    GdiGradientFill(DC, corners, 2, &rect, 1, GRADIENT_FILL_RECT_V);
 }

@@ -1,6 +1,3 @@
-#include <winsock2.h>
-#include <ws2tcpip.h>
-
 #include "net/IdIOHandlerStack.h"
 
 #include <algorithm>
@@ -13,6 +10,7 @@
 #include "base/CutText.h"
 #include "base/SystemError.h"
 #include "net/Deadline.h"
+#include "net/Winsock.h"
 
 namespace {
 
@@ -22,14 +20,16 @@ namespace {
 }
 
 struct AddrInfoDeleter {
-    void operator()(addrinfo* Info) const { freeaddrinfo(Info); }
+    std::shared_ptr<const TWinsock> Ws;
+    void operator()(addrinfo* Info) const { Ws->freeaddrinfo(Info); }
 };
 
 struct SocketCloser {
+    const TWinsock& Ws;
     SOCKET s;
     ~SocketCloser() {
         if (s != INVALID_SOCKET)
-            closesocket(s);
+            Ws.closesocket(s);
     }
     SOCKET release() {
         const SOCKET r = s;
@@ -39,7 +39,7 @@ struct SocketCloser {
 };
 
 // Whether s is readable (write false) or connected/writable (write true) within ms.
-bool Ready(SOCKET S, bool Write, int Ms) {
+bool Ready(const TWinsock& Ws, SOCKET S, bool Write, int Ms) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(S, &set);
@@ -47,27 +47,29 @@ bool Ready(SOCKET S, bool Write, int Ms) {
     FD_ZERO(&failed);
     FD_SET(S, &failed);
     timeval tv{Ms / 1000, (Ms % 1000) * 1000};
-    const int r =
-        select(0, Write ? nullptr : &set, Write ? &set : nullptr, Write ? &failed : nullptr, &tv);
+    const int r = Ws.select(0, Write ? nullptr : &set, Write ? &set : nullptr,
+                            Write ? &failed : nullptr, &tv);
     if (r == SOCKET_ERROR)
-        RaiseSocketError(WSAGetLastError());
+        RaiseSocketError(Ws.WSAGetLastError());
     return r > 0;
 }
 
 // A host name lookup on a thread of its own, so that the caller can go on handling its
-// messages; a lookup given up on finishes by itself.
+// messages; a lookup given up on finishes by itself, holding Winsock until it has left it.
 class TLookup {
 public:
-    TLookup(const std::string& Host, uint16_t Port) : FShared(std::make_shared<TShared>()) {
-        std::thread([shared = FShared, Host, Port]() mutable {
+    TLookup(std::shared_ptr<const TWinsock> Ws, const std::string& Host, uint16_t Port)
+        : FShared(std::make_shared<TShared>(Ws)) {
+        std::thread([shared = FShared, ws = std::move(Ws), Host, Port]() mutable {
             WSADATA data;
-            const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+            const bool started = ws->WSAStartup(MAKEWORD(2, 2), &data) == 0;
             addrinfo hints{};
             hints.ai_family = AF_UNSPEC;
             hints.ai_socktype = SOCK_STREAM;
             hints.ai_protocol = IPPROTO_TCP;
             addrinfo* found = nullptr;
-            const int r = getaddrinfo(Host.c_str(), std::to_string(Port).c_str(), &hints, &found);
+            const int r =
+                ws->getaddrinfo(Host.c_str(), std::to_string(Port).c_str(), &hints, &found);
             {
                 std::lock_guard<std::mutex> lock(shared->Mutex);
                 shared->Result = r;
@@ -77,7 +79,7 @@ public:
             shared->Finished.notify_all();
             shared.reset(); // an answer given up on is freed before Winsock is left
             if (started)
-                WSACleanup();
+                ws->WSACleanup();
         }).detach();
     }
     // Waits up to ms for the answer; true when it came.
@@ -91,6 +93,7 @@ public:
 
 private:
     struct TShared {
+        explicit TShared(const std::shared_ptr<const TWinsock>& Ws) : Found(nullptr, {Ws}) {}
         std::mutex Mutex;
         std::condition_variable Finished;
         bool Done = false;
@@ -102,15 +105,15 @@ private:
 
 } // namespace
 
-// Winsock starts with the first connection, not with the object: a handler that never connects
-// (the update component while switched off) costs the program nothing.
+// Winsock is loaded and started with the first connection, not with the object: a handler that
+// never connects (the update component while switched off) costs the program nothing.
 TIdIOHandlerStack::TIdIOHandlerStack() : FSocket(INVALID_SOCKET) {}
 
 TIdIOHandlerStack::~TIdIOHandlerStack() {
     if (FSocket != INVALID_SOCKET)
-        closesocket(FSocket);
+        FWinsock->closesocket(FSocket);
     if (FStarted)
-        WSACleanup();
+        FWinsock->WSACleanup();
 }
 
 bool TIdIOHandlerStack::Connected() const {
@@ -143,7 +146,7 @@ bool TIdIOHandlerStack::WaitFor(uintptr_t Socket, bool ForWrite, int Timeout) {
         const int left = Remaining(end);
         if (left == 0)
             return false;
-        if (Ready(Socket, ForWrite, std::min(left, IdleSliceMs)))
+        if (Ready(*FWinsock, Socket, ForWrite, std::min(left, IdleSliceMs)))
             return true;
     }
 }
@@ -155,16 +158,19 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
     if (FSocksVersion != svNoSocks)
         throw EIdSocksError("SOCKS proxies are not supported; no connection was made to " +
                             CutText(Host) + ".");
+    if (!FWinsock && !(FWinsock = LoadWinsock()))
+        RaiseSocketError(WSASYSNOTREADY);
+    const TWinsock& ws = *FWinsock;
     if (!FStarted) {
         WSADATA data;
-        FStarted = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        FStarted = ws.WSAStartup(MAKEWORD(2, 2), &data) == 0;
         if (!FStarted)
             RaiseSocketError(WSASYSNOTREADY);
     }
     const ULONGLONG end = EndOf(ConnectTimeout);
 
     DoStatus(hsResolving, "Resolving hostname " + CutText(Host) + ".");
-    TLookup lookup(Host, Port);
+    TLookup lookup(FWinsock, Host, Port);
     for (;;) {
         const int left = Remaining(end);
         if (left == 0)
@@ -181,19 +187,19 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
     bool timedOut = false;
     for (addrinfo* a = lookup.Addresses(); a; a = a->ai_next) {
         char text[NI_MAXHOST] = {};
-        getnameinfo(a->ai_addr, static_cast<int>(a->ai_addrlen), text, sizeof text, nullptr, 0,
-                    NI_NUMERICHOST);
+        ws.getnameinfo(a->ai_addr, static_cast<int>(a->ai_addrlen), text, sizeof text, nullptr, 0,
+                       NI_NUMERICHOST);
         DoStatus(hsConnecting, std::string("Connecting to ") + text + ".");
-        SocketCloser s{socket(a->ai_family, a->ai_socktype, a->ai_protocol)};
+        SocketCloser s{ws, ws.socket(a->ai_family, a->ai_socktype, a->ai_protocol)};
         if (s.s == INVALID_SOCKET) {
-            lastError = WSAGetLastError();
+            lastError = ws.WSAGetLastError();
             continue;
         }
         // The socket never blocks: every wait on it is ours, in slices.
         u_long nonBlocking = 1;
-        ioctlsocket(s.s, FIONBIO, &nonBlocking);
-        if (connect(s.s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == SOCKET_ERROR) {
-            const int e = WSAGetLastError();
+        ws.ioctlsocket(s.s, FIONBIO, &nonBlocking);
+        if (ws.connect(s.s, a->ai_addr, static_cast<int>(a->ai_addrlen)) == SOCKET_ERROR) {
+            const int e = ws.WSAGetLastError();
             if (e != WSAEWOULDBLOCK) {
                 lastError = e;
                 continue;
@@ -204,7 +210,7 @@ void TIdIOHandlerStack::Open(const std::string& Host, uint16_t Port, int Connect
             }
             int soError = 0;
             int len = sizeof soError;
-            getsockopt(s.s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
+            ws.getsockopt(s.s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&soError), &len);
             if (soError) {
                 lastError = soError;
                 continue;
@@ -226,8 +232,8 @@ void TIdIOHandlerStack::Close() {
     DoStatus(hsDisconnecting, "Disconnecting.");
     const SOCKET s = FSocket;
     FSocket = INVALID_SOCKET;
-    shutdown(s, SD_BOTH);
-    closesocket(s);
+    FWinsock->shutdown(s, SD_BOTH);
+    FWinsock->closesocket(s);
     DoStatus(hsDisconnected, "Disconnected.");
 }
 
@@ -237,9 +243,9 @@ void TIdIOHandlerStack::Write(const std::string& Data, int Timeout) {
         CheckConnected();
         const int part =
             Data.size() - done > 0x10000 ? 0x10000 : static_cast<int>(Data.size() - done);
-        const int n = send(FSocket, Data.data() + done, part, 0);
+        const int n = FWinsock->send(FSocket, Data.data() + done, part, 0);
         if (n == SOCKET_ERROR) {
-            const int e = WSAGetLastError();
+            const int e = FWinsock->WSAGetLastError();
             if (e != WSAEWOULDBLOCK)
                 RaiseSocketError(e);
             if (!WaitFor(FSocket, true, Timeout))
@@ -256,11 +262,11 @@ size_t TIdIOHandlerStack::ReadSome(char* Buffer, size_t Count, int ReadTimeout) 
         if (!WaitFor(FSocket, false, ReadTimeout))
             throw EIdReadTimeout("Read timed out.");
         const int part = Count > 0x10000 ? 0x10000 : static_cast<int>(Count);
-        const int n = recv(FSocket, Buffer, part, 0);
+        const int n = FWinsock->recv(FSocket, Buffer, part, 0);
         if (n != SOCKET_ERROR)
             return static_cast<size_t>(n);
         // Readable yet nothing to take (it happens): wait again.
-        if (WSAGetLastError() != WSAEWOULDBLOCK)
-            RaiseSocketError(WSAGetLastError());
+        if (const int e = FWinsock->WSAGetLastError(); e != WSAEWOULDBLOCK)
+            RaiseSocketError(e);
     }
 }

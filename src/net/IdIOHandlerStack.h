@@ -18,10 +18,13 @@
 // version set, Open refuses rather than connect around the proxy.
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <string>
 
 #include "base/Object.h"
 #include "base/Exception.h"
+
+struct TWinsock;
 
 // The SOCKS protocol versions a proxy may speak.
 enum TSocksVersion : uint8_t { svNoSocks, svSocks4, svSocks4A, svSocks5 };
@@ -109,6 +112,7 @@ private:
     bool WaitFor(uintptr_t Socket, bool ForWrite, int Timeout);
     void CheckConnected() const;
 
+    std::shared_ptr<const TWinsock> FWinsock; // loaded at the first Open
     uintptr_t FSocket;
     bool FStarted = false;
     bool FClosed = false; // Close was called since the last Open began

@@ -66,7 +66,6 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
                       [this](TMessage& Message) { WMInstanceCommand(Message); });
     SetMessageHandler(WM_ALARMDUE, [this](TMessage& Message) { WMAlarmDue(Message); });
 
-    VERIFY(ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255)) >= 0);
     VERIFY(ImageListTrayIcon.AddResourceIcon(IDI_TRAY_ARMED) >= 0);
     VERIFY(ImageListTrayIcon.AddResourceIcon(IDI_TRAY_DISARMED) >= 0);
     ActionManager.SetImages(&ImageListMain);
@@ -101,6 +100,11 @@ TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     Clock.OnAlarm = [this](TObject* Sender) { ClockAlarm(Sender); };
 
     PopupActionBarTrayIcon.SetImages(&ImageListMain);
+    // The actions' pictures show in the tray menu only: they are read when it first opens.
+    PopupActionBarTrayIcon.OnPopup = [this](TObject*) {
+        if (ImageListMain.Count() == 0)
+            VERIFY(ImageListMain.AddResourceBitmap(IDB_ACTIONS, RGB(255, 0, 255)) >= 0);
+    };
     Open1.SetAction(&ActionShowApplication);
     Open1.SetDefault(true);
     N2.SetCaption("-");
@@ -190,8 +194,15 @@ void TfrmSundown::FormActivate(TObject*) {
     if (FActivated)
         return;
     FActivated = true;
+    // The settings give the icon its image and tip, so the shell is asked once, not twice. A
+    // refused setting still leaves the icon in the tray, disarmed.
+    try {
+        LoadSettings();
+    } catch (...) {
+        TrayIcon.SetActive(true);
+        throw;
+    }
     TrayIcon.SetActive(true);
-    LoadSettings();
     ActionHideApplication.Execute();
 }
 

@@ -318,6 +318,8 @@ void TProgramSettings::LoadFromRegistry() {
 }
 
 void TProgramSettings::LoadFromIni() {
+    // A copy left by a save that was cut off goes at the start.
+    RemoveIniFileCopy(FINIFileName);
     const TIniFile ini(FINIFileName);
     for (auto& item : FItems) {
         item->SetValue(

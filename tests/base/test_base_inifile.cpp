@@ -26,7 +26,7 @@ std::string ReadBack(const std::string& file, const std::string& value) {
 // The entry as the platform reads it, with the given fallback.
 std::string PlatformRead(const std::string& file, const char* section, const char* key,
                          const char* fallback) {
-    char buffer[256];
+    char buffer[8192];
     const DWORD n =
         GetPrivateProfileStringA(section, key, fallback, buffer, sizeof buffer, file.c_str());
     return std::string(buffer, n);
@@ -111,6 +111,40 @@ TEST(IniFile, KeysAreMatchedAsThePlatformMatchesThem) {
                   PlatformRead(file, "S", key, "\x01") == PlatformRead(file, "S", key, "\x02"))
             << key;
     }
+}
+
+// The file is read once and each section found in one pass, by the platform's reading rules.
+TEST(IniFile, EntriesAreFoundAsThePlatformFindsThem) {
+    scratch::TTempFolder dir;
+    const std::string file = dir.File("a.ini");
+    WriteFileBytes(file, "Loose=before any section\r\n[Other]\r\nOnlyThere=o\r\nKey=other\r\n"
+                         "[ T ]\r\nKey=padded name\r\n[s]\r\nDup=first\r\nDUP=second\r\n"
+                         "Long=" +
+                             std::string(2048, 'l') +
+                             "\r\nQuoted=  \"q\"  \r\n"
+                             "Single='s'\r\nHalf=\"h\r\nBare\r\nBare=late\r\n\tTabbed\t=\tt\t\r\n"
+                             "Nul=a" +
+                             std::string(1, '\0') +
+                             "b\r\n[Empty]\r\n[S]\r\nKey=second section\r\n"
+                             "Late=l\r\n[Last]\rCr=only\r");
+    const TIniFile ini(file);
+    const std::pair<const char*, const char*> entries[] = {
+        {"S", "OnlyThere"}, {"S", "Key"},    {"Other", "Key"}, {"S", "dup"},   {"S", "LONG"},
+        {"S", "Quoted"},    {"S", "Single"}, {"S", "Half"},    {"S", "Bare"},  {"S", "Tabbed"},
+        {"S", "Nul"},       {"S", "Late"},   {"Empty", "Key"}, {"", "Loose"},  {"Last", "Cr"},
+        {"Missing", "Key"}, {"s", " dup "},  {" S ", "Key"},   {"[S]", "Key"}, {"T", "key"},
+    };
+    for (const auto& [section, key] : entries) {
+        EXPECT_EQ(ini.ReadString(section, key, "fb"), PlatformRead(file, section, key, "fb"))
+            << section << "/" << key;
+        EXPECT_EQ(ini.ValueExists(section, key), PlatformRead(file, section, key, "\x01") ==
+                                                     PlatformRead(file, section, key, "\x02"))
+            << section << "/" << key;
+    }
+    // One read: a change made to the file afterwards reaches the next object only.
+    WriteFileBytes(file, "[S]\r\nDup=changed\r\n");
+    EXPECT_EQ(ini.ReadString("S", "Dup", "fb"), "first");
+    EXPECT_EQ(TIniFile(file).ReadString("S", "Dup", "fb"), "changed");
 }
 
 TEST(IniFile, WritesFlushOnRelease) {

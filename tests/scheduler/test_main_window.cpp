@@ -39,6 +39,22 @@ std::vector<TMenuEntry> MenuEntries(HMENU menu) {
     return out;
 }
 
+// The colour bits of a 32x32 icon: what tells one image from another.
+std::vector<DWORD> IconBits(HICON icon) {
+    ICONINFO info{};
+    if (!icon || !GetIconInfo(icon, &info))
+        return {};
+    const GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
+    BITMAPINFO bi{};
+    bi.bmiHeader = {sizeof(BITMAPINFOHEADER), 32, -32, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<DWORD> bits(32 * 32);
+    const MemoryDC dc(CreateCompatibleDC(nullptr));
+    if (!GetDIBits(dc.get(), color ? color.get() : mask.get(), 0, 32, bits.data(), &bi,
+                   DIB_RGB_COLORS))
+        return {};
+    return bits;
+}
+
 } // namespace
 
 // The countdown and options windows have a dialog frame, whose title bar holds the close box
@@ -177,6 +193,35 @@ TEST_F(MainWindowTest, DisarmedScheduleShowsImageOne) {
     EXPECT_EQ(frmSundown->TrayIcon.IconIndex(), 1);
     EXPECT_EQ(frmSundown->TrayIcon.Hint(), "Workstation will logoff at 20:00")
         << "the hint is the same armed or not";
+}
+
+TEST_F(MainWindowTest, TheIconIsAddedOnceWithTheImageAndTipOfTheSettings) {
+    const struct {
+        const char* Ini;
+        int Image;
+        const char* Tip;
+    } rows[] = {
+        {"[Settings]\r\nHour=7\r\nMinute=5\r\nExitWindowsType=2\r\n", 0,
+         "Workstation will shutdown at 07:05"},
+        {"[Settings]\r\nEnabled=0\r\nExitWindowsType=1\r\n", 1,
+         "Workstation will restart at 20:00"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.Ini);
+        ShellCalls.clear();
+        WriteIni(row.Ini);
+        Start();
+        ASSERT_EQ(ShellCalls.size(), 1u) << "one call to the shell at start";
+        EXPECT_EQ(ShellCalls[0].Message, static_cast<DWORD>(NIM_ADD));
+        EXPECT_EQ(ShellCalls[0].Data.uFlags, static_cast<UINT>(NIF_MESSAGE | NIF_ICON | NIF_TIP));
+        EXPECT_STREQ(ShellCalls[0].Data.szTip, row.Tip);
+        const std::vector<DWORD> added = IconBits(ShellCalls[0].Data.hIcon);
+        ASSERT_FALSE(added.empty());
+        EXPECT_EQ(added, IconBits(frmSundown->ImageListTrayIcon.GetIcon(row.Image).get()));
+        EXPECT_NE(added, IconBits(frmSundown->ImageListTrayIcon.GetIcon(1 - row.Image).get()));
+        TearDown();
+        SetUp();
+    }
 }
 
 TEST_F(MainWindowTest, CloseRequestsAndTheHeaderCloseButtonHideWithoutSaving) {
@@ -384,7 +429,6 @@ TEST_F(MainWindowTest, TrayMenuItemsOrderAndDefault) {
     EXPECT_EQ(frmSundown->Restart1.ImageIndex(), 6);
     EXPECT_EQ(frmSundown->Shutdown1.ImageIndex(), 6);
     EXPECT_EQ(frmSundown->Active1.ImageIndex(), -1);
-    EXPECT_EQ(frmSundown->ImageListMain.Count(), 7);
     EXPECT_EQ(frmSundown->ImageListTrayIcon.Count(), 2);
     EXPECT_EQ(frmSundown->ActionLogoff.Category(), "Tasks");
     EXPECT_EQ(frmSundown->ActionActive.Category(), "Tasks");
@@ -396,6 +440,28 @@ TEST_F(MainWindowTest, TrayMenuItemsOrderAndDefault) {
     menu = frmSundown->PopupActionBarTrayIcon.BuildMenu();
     const std::vector<TMenuEntry> again = MenuEntries(MenuEntries(menu.get())[2].SubMenu);
     EXPECT_FALSE(again[0].State & MFS_CHECKED);
+}
+
+// The start loads nothing it does not use: Winsock waits for the first transfer, the tray menu's
+// pictures for the menu's first opening.
+TEST_F(MainWindowTest, WinsockAndTheMenuPicturesWaitForTheirFirstUse) {
+    Start();
+    EXPECT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
+    EXPECT_EQ(frmSundown->ImageListMain.Count(), 0);
+    int opened = 0;
+    TTimer closer;
+    closer.SetInterval(50);
+    closer.OnTimer = [&](TObject*) {
+        if (FindWindowA("#32768", nullptr) && EndMenu())
+            ++opened;
+    };
+    closer.SetEnabled(true);
+    for (const int time : {1, 2}) {
+        SCOPED_TRACE(time);
+        frmSundown->PopupActionBarTrayIcon.Popup(600, 400);
+        EXPECT_EQ(opened, time);
+        EXPECT_EQ(frmSundown->ImageListMain.Count(), 7) << "read once";
+    }
 }
 
 TEST_F(MainWindowTest, DoubleClickOnTheIconOpensTheWindow) {

@@ -9,6 +9,7 @@
 
 #include "base/Convert.h"
 #include "base/IniFile.h"
+#include "base/IniFileUpdate.h"
 #include "base/ScratchPlaces.h"
 #include "settings/OrbProgramSettings.h"
 #include "settings/SettingsKeys.h"
@@ -551,4 +552,238 @@ TEST_F(IniStore, RegionalTextOfFloatsAndDates) {
     EXPECT_EQ(again->GetValue("Stamp").Kind(), TVarKind::vkDate);
     EXPECT_NEAR(again->GetValue("Stamp").AsDouble(), 45123.0 + (13 * 3600 + 5 * 60 + 9) / 86400.0,
                 1e-8);
+}
+
+namespace {
+
+std::string Utf16(const std::string& Ascii) {
+    std::string wide;
+    for (char c : Ascii) {
+        wide += c;
+        wide += '\0';
+    }
+    return wide;
+}
+
+// The file without the lines the store owns (its section's header and its keys' entries), lines
+// ending with Break.
+std::string ForeignLines(const std::string& Bytes, const std::string& Break,
+                         const TProgramSettings& Keys) {
+    std::string kept;
+    for (size_t at = 0; at < Bytes.size();) {
+        const size_t found = Bytes.find(Break, at);
+        const size_t end = found == std::string::npos ? Bytes.size() : found + Break.size();
+        const std::string line = Bytes.substr(at, end - at);
+        at = end;
+        std::string text;
+        for (char c : line)
+            if (c != '\0' && c != '\r' && c != '\n' && c != ' ')
+                text += c;
+        const size_t eq = text.find('=');
+        if (text != "[Settings]" &&
+            (eq == std::string::npos || Keys.IndexOf(text.substr(0, eq)) < 0))
+            kept += line;
+    }
+    return kept;
+}
+
+std::string PlatformSetting(const std::string& File, const char* Key) {
+    char buffer[256];
+    const DWORD n =
+        GetPrivateProfileStringA("Settings", Key, "<missing>", buffer, sizeof buffer, File.c_str());
+    return std::string(buffer, n);
+}
+
+} // namespace
+
+// A save changes the lines of the store's own keys and nothing else, whatever the file's shape;
+// the platform's reader and the store read the keys back.
+TEST_F(IniStore, EveryByteOutsideTheStoresKeysIsKept) {
+    struct Shape {
+        const char* Name;
+        std::string Bytes; // empty with Missing: no file
+        std::string Break; // the file's line end
+        std::string Added; // what the save must add after the file's last line
+        bool Missing;
+    };
+    const std::vector<Shape> shapes = {
+        {"foreign sections, blanks, comments",
+         "; top\r\n\r\n[Before]\r\nk = v\r\n\r\n[Settings]\r\n  Hour = 7 \r\n; note\r\n"
+         "MyKey = x\r\n\r\n[After]\r\n  B=2\r\n\r\n",
+         "\n", "", false},
+        {"a NUL in a foreign line",
+         std::string("[Other]\r\nK=a\0b\r\n[Settings]\r\nHour=7\r\n", 35), "\n", "", false},
+        {"no final line break", "[Other]\r\nK=v", "\n", "\r\n", false},
+        {"CR-only lines", "[Other]\rK = v\r\r[Settings]\rHour=7\r", "\r", "", false},
+        {"LF-only lines", "[Settings]\nHour=7\n\n[Other]\nK = v\n", "\n", "", false},
+        {"UTF-16 with a mark",
+         "\xFF\xFE" + Utf16("[Other]\r\nK = v\r\n\r\n[Settings]\r\nHour=7\r\n"),
+         std::string("\n\0", 2), "", false},
+        {"UTF-8 with a mark", "\xEF\xBB\xBF[Settings]\r\nHour=7\r\n[Other]\r\nK = \xC3\xA9\r\n",
+         "\n", "", false},
+        {"UTF-16 without a mark", Utf16("[Other]\r\nK = v\r\n"), "\n", "\n", false},
+        {"an empty file", "", "\n", "", false},
+        {"no file", "", "\n", "", true},
+    };
+    for (const Shape& s : shapes) {
+        SCOPED_TRACE(s.Name);
+        DeleteFileA(File.c_str());
+        if (!s.Missing)
+            WriteFileBytes(File, s.Bytes);
+        LoadAll();
+        Settings.SetValue("Hour", 9);
+        Settings.SetValue("Minute", 30);
+        ASSERT_NO_THROW(Settings.Save());
+        const std::string after = ReadFileBytes(File);
+        EXPECT_EQ(ForeignLines(after, s.Break, Settings),
+                  ForeignLines(s.Bytes + s.Added, s.Break, Settings));
+        EXPECT_EQ(PlatformSetting(File, "Hour"), "9");
+        EXPECT_EQ(PlatformSetting(File, "Minute"), "30");
+        auto again = Reloaded();
+        EXPECT_EQ(again->GetValue("Hour"), Variant(9));
+        EXPECT_EQ(again->GetValue("Minute"), Variant(30));
+    }
+}
+
+namespace {
+
+// Refuses the Nth write, the flush or the replacement, or finds the disk full.
+class TRefusingWrites : public TIniFileWrites {
+public:
+    int RefuseWrite = 0;
+    bool RefuseFlush = false, DiskFull = false, RefuseReplace = false;
+    int Writes = 0;
+
+    bool Write(HANDLE File, const char* Data, DWORD Size) override {
+        return ++Writes != RefuseWrite && TIniFileWrites::Write(File, Data, Size);
+    }
+    bool Flush(HANDLE File) override { return !RefuseFlush && TIniFileWrites::Flush(File); }
+    bool FreeSpace(const std::string& Folder, uint64_t& Bytes) override {
+        if (!TIniFileWrites::FreeSpace(Folder, Bytes))
+            return false;
+        if (DiskFull)
+            Bytes = 1000;
+        return true;
+    }
+    bool Replace(const std::string& Copy, const std::string& File) override {
+        return !RefuseReplace && TIniFileWrites::Replace(Copy, File);
+    }
+};
+
+void WriteHour(TIniFileUpdate& Update, int Hour) {
+    Update.Ini().WriteInteger("Settings", "Hour", Hour);
+    Update.Ini().WriteString("Settings", "Name", "a new key");
+    Update.Commit();
+}
+
+} // namespace
+
+// A save that fails at any step leaves the file exactly as it was, leaves no copy and says so.
+TEST_F(IniStore, AFailedSaveLeavesTheFileAsItWas) {
+    std::string text = "[Settings]\r\nHour=7\r\n\r\n[Notes]\r\n";
+    for (int i = 0; text.size() < 200000; ++i)
+        text += "Line" + std::to_string(i) + " = a line the user keeps\r\n";
+    // The writes a whole save takes, counted on a twin of the file.
+    const std::string twin = Dir.File("twin.ini");
+    WriteFileBytes(twin, text);
+    TRefusingWrites counted;
+    {
+        TIniFileUpdate update(twin, counted);
+        WriteHour(update, 8);
+    }
+    DeleteFileA(twin.c_str());
+    ASSERT_GT(counted.Writes, 2);
+    const int last = counted.Writes;
+    struct Case {
+        const char* Name;
+        bool InPlace; // the folder takes no new file
+        int RefuseWrite;
+        bool RefuseFlush, DiskFull, RefuseReplace;
+    };
+    const std::vector<Case> cases = {
+        {"first write refused", false, 1, false, false, false},
+        {"last write refused", false, last, false, false, false},
+        {"flush refused", false, 0, true, false, false},
+        {"replacement refused", false, 0, false, false, true},
+        {"in place, disk full", true, 0, false, true, false},
+        {"in place, first write refused", true, 1, false, false, false},
+        {"in place, last write refused", true, last, false, false, false},
+        {"in place, flush refused", true, 0, true, false, false},
+    };
+    bool chattrRefused = false;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.Name);
+        if (c.InPlace && chattrRefused)
+            continue;
+        WriteFileBytes(File, text);
+        TRefusingWrites writes;
+        writes.RefuseWrite = c.RefuseWrite;
+        writes.RefuseFlush = c.RefuseFlush;
+        writes.DiskFull = c.DiskFull;
+        writes.RefuseReplace = c.RefuseReplace;
+        {
+            std::unique_ptr<TImmutable> folder;
+            if (c.InPlace) {
+                folder = std::make_unique<TImmutable>(Dir.Path(), true);
+                if (!folder->Holds()) {
+                    chattrRefused = true;
+                    continue;
+                }
+            }
+            TIniFileUpdate update(File, writes);
+            try {
+                WriteHour(update, 9);
+                ADD_FAILURE() << "no exception";
+            } catch (const EIniFileException& e) {
+                EXPECT_EQ(e.Message(), "Unable to write to " + File);
+            }
+        }
+        EXPECT_TRUE(ReadFileBytes(File) == text) << "the file changed";
+        EXPECT_EQ(PlatformSetting(File, "Hour"), "7");
+        EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"});
+    }
+    if (chattrRefused)
+        GTEST_SKIP() << "the cases of a folder that takes no new file: chattr +i had no effect "
+                        "here (it needs root and a file system that keeps the attribute)";
+}
+
+// A copy left by a save that was cut off goes at the next start and at the next save.
+TEST_F(IniStore, ACopyLeftBehindIsRemoved) {
+    WriteFileBytes(File, "[Settings]\r\nHour=7\r\n");
+    const std::string copy = File + ".saving";
+    WriteFileBytes(copy, "[Settings]\r\nHour=1\r\n");
+    LoadAll();
+    EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"});
+    WriteFileBytes(copy, "[Settings]\r\nHour=1\r\n");
+    Settings.SetValue("Hour", 9);
+    Settings.Save();
+    EXPECT_EQ(scratch::FolderEntries(Dir.Path()), std::vector<std::string>{"settings.ini"});
+    EXPECT_EQ(Reloaded()->GetValue("Hour"), Variant(9));
+}
+
+// The save changes the file the name leads to and keeps the name's own kind: a link stays a
+// link, a file keeps its attributes.
+TEST_F(IniStore, ALinkStaysALinkAndAttributesStay) {
+    const std::string target = Dir.File("real.ini");
+    WriteFileBytes(target, "[Settings]\r\nHour=7\r\n");
+    StartUnix("/bin/ln -s real.ini \"" + UnixPath(Dir.Path()) + "/settings.ini\"");
+    for (int i = 0; i < 200 && !FileExists(File); ++i)
+        Sleep(50);
+    ASSERT_TRUE(FileExists(File)) << "no link made";
+    LoadAll();
+    EXPECT_EQ(Settings.GetValue("Hour"), Variant(7));
+    Settings.SetValue("Hour", 9);
+    Settings.Save();
+    EXPECT_EQ(TIniFile(target).ReadInteger("Settings", "Hour", 0), 9);
+    // Still a link: the target's next change shows through it.
+    WriteFileBytes(target, "[Settings]\r\nHour=3\r\n");
+    EXPECT_EQ(ReadFileBytes(File), "[Settings]\r\nHour=3\r\n");
+    EXPECT_EQ(scratch::FolderEntries(Dir.Path()),
+              (std::vector<std::string>{"real.ini", "settings.ini"}));
+
+    ASSERT_TRUE(SetFileAttributesA(target.c_str(), FILE_ATTRIBUTE_SYSTEM));
+    Settings.SetValue("Hour", 10);
+    Settings.Save();
+    EXPECT_EQ(TIniFile(target).ReadInteger("Settings", "Hour", 0), 10);
+    EXPECT_NE(GetFileAttributesA(target.c_str()) & FILE_ATTRIBUTE_SYSTEM, 0u);
 }
