@@ -14,6 +14,7 @@
 #include "scheduler/commonU.h"
 #include "scheduler/frmExitConfimU.h"
 #include "scheduler/frmOptionsU.h"
+#include "settings/ProgramKeys.h"
 #include "system/OrbCommon.h"
 #include "update/OrbAutoUpdate.h"
 
@@ -208,13 +209,7 @@ void TfrmSundown::FormActivate(TObject*) {
 
 void TfrmSundown::LoadSettings() {
     FSettings->Clear();
-    RegisterAutoUpdateSettings(*FSettings);
-    FSettings->Add("FirstRun", vtBoolean, true);
-    FSettings->Add("Enabled", vtBoolean, true);
-    FSettings->Add("Hour", vtInteger, 20);
-    FSettings->Add("Minute", vtInteger, 0);
-    FSettings->Add("Warning", vtInteger, 60);
-    FSettings->Add("ExitWindowsType", vtInteger, 0);
+    RegisterProgramKeys(*FSettings, GetDefaultApplicationName(), DefaultUpdateURL);
     FSettings->LoadDefaults();
     FSettings->Load();
     ApplyAlarm();
@@ -337,10 +332,10 @@ void TfrmSundown::WMInstanceCommand(TMessage& Message) {
 }
 
 void TfrmSundown::ApplyAlarm() {
-    Clock.SetAlarmEnabled(FSettings->GetValue("Enabled").AsBoolean());
+    Clock.SetAlarmEnabled(FSettings->GetValue(key::Enabled).AsBoolean());
     try {
-        Clock.SetAlarmHour(FSettings->GetValue("Hour").AsInteger());
-        Clock.SetAlarmMinute(FSettings->GetValue("Minute").AsInteger());
+        Clock.SetAlarmHour(FSettings->GetValue(key::Hour).AsInteger());
+        Clock.SetAlarmMinute(FSettings->GetValue(key::Minute).AsInteger());
     } catch (...) {
         // A refused time must not leave the alarm armed at the previous one.
         Clock.SetAlarmEnabled(false);
@@ -380,16 +375,17 @@ void TfrmSundown::WMAlarmDue(TMessage& Message) {
 }
 
 void TfrmSundown::UpdateTrayIcon() {
-    const auto exitType = static_cast<uint8_t>(FSettings->GetValue("ExitWindowsType").AsInteger());
+    const auto exitType =
+        static_cast<uint8_t>(FSettings->GetValue(key::ExitWindowsType).AsInteger());
     TrayIcon.SetIconIndexAndHint(Clock.AlarmEnabled() ? 0 : 1,
                                  "Workstation will " + ExitTypeName(exitType) + " at " +
-                                     TwoDigits(FSettings->GetValue("Hour").AsInteger()) + ":" +
-                                     TwoDigits(FSettings->GetValue("Minute").AsInteger()));
+                                     TwoDigits(FSettings->GetValue(key::Hour).AsInteger()) + ":" +
+                                     TwoDigits(FSettings->GetValue(key::Minute).AsInteger()));
 }
 
 void TfrmSundown::ClockAlarm(TObject*) {
-    const int warning = FSettings->GetValue("Warning").AsInteger();
-    const int exitType = FSettings->GetValue("ExitWindowsType").AsInteger();
+    const int warning = FSettings->GetValue(key::Warning).AsInteger();
+    const int exitType = FSettings->GetValue(key::ExitWindowsType).AsInteger();
     ExitWindowsWithWarning(static_cast<uint8_t>(exitType), warning);
 }
 
@@ -474,15 +470,15 @@ void TfrmSundown::RunDeferred() {
 }
 
 void TfrmSundown::ActionLogoffExecute(TObject*) {
-    ExitWindowsWithWarning(etLogoff, FSettings->GetValue("Warning").AsInteger());
+    ExitWindowsWithWarning(etLogoff, FSettings->GetValue(key::Warning).AsInteger());
 }
 
 void TfrmSundown::ActionRestartExecute(TObject*) {
-    ExitWindowsWithWarning(etRestart, FSettings->GetValue("Warning").AsInteger());
+    ExitWindowsWithWarning(etRestart, FSettings->GetValue(key::Warning).AsInteger());
 }
 
 void TfrmSundown::ActionShutdownExecute(TObject*) {
-    ExitWindowsWithWarning(etShutdown, FSettings->GetValue("Warning").AsInteger());
+    ExitWindowsWithWarning(etShutdown, FSettings->GetValue(key::Warning).AsInteger());
 }
 
 void TfrmSundown::ActionActiveUpdate(TObject*) {

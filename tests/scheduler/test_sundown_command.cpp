@@ -33,6 +33,8 @@ TRun RunCommand(const std::string& args) {
     const BOOL started = CreateProcessA(nullptr, line.data(), nullptr, nullptr, TRUE,
                                         CREATE_NO_WINDOW, nullptr, nullptr, &si, &pi);
     CloseHandle(writeEnd);
+    if (!started)
+        run.Output = "CreateProcess failed: " + std::to_string(GetLastError());
     if (started) {
         char buffer[512];
         DWORD got = 0;
