@@ -143,6 +143,7 @@ void TControl::MakeWindows() {
         const TScopeExit creatingEnd([this] { FCreating = false; });
         CreateWnd();
         ApplyState();
+        Realign(); // the children's places, before they are made
         for (size_t i = 0; i < FControls.size(); ++i)
             if (!FControls[i]->FHandle)
                 FControls[i]->MakeWindows();
@@ -594,6 +595,8 @@ void TControl::SetAlign(TAlign Value) {
         FParent->Realign();
 }
 
+// While this control's windows are being made, a child not made yet gets the place it will
+// have, so that it is made there: moving a made window costs it a new layout, the calendar most.
 void TControl::Realign() {
     if (!FHandle || FRealigning)
         return;
@@ -602,33 +605,49 @@ void TControl::Realign() {
     AdjustClientRect(r);
     for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
         for (TControl* c : FControls) {
-            if (c->FAlign != pass || !c->FHandle || !c->Visible())
+            if (c->FAlign != pass)
                 continue;
+            const bool made = c->FHandle != nullptr;
+            if (made ? !c->Visible() : !FCreating || c->FPendingVisible == 0)
+                continue;
+            const int height = made ? c->Height() : std::max(c->FHeight, 0);
+            const int width = made ? c->Width() : std::max(c->FWidth, 0);
             int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
             switch (pass) {
             case alTop:
-                h = c->Height();
+                h = height;
                 r.top += h;
                 break;
             case alBottom:
-                h = c->Height();
+                h = height;
                 y = r.bottom - h;
                 r.bottom -= h;
                 break;
             case alLeft:
-                w = c->Width();
+                w = width;
                 r.left += w;
                 break;
             case alRight:
-                w = c->Width();
+                w = width;
                 x = r.right - w;
                 r.right -= w;
                 break;
             default:
                 break;
             }
-            SetWindowPos(c->FHandle, nullptr, x, y, std::max(w, 0), std::max(h, 0),
-                         SWP_NOZORDER | SWP_NOACTIVATE);
+            w = std::max(w, 0);
+            h = std::max(h, 0);
+            if (!made) {
+                c->FLeft = x;
+                c->FTop = y;
+                c->FWidth = w;
+                c->FHeight = h;
+                continue;
+            }
+            const RECT now = WindowRectInParent(c->FHandle);
+            if (now.left != x || now.top != y || now.right - now.left != w ||
+                now.bottom - now.top != h)
+                SetWindowPos(c->FHandle, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
         }
     }
     FRealigning = false;

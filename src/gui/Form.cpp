@@ -256,10 +256,13 @@ LRESULT TForm::WndProc(UINT Msg, WPARAM WParam, LPARAM LParam) {
         return 0;
     case WM_ACTIVATE:
         if (LOWORD(WParam) != WA_INACTIVE) {
-            if (!HIWORD(WParam)) // not minimised
-                RestoreFocus();
             if (OnActivate)
                 OnActivate(this);
+            // A form that hid itself or passed the activation on takes no focus: giving a
+            // control the focus costs the input context's set-up, and the start of the program
+            // would pay it for a window that never shows.
+            if (!HIWORD(WParam) && GetActiveWindow() == Handle() && IsWindowVisible(Handle()))
+                RestoreFocus();
         } else {
             HWND focus = GetFocus();
             if (focus && IsChild(Handle(), focus))
