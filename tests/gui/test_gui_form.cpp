@@ -5,6 +5,7 @@
 #include <new>
 #include <memory>
 #include <thread>
+#include <utility>
 #include <vector>
 
 #include "base/ApplicationHooks.h"
@@ -94,6 +95,76 @@ protected:
         btnOk.SetBounds(8, 8, 73, 21);
         btnOk.SetCaption("Ok");
     }
+};
+
+// A button that counts the times it takes the focus.
+class TFocusCountingButton : public TButton {
+public:
+    using TButton::TButton;
+    int Focused = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_SETFOCUS)
+            ++Focused;
+        return TButton::WndProc(msg, wParam, lParam);
+    }
+};
+
+// A panel that counts the sizes its window is given.
+class TSizeCountingPanel : public TPanel {
+public:
+    using TPanel::TPanel;
+    int Sizes = 0;
+
+protected:
+    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
+        if (msg == WM_SIZE)
+            ++Sizes;
+        return TPanel::WndProc(msg, wParam, lParam);
+    }
+};
+
+// Two buttons, Cancel first in the Tab order.
+class TFocusDialog : public TForm {
+public:
+    TFocusDialog() : TForm("TFocusDialog") {
+        SetClientSize(200, 60);
+        btnCancel.SetBounds(8, 8, 73, 21);
+        btnOk.SetBounds(100, 8, 73, 21);
+    }
+    TFocusCountingButton btnCancel{this};
+    TFocusCountingButton btnOk{this};
+};
+
+// Aligned panels three deep, laid out before any window exists; one of them hidden.
+class TAlignedDialog : public TForm {
+public:
+    TAlignedDialog() : TForm("TAlignedDialog") {
+        SetBorderStyle(bsNone);
+        SetClientSize(491, 271);
+        outer.SetAlign(alClient);
+        outer.SetBevelOuter(bvNone);
+        outer.SetBorderWidth(5);
+        top.SetHeight(57);
+        top.SetAlign(alTop);
+        hidden.SetHeight(20);
+        hidden.SetAlign(alTop);
+        hidden.SetVisible(false);
+        bottom.SetHeight(41);
+        bottom.SetAlign(alBottom);
+        left.SetWidth(68);
+        left.SetAlign(alLeft);
+        right.SetWidth(30);
+        right.SetAlign(alRight);
+        client.SetAlign(alClient);
+        client.SetBevelOuter(bvNone);
+        inner.SetAlign(alClient);
+    }
+    TSizeCountingPanel outer{this};
+    TSizeCountingPanel top{&outer}, hidden{&outer}, bottom{&outer}, left{&outer}, right{&outer},
+        client{&outer};
+    TSizeCountingPanel inner{&client};
 };
 
 int WindowsOfClass(const char* name) {
@@ -482,6 +553,70 @@ TEST_F(GuiTest, AlignLaysOutTopLeftBottomAndClientInsideBorders) {
     form->SetClientSize(400, 300); // follows a resize
     EXPECT_EQ(client.Width(), 390 - 68);
     EXPECT_EQ(bottom.Top(), 300 - 5 - 41);
+}
+
+// Each control is made where its alignment puts it and sized no more: moving a made window costs
+// it a new layout (a calendar's is slow).
+TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
+    TForm* main = nullptr;
+    Application().CreateForm(main);
+    TAlignedDialog* dlg = nullptr;
+    Application().CreateForm(dlg); // not the main form: its windows wait for the showing
+    dlg->Show();
+    const struct {
+        const char* Name;
+        TSizeCountingPanel& Panel;
+        RECT Bounds; // left, top, right, bottom in the parent
+    } rows[] = {
+        {"outer", dlg->outer, {0, 0, 491, 271}},
+        {"top", dlg->top, {5, 5, 486, 62}},
+        {"bottom", dlg->bottom, {5, 225, 486, 266}},
+        {"left", dlg->left, {5, 62, 73, 225}},
+        {"right", dlg->right, {456, 62, 486, 225}},
+        {"client", dlg->client, {73, 62, 456, 225}},
+        {"inner", dlg->inner, {0, 0, 383, 163}},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.Name);
+        EXPECT_EQ(r.Panel.Left(), r.Bounds.left);
+        EXPECT_EQ(r.Panel.Top(), r.Bounds.top);
+        EXPECT_EQ(r.Panel.Width(), r.Bounds.right - r.Bounds.left);
+        EXPECT_EQ(r.Panel.Height(), r.Bounds.bottom - r.Bounds.top);
+        EXPECT_EQ(r.Panel.Sizes, 1) << "sized when made, not moved there afterwards";
+    }
+    EXPECT_FALSE(dlg->hidden.Visible());
+}
+
+// The focus goes into a form once its OnActivate has run, and only while the form is still the
+// active one: a form that hides at its activation gives none of its controls the focus.
+TEST_F(GuiTest, AFormTakesTheFocusAfterItsOnActivateAndOnlyWhileActive) {
+    TForm* main = nullptr;
+    Application().CreateForm(main);
+    const struct {
+        const char* Name;
+        std::function<void(TFocusDialog&)> OnActivate;
+        int CancelFocused, OkFocused;
+    } rows[] = {
+        {"nothing done", [](TFocusDialog&) {}, 1, 0},
+        {"hides itself", [](TFocusDialog& d) { d.Hide(); }, 0, 0},
+        {"focuses Ok", [](TFocusDialog& d) { d.btnOk.SetFocus(); }, 0, 1},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.Name);
+        TFocusDialog* dlg = nullptr;
+        Application().CreateForm(dlg);
+        bool activated = false;
+        dlg->OnActivate = [&, dlg](TObject*) {
+            if (!std::exchange(activated, true))
+                r.OnActivate(*dlg);
+        };
+        dlg->Show();
+        pump::For(100);
+        EXPECT_TRUE(activated);
+        EXPECT_EQ(dlg->btnCancel.Focused, r.CancelFocused);
+        EXPECT_EQ(dlg->btnOk.Focused, r.OkFocused);
+        dlg->Hide();
+    }
 }
 
 TEST_F(GuiTest, DialogBorderKeepsClientSizeAndCentres) {
