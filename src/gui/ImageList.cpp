@@ -1,5 +1,7 @@
 #include "gui/ImageList.h"
 
+#include <algorithm>
+
 #include "base/Assert.h"
 #include "base/Exception.h"
 
@@ -35,18 +37,46 @@ TImageList::TImageList(int Width, int Height)
         throw Exception(Format("Error creating an image list of %dx%d", Width, Height));
 }
 
+namespace {
+
 // An icon of the list's size goes in as its own two bitmaps: given the icon itself, the list
 // first makes a copy of it, one more icon object per image.
-int TImageList::AddIcon(HICON Icon) {
+int AddIconTo(HIMAGELIST List, int Width, int Height, HICON Icon) {
     ICONINFO info{};
     if (!Icon || !GetIconInfo(Icon, &info))
         return -1;
     GdiObject<HBITMAP> color(info.hbmColor), mask(info.hbmMask);
     BITMAP bm{};
-    if (color && GetObjectA(color.get(), sizeof(bm), &bm) && bm.bmWidth == FWidth &&
-        bm.bmHeight == FHeight)
-        return ImageList_Add(FHandle.get(), color.get(), mask.get());
-    return ImageList_AddIcon(FHandle.get(), Icon); // scaled to the list's size
+    if (color && GetObjectA(color.get(), sizeof(bm), &bm) && bm.bmWidth == Width &&
+        bm.bmHeight == Height)
+        return ImageList_Add(List, color.get(), mask.get());
+    return ImageList_AddIcon(List, Icon); // scaled to the list's size
+}
+
+} // namespace
+
+HIMAGELIST TImageList::Handle() const {
+    AddKeptIcons();
+    return FHandle.get();
+}
+
+void TImageList::AddKeptIcons() const {
+    for (; FInList < FImages.size(); ++FInList)
+        if (AddIconTo(FHandle.get(), FWidth, FHeight, FImages[FInList].get()) < 0)
+            // A blank image keeps the indices of those after it.
+            ImageList_SetImageCount(FHandle.get(), static_cast<UINT>(FInList + 1));
+}
+
+int TImageList::Added(int Result) {
+    const int count = ImageList_GetImageCount(FHandle.get());
+    FImages.resize(static_cast<size_t>(std::max(count, 0)));
+    FInList = FImages.size();
+    return Result;
+}
+
+int TImageList::AddIcon(HICON Icon) {
+    const HIMAGELIST list = Handle();
+    return Added(AddIconTo(list, FWidth, FHeight, Icon));
 }
 
 int TImageList::AddResourceIcon(int ResourceId) {
@@ -55,16 +85,17 @@ int TImageList::AddResourceIcon(int ResourceId) {
                                       IMAGE_ICON, FWidth, FHeight, LR_DEFAULTCOLOR));
     if (!icon)
         return -1;
-    IconHandle owner(icon);
-    return AddIcon(icon);
+    FImages.emplace_back(icon);
+    return Count() - 1;
 }
 
 int TImageList::AddBitmap(HBITMAP Bitmap, COLORREF MaskColor) {
     if (!Bitmap)
         return -1;
+    const HIMAGELIST list = Handle();
     if (MaskColor == CLR_NONE)
-        return ImageList_Add(FHandle.get(), Bitmap, nullptr);
-    return AddMasked(FHandle.get(), Bitmap, MaskColor);
+        return Added(ImageList_Add(list, Bitmap, nullptr));
+    return Added(AddMasked(list, Bitmap, MaskColor));
 }
 
 int TImageList::AddResourceBitmap(int ResourceId, COLORREF MaskColor) {
@@ -74,21 +105,31 @@ int TImageList::AddResourceBitmap(int ResourceId, COLORREF MaskColor) {
     return AddBitmap(bitmap.get(), MaskColor);
 }
 
+void TImageList::Clear() {
+    ImageList_RemoveAll(FHandle.get());
+    FImages.clear();
+    FInList = 0;
+}
+
 IconHandle TImageList::GetIcon(int Index) const {
     if (Index < 0 || Index >= Count())
         return IconHandle();
-    return IconHandle(ImageList_GetIcon(FHandle.get(), Index, ILD_TRANSPARENT));
+    return IconHandle(ImageList_GetIcon(Handle(), Index, ILD_TRANSPARENT));
+}
+
+HICON TImageList::ResourceIcon(int Index) const {
+    return Index >= 0 && Index < Count() ? FImages[static_cast<size_t>(Index)].get() : nullptr;
 }
 
 void TImageList::Draw(HDC DC, int X, int Y, int Index, bool Enabled) const {
     if (Index < 0 || Index >= Count())
         return;
     if (Enabled) {
-        ImageList_Draw(FHandle.get(), Index, DC, X, Y, ILD_TRANSPARENT);
+        ImageList_Draw(Handle(), Index, DC, X, Y, ILD_TRANSPARENT);
     } else {
         IMAGELISTDRAWPARAMS p{};
         p.cbSize = sizeof(p);
-        p.himl = FHandle.get();
+        p.himl = Handle();
         p.i = Index;
         p.hdcDst = DC;
         p.x = X;

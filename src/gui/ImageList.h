@@ -11,6 +11,8 @@
 
 #include <commctrl.h>
 
+#include <vector>
+
 #include "gui/Classes.h"
 #include "base/Handles.h"
 
@@ -18,14 +20,18 @@
 // drawn transparent; bitmap itself is left as it is. Null when it cannot be made.
 ImageListHandle MaskedImage(HBITMAP Bitmap, int Width, int Height);
 
+// Icons loaded from resources are kept as they are and go into the system list only when it is
+// first wanted (drawing, Handle, GetIcon): a list whose icons are only handed to the shell never
+// pays for the copies.
 class TImageList : public TObject {
 public:
     TImageList(int Width = 16, int Height = 16);
 
-    HIMAGELIST Handle() const { return FHandle.get(); }
+    // The system list, holding every image added so far.
+    HIMAGELIST Handle() const;
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
-    int Count() const { return ImageList_GetImageCount(FHandle.get()); }
+    int Count() const { return static_cast<int>(FImages.size()); }
 
     // Each returns the index of the first image added, or -1 when nothing could be added.
     int AddIcon(HICON Icon);
@@ -35,14 +41,25 @@ public:
     // (CLR_NONE: opaque).
     int AddResourceBitmap(int ResourceId, COLORREF MaskColor = CLR_NONE);
     int AddBitmap(HBITMAP Bitmap, COLORREF MaskColor = CLR_NONE);
-    void Clear() { ImageList_RemoveAll(FHandle.get()); }
+    void Clear();
 
     // A new icon made from image index (null when out of range).
     IconHandle GetIcon(int Index) const;
+    // The icon image index was loaded from by AddResourceIcon, owned by the list and valid while
+    // it lives; null for other images and out of range.
+    HICON ResourceIcon(int Index) const;
     void Draw(HDC DC, int X, int Y, int Index, bool Enabled = true) const;
 
 private:
+    // Puts the kept icons not yet in the system list there.
+    void AddKeptIcons() const;
+    // Counts the images an addition put into the system list; returns Result.
+    int Added(int Result);
+
     ImageListHandle FHandle;
     int FWidth;
     int FHeight;
+    // One an image: the icon it was loaded from, or null.
+    std::vector<IconHandle> FImages;
+    mutable size_t FInList = 0; // the images already in the system list
 };

@@ -55,15 +55,19 @@ NOTIFYICONDATAA TJvTrayIcon::MakeData(UINT Flags) const {
     data.uFlags = Flags;
     data.uCallbackMessage = CallbackMessage;
     // Without an image the program's own icon stands in, so the icon never shows blank.
-    data.hIcon = FIcon ? FIcon.get() : LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
+    data.hIcon = FIcon ? FIcon : LoadIconA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(1));
     if (!data.hIcon)
         data.hIcon = LoadIconA(nullptr, IDI_APPLICATION);
     CopyText(data.szTip, sizeof(data.szTip), FHint);
     return data;
 }
 
+// An icon the list keeps goes to the shell as it is; other images are copied out of the list.
 void TJvTrayIcon::UpdateIcon() {
-    FIcon = FIcons ? FIcons->GetIcon(FIconIndex) : IconHandle();
+    FIcon = FIcons ? FIcons->ResourceIcon(FIconIndex) : nullptr;
+    FIconCopy = FIcon || !FIcons ? IconHandle() : FIcons->GetIcon(FIconIndex);
+    if (!FIcon)
+        FIcon = FIconCopy.get();
 }
 
 // Changes the icon; when the shell has lost it, it is added again.
@@ -114,10 +118,11 @@ void TJvTrayIcon::SetIconIndexAndHint(int Index, const std::string& Hint) {
 // The image is made for the shell only: while the icon is not shown, SetActive makes it.
 void TJvTrayIcon::IconChanged(UINT MoreFlags) {
     if (!FActive) {
-        FIcon.reset();
+        FIcon = nullptr;
+        FIconCopy.reset();
         return;
     }
-    IconHandle old = std::move(FIcon); // freed once the shell has the new one
+    IconHandle old = std::move(FIconCopy); // freed once the shell has the new one
     UpdateIcon();
     Modify(NIF_ICON | MoreFlags);
 }

@@ -117,7 +117,8 @@ private:
     bool FActive = false;
     TImageList* FIcons = nullptr;
     int FIconIndex = 0;
-    IconHandle FIcon;
+    HICON FIcon = nullptr;  // the image given to the shell
+    IconHandle FIconCopy;   // its owner, when it is a copy made from the list
     std::string FHint;
     TPopupMenu* FPopupMenu = nullptr;
     TTrayVisibility FVisibility = tvVisibleTaskBar | tvVisibleTaskList;

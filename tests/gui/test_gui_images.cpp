@@ -78,6 +78,40 @@ TEST(ImageList, IconsFromResourcesAndBackAsIcons) {
     EXPECT_EQ(icons.GetIcon(-1), nullptr);
 }
 
+// Icons kept from resources and bitmaps added between them keep their indices, whether the list
+// is drawn before, between or after the additions; a kept icon is handed out as it is.
+TEST(ImageList, KeptIconsAndBitmapsKeepTheirIndices) {
+    for (const bool drawnBetween : {false, true}) {
+        SCOPED_TRACE(drawnBetween ? "drawn between" : "drawn at the end");
+        TImageList images(16, 16);
+        EXPECT_EQ(images.AddResourceIcon(ProgramIcon), 0);
+        if (drawnBetween) {
+            TCanvas early;
+            images.Draw(early.dc(), 0, 0, 0);
+        }
+        EXPECT_EQ(images.AddResourceBitmap(StripBitmap, Magenta), 1);
+        EXPECT_EQ(images.AddResourceIcon(ProgramIcon), 4);
+        EXPECT_EQ(images.Count(), 5);
+        EXPECT_EQ(ImageList_GetImageCount(images.Handle()), 5);
+        TCanvas canvas;
+        for (int i = 1; i <= 3; ++i)
+            images.Draw(canvas.dc(), 16 * (i - 1), 0, i);
+        EXPECT_EQ(canvas.At(5, 5), RGB(255, 0, 0));
+        EXPECT_EQ(canvas.At(21, 5), RGB(0, 255, 0));
+        EXPECT_EQ(canvas.At(37, 5), RGB(0, 0, 255));
+        for (const int kept : {0, 4}) {
+            EXPECT_NE(images.ResourceIcon(kept), nullptr);
+            EXPECT_EQ(images.ResourceIcon(kept), images.ResourceIcon(kept)) << "no copy";
+            EXPECT_NE(images.GetIcon(kept), nullptr);
+        }
+        for (const int other : {-1, 1, 3, 5})
+            EXPECT_EQ(images.ResourceIcon(other), nullptr);
+        images.Clear();
+        EXPECT_EQ(images.Count(), 0);
+        EXPECT_EQ(images.AddResourceIcon(ProgramIcon), 0);
+    }
+}
+
 // What the list draws for an icon is what the icon draws, on any background.
 TEST(ImageList, AnIconDrawsAsTheIconItself) {
     for (const int size : {32, 16}) {

@@ -96,6 +96,22 @@ TEST_F(TrayTest, LostIconIsAddedAgainWhenAModifyFails) {
     EXPECT_STREQ(Calls[1].Data.szTip, "again");
 }
 
+// An icon the list keeps from its resources reaches the shell as it is, with no copy made;
+// an image the list holds only as bitmaps is copied out of it.
+TEST_F(TrayTest, TheShellGetsTheListsOwnIconWithoutACopy) {
+    TImageList kept{32, 32};
+    ASSERT_EQ(kept.AddResourceIcon(111), 0); // the armed image of the program's resources
+    Tray->SetIcons(&kept);
+    Tray->SetActive(true);
+    ASSERT_EQ(Calls.size(), 1u);
+    EXPECT_EQ(Calls[0].Data.hIcon, kept.ResourceIcon(0));
+    Tray->SetIcons(&Icons); // images given as icons of the caller's: copied out
+    ASSERT_EQ(Calls.size(), 2u);
+    EXPECT_NE(Calls[1].Data.hIcon, nullptr);
+    EXPECT_NE(Calls[1].Data.hIcon, kept.ResourceIcon(0));
+    Tray->SetActive(false);
+}
+
 TEST_F(TrayTest, TaskbarRecreationAddsTheIconAgain) {
     Tray->SetHint("Workstation will shutdown at 07:05");
     Tray->SetActive(true);
