@@ -192,9 +192,9 @@ void OpenWindows(const Options& o, const PROCESS_INFORMATION& pi) {
     if (!TimeOpening("TfrmOptions", "options_open_ms", pid, from))
         return;
 
-    // The tray menu: its icon's window is a top-level helper window of the process.
+    // The tray menu: its icon's window is a message-only helper window of the process.
     HWND tray = nullptr;
-    while ((tray = FindWindowExA(nullptr, tray, "TPUtilWindow", nullptr)) != nullptr) {
+    while ((tray = FindWindowExA(HWND_MESSAGE, tray, "TPUtilWindow", nullptr)) != nullptr) {
         DWORD owner = 0;
         GetWindowThreadProcessId(tray, &owner);
         if (owner == pid)

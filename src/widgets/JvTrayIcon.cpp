@@ -28,7 +28,8 @@ void CopyText(char* Target, size_t Size, const std::string& Text) {
 TJvTrayIcon::TJvTrayIcon()
     : FWindow([this](UINT Msg, WPARAM WParam, LPARAM LParam,
                      LRESULT& Result) { return HandleMessage(Msg, WParam, LParam, Result); },
-              true), // top-level: the taskbar's re-creation is broadcast to top-level windows only
+              false), // message-only: a top-level window would cost the start a window of the
+                      // display's; the taskbar's re-creation reaches the main form, watched below
       FTaskbarCreated(RegisterWindowMessageA("TaskbarCreated")) {}
 
 TJvTrayIcon::~TJvTrayIcon() {
@@ -89,7 +90,7 @@ void TJvTrayIcon::SetActive(bool Value) {
         NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
         Notify(NIM_ADD, data);
         FActive = true;
-        WatchMainForm((FVisibility & tvAutoHide) != 0);
+        WatchMainForm(true);
     } else {
         HideBalloon();
         WatchMainForm(false);
@@ -134,8 +135,6 @@ void TJvTrayIcon::SetHint(const std::string& Value) {
 
 void TJvTrayIcon::SetVisibility(TTrayVisibility Value) {
     FVisibility = Value;
-    if (FActive)
-        WatchMainForm((FVisibility & tvAutoHide) != 0);
 }
 
 void TJvTrayIcon::BalloonHint(const std::string& Title, const std::string& Text, TBalloonType Type,
@@ -234,16 +233,25 @@ void TJvTrayIcon::WatchMainForm(bool Watch) {
     }
 }
 
-// Minimising the main form hides the application (tvAutoHide).
+// The shell broadcasts its taskbar's re-creation to top-level windows: the main form hears it
+// for the icon. Minimising the main form hides the application (tvAutoHide).
 LRESULT CALLBACK TJvTrayIcon::MainFormProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
                                            UINT_PTR, DWORD_PTR Data) {
     const LRESULT result = DefSubclassProc(Wnd, Msg, WParam, LParam);
-    if (Msg == WM_SIZE && WParam == SIZE_MINIMIZED) {
-        auto* self = reinterpret_cast<TJvTrayIcon*>(Data);
-        if (self->FVisibility & tvAutoHide)
-            self->HideApplication();
-    }
+    auto* self = reinterpret_cast<TJvTrayIcon*>(Data);
+    if (Msg == self->FTaskbarCreated && self->FTaskbarCreated != 0)
+        self->AddAgain();
+    else if (Msg == WM_SIZE && WParam == SIZE_MINIMIZED && (self->FVisibility & tvAutoHide))
+        self->HideApplication();
     return result;
+}
+
+// A new shell knows nothing of the icon: it is added again.
+void TJvTrayIcon::AddAgain() {
+    if (!FActive)
+        return;
+    NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    Notify(NIM_ADD, data);
 }
 
 void TJvTrayIcon::IconMessage(UINT MouseMessage) {
@@ -293,11 +301,7 @@ bool TJvTrayIcon::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT&
         return true;
     }
     if (Msg == FTaskbarCreated && FTaskbarCreated != 0) {
-        // A new shell knows nothing of the icon: add it again.
-        if (FActive) {
-            NOTIFYICONDATAA data = MakeData(NIF_MESSAGE | NIF_ICON | NIF_TIP);
-            Notify(NIM_ADD, data);
-        }
+        AddAgain();
         Result = 0;
         return true;
     }

@@ -16,8 +16,9 @@
 // menu's default item and then, with tvRestoreDbClick, shows the application if it is hidden;
 // a single left click does nothing unless tvRestoreClick / tvMinimizeClick ask for it.
 //
-// The icon is put back when the shell's taskbar is re-created ("TaskbarCreated"), and when
-// changing it finds it gone. Every call to the shell goes through a function tests can replace.
+// The icon is put back when the shell's taskbar is re-created ("TaskbarCreated", which the main
+// form hears while the icon is active), and when changing it finds it gone. Every call to the shell
+// goes through a function tests can replace.
 #include <windows.h>
 
 #include <shellapi.h>
@@ -108,6 +109,7 @@ private:
     void IconChanged(UINT MoreFlags);
     void Modify(UINT Flags);
     void WatchMainForm(bool Watch);
+    void AddAgain();
     static LRESULT CALLBACK MainFormProc(HWND Wnd, UINT Msg, WPARAM WParam, LPARAM LParam,
                                          UINT_PTR Id, DWORD_PTR Data);
 
@@ -117,8 +119,8 @@ private:
     bool FActive = false;
     TImageList* FIcons = nullptr;
     int FIconIndex = 0;
-    HICON FIcon = nullptr;  // the image given to the shell
-    IconHandle FIconCopy;   // its owner, when it is a copy made from the list
+    HICON FIcon = nullptr; // the image given to the shell
+    IconHandle FIconCopy;  // its owner, when it is a copy made from the list
     std::string FHint;
     TPopupMenu* FPopupMenu = nullptr;
     TTrayVisibility FVisibility = tvVisibleTaskBar | tvVisibleTaskList;

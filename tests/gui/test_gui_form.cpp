@@ -568,12 +568,9 @@ TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
         TSizeCountingPanel& Panel;
         RECT Bounds; // left, top, right, bottom in the parent
     } rows[] = {
-        {"outer", dlg->outer, {0, 0, 491, 271}},
-        {"top", dlg->top, {5, 5, 486, 62}},
-        {"bottom", dlg->bottom, {5, 225, 486, 266}},
-        {"left", dlg->left, {5, 62, 73, 225}},
-        {"right", dlg->right, {456, 62, 486, 225}},
-        {"client", dlg->client, {73, 62, 456, 225}},
+        {"outer", dlg->outer, {0, 0, 491, 271}},     {"top", dlg->top, {5, 5, 486, 62}},
+        {"bottom", dlg->bottom, {5, 225, 486, 266}}, {"left", dlg->left, {5, 62, 73, 225}},
+        {"right", dlg->right, {456, 62, 486, 225}},  {"client", dlg->client, {73, 62, 456, 225}},
         {"inner", dlg->inner, {0, 0, 383, 163}},
     };
     for (const auto& r : rows) {
