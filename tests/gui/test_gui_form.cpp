@@ -56,19 +56,22 @@ public:
     TButton btnOk{&pnlButtons};
 };
 
-// A button that counts the fonts it is sent.
-class TFontCountingButton : public TButton {
+// A control that counts the messages Msg its window is sent.
+template <class Base, UINT Msg> class TCounting : public Base {
 public:
-    using TButton::TButton;
-    int FontMessages = 0;
+    using Base::Base;
+    int Count = 0;
 
 protected:
     LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_SETFONT)
-            ++FontMessages;
-        return TButton::WndProc(msg, wParam, lParam);
+        if (msg == Msg)
+            ++Count;
+        return Base::WndProc(msg, wParam, lParam);
     }
 };
+using TFontCountingButton = TCounting<TButton, WM_SETFONT>;
+using TFocusCountingButton = TCounting<TButton, WM_SETFOCUS>;
+using TSizeCountingPanel = TCounting<TPanel, WM_SIZE>;
 
 // A form whose windows are made on first use: what needs no window in the constructor, the
 // layout once the windows exist.
@@ -94,34 +97,6 @@ protected:
         pnlMain.SetAlign(alClient);
         btnOk.SetBounds(8, 8, 73, 21);
         btnOk.SetCaption("Ok");
-    }
-};
-
-// A button that counts the times it takes the focus.
-class TFocusCountingButton : public TButton {
-public:
-    using TButton::TButton;
-    int Focused = 0;
-
-protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_SETFOCUS)
-            ++Focused;
-        return TButton::WndProc(msg, wParam, lParam);
-    }
-};
-
-// A panel that counts the sizes its window is given.
-class TSizeCountingPanel : public TPanel {
-public:
-    using TPanel::TPanel;
-    int Sizes = 0;
-
-protected:
-    LRESULT WndProc(UINT msg, WPARAM wParam, LPARAM lParam) override {
-        if (msg == WM_SIZE)
-            ++Sizes;
-        return TPanel::WndProc(msg, wParam, lParam);
     }
 };
 
@@ -579,7 +554,7 @@ TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
         EXPECT_EQ(r.Panel.Top(), r.Bounds.top);
         EXPECT_EQ(r.Panel.Width(), r.Bounds.right - r.Bounds.left);
         EXPECT_EQ(r.Panel.Height(), r.Bounds.bottom - r.Bounds.top);
-        EXPECT_EQ(r.Panel.Sizes, 1) << "sized when made, not moved there afterwards";
+        EXPECT_EQ(r.Panel.Count, 1) << "sized when made, not moved there afterwards";
     }
     EXPECT_FALSE(dlg->hidden.Visible());
 }
@@ -610,8 +585,8 @@ TEST_F(GuiTest, AFormTakesTheFocusAfterItsOnActivateAndOnlyWhileActive) {
         dlg->Show();
         pump::For(100);
         EXPECT_TRUE(activated);
-        EXPECT_EQ(dlg->btnCancel.Focused, r.CancelFocused);
-        EXPECT_EQ(dlg->btnOk.Focused, r.OkFocused);
+        EXPECT_EQ(dlg->btnCancel.Count, r.CancelFocused);
+        EXPECT_EQ(dlg->btnOk.Count, r.OkFocused);
         dlg->Hide();
     }
 }
@@ -878,7 +853,7 @@ TEST_F(GuiTest, WindowsAreMadeOnceInCreationOrderAndTakeTheFontOnce) {
     EXPECT_EQ(ChildWindows(dlg->Handle()),
               (std::vector<HWND>{dlg->pnlMain.Handle(), dlg->lblText.Handle()}));
     EXPECT_EQ(ChildWindows(dlg->pnlMain.Handle()), std::vector<HWND>{dlg->btnOk.Handle()});
-    EXPECT_EQ(dlg->btnOk.FontMessages, 1) << "the font goes with the window, once";
+    EXPECT_EQ(dlg->btnOk.Count, 1) << "the font goes with the window, once";
     EXPECT_EQ(reinterpret_cast<HFONT>(dlg->btnOk.Perform(WM_GETFONT)), dlg->btnOk.Font().Handle());
     EXPECT_EQ(dlg->btnOk.Caption(), "Ok");
     EXPECT_EQ(TControl::FromHandle(dlg->btnOk.Handle()), &dlg->btnOk);
