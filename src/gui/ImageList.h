@@ -45,8 +45,8 @@ public:
 
     // A new icon made from image index (null when out of range).
     IconHandle GetIcon(int Index) const;
-    // The icon image index was loaded from by AddResourceIcon, owned by the list and valid while
-    // it lives; null for other images and out of range.
+    // The icon image index was loaded from by AddResourceIcon, owned by the list: valid while it
+    // lives and until Clear. Null for other images and out of range.
     HICON ResourceIcon(int Index) const;
     void Draw(HDC DC, int X, int Y, int Index, bool Enabled = true) const;
 
