@@ -601,6 +601,16 @@ void TControl::Realign() {
     if (!FHandle || FRealigning)
         return;
     FRealigning = true;
+    auto placed = [this](const TControl* c) {
+        return c->FHandle || (FCreating && c->FPendingVisible != 0);
+    };
+    // A size left to the window class is known only once the window is made: until then the
+    // children not made yet keep their bounds, and are moved when all are made.
+    const bool sizesKnown = std::none_of(FControls.begin(), FControls.end(), [&](TControl* c) {
+        return !c->FHandle && placed(c) &&
+               (((c->FAlign == alTop || c->FAlign == alBottom) && c->FHeight < 0) ||
+                ((c->FAlign == alLeft || c->FAlign == alRight) && c->FWidth < 0));
+    });
     RECT r = ClientRect();
     AdjustClientRect(r);
     for (TAlign pass : {alTop, alBottom, alLeft, alRight, alClient}) {
@@ -608,10 +618,10 @@ void TControl::Realign() {
             if (c->FAlign != pass)
                 continue;
             const bool made = c->FHandle != nullptr;
-            if (made ? !c->Visible() : !FCreating || c->FPendingVisible == 0)
+            if (made ? !c->Visible() : !placed(c) || !sizesKnown)
                 continue;
-            const int height = made ? c->Height() : std::max(c->FHeight, 0);
-            const int width = made ? c->Width() : std::max(c->FWidth, 0);
+            const int height = made ? c->Height() : c->FHeight;
+            const int width = made ? c->Width() : c->FWidth;
             int x = r.left, y = r.top, w = r.right - r.left, h = r.bottom - r.top;
             switch (pass) {
             case alTop:

@@ -557,6 +557,18 @@ TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
         EXPECT_EQ(r.Panel.Count, 1) << "sized when made, not moved there afterwards";
     }
     EXPECT_FALSE(dlg->hidden.Visible());
+
+    // A height left to the panel's class is known once it is made: its sibling still follows it.
+    TForm* plain = nullptr;
+    Application().CreateForm(plain);
+    plain->SetClientSize(300, 200);
+    TPanel unsized(plain), below(plain);
+    unsized.SetAlign(alTop);
+    below.SetAlign(alClient);
+    plain->Show();
+    EXPECT_EQ(unsized.Height(), 41) << "the panel class's own height";
+    EXPECT_EQ(below.Top(), 41);
+    EXPECT_EQ(below.Height(), 200 - 41);
 }
 
 // The focus goes into a form once its OnActivate has run, and only while the form is still the
