@@ -4,9 +4,10 @@
 # tray program of its kind costs (BaselineTray) and that program in Sundown's shape
 # (BaselineShape), all built in release, under a Wine prefix and Xvfb of the benchmark's own.
 #
-# The programs run in rounds: each round runs all four, one after the other, the order rotated
-# from round to round so that none always goes first. Each run gives start-up until hidden in the
-# tray, working set and private bytes once settled and CPU used until then; the first rounds
+# The programs run in rounds: each round runs all four, one after the other, in an order that
+# changes from round to round so that each program comes first, and after each of the others,
+# equally often. Each run gives start-up until hidden in the tray, working set and private bytes
+# once settled and CPU used until then; the first rounds
 # (--idle-rounds) also measure CPU over an idle period and, for Sundown, the first opening of its
 # options and countdown windows. Sundown's figure in a round is divided by each baseline's in the
 # same round; a ratio is the median of these per-round ratios, with its 95 % interval
@@ -71,6 +72,11 @@ if [ $self_check -eq 1 ]; then
     exe[subject]=${exe[window]} class[subject]=${class[window]} subject_name="BaselineWindow (self-check)"
 fi
 labels=(window subject bare shape)
+# The orders of the rounds, in turn: each program comes in each place, and right after each of
+# the others, once in four rounds, so that what the ending of one program leaves to the machine
+# falls on each of the others alike; a plain rotation would always put Sundown after the same
+# baseline.
+orders=("0 1 3 2" "1 2 0 3" "2 3 1 0" "3 0 2 1")
 for label in "${labels[@]}"; do
     [ -f "${exe[$label]}" ] || { echo "Missing ${exe[$label]}: nothing to measure" >&2; exit 1; }
 done
@@ -222,14 +228,14 @@ measure() {
     return 0
 }
 
-echo "Measuring $subject_name: $rounds rounds of the four programs in rotated order, ${settle} s" \
+echo "Measuring $subject_name: $rounds rounds of the four programs in changing order, ${settle} s" \
     "settle; idle CPU over ${idle} s and the windows' first opening in the first $idle_rounds rounds"
 failed=0
 for round in $(seq "$rounds"); do
     full=0
     [ "$round" -le "$idle_rounds" ] && full=1
-    shift_by=$(((round - 1) % ${#labels[@]}))
-    order=("${labels[@]:shift_by}" "${labels[@]:0:shift_by}")
+    order=()
+    for i in ${orders[(round - 1) % ${#orders[@]}]}; do order+=("${labels[i]}"); done
     line="round $round:"
     for label in "${order[@]}"; do
         # A run that gave nothing is tried once more; a round may still lack a program.
@@ -313,7 +319,7 @@ idle_note="Idle CPU and the windows' first opening are from the first $idle_roun
 table=$out_dir/table.md
 {
     echo "At $commit, $wine_version and Xvfb, \`$command_line\` ($(date -u +%Y-%m-%d)): $rounds rounds," \
-        "each running the four programs in turn, the order rotated from round to round. Each" \
+        "each running the four programs in turn, each first and after each other equally often. Each" \
         "figure is the median with the 25th to 75th percentile; each ratio is the median of" \
         "$subject_name's figure over the baseline's in the same round, with its 95 % bootstrap" \
         "interval. $idle_note"
