@@ -300,11 +300,6 @@ bool TJvTrayIcon::HandleMessage(UINT Msg, WPARAM WParam, LPARAM LParam, LRESULT&
         Result = 0;
         return true;
     }
-    if (Msg == FTaskbarCreated && FTaskbarCreated != 0) {
-        AddAgain();
-        Result = 0;
-        return true;
-    }
     if (Msg == WM_TIMER && WParam == BalloonTimer) {
         HideBalloon();
         Result = 0;
