@@ -260,8 +260,11 @@ void TControl::CreateHandle(const char* ClassName, DWORD Style, DWORD ExStyle, i
                      FParent == nullptr && !(ExStyle & WS_EX_DLGMODALFRAME));
     HWND parent = FParent ? FParent->Handle() : ParentOrOwner;
     UseStoredBounds(Left, Top, Width, Height);
+    // A child's identifier comes with the window: set afterwards, it is one more call to the
+    // window server.
+    const auto id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(FParent ? ControlId() : 0));
     CreateWindowExA(ExStyle, ClassName, FCaption.c_str(), Style, Left, Top, Width, Height, parent,
-                    nullptr, GetModuleHandleA(nullptr), this);
+                    id, GetModuleHandleA(nullptr), this);
     if (!FHandle)
         throw Exception(
             Format("Error creating window of class %s (error %lu)", ClassName, GetLastError()));
@@ -321,8 +324,6 @@ LRESULT CALLBACK TControl::StaticWndProc(HWND Wnd, UINT Msg, WPARAM WParam, LPAR
         if (self) {
             self->FHandle = Wnd;
             SetWindowLongPtrA(Wnd, ControlSlot, reinterpret_cast<LONG_PTR>(self));
-            if (self->FParent)
-                SetWindowLongPtrA(Wnd, GWLP_ID, self->ControlId());
         }
     }
     auto* self = reinterpret_cast<TControl*>(GetWindowLongPtrA(Wnd, ControlSlot));
@@ -571,6 +572,12 @@ void TControl::SetBounds(int Left, int Top, int Width, int Height) {
         FHeight = std::max(Height, 0);
         return;
     }
+    // Under Wine even a call that changes nothing costs a trip to the window server and the
+    // display: a window already there is left alone.
+    const RECT now = WindowRectInParent(FHandle);
+    if (now.left == Left && now.top == Top && now.right - now.left == std::max(Width, 0) &&
+        now.bottom - now.top == std::max(Height, 0))
+        return;
     SetWindowPos(FHandle, nullptr, Left, Top, std::max(Width, 0), std::max(Height, 0),
                  SWP_NOZORDER | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone)

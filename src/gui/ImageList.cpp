@@ -30,12 +30,7 @@ ImageListHandle MaskedImage(HBITMAP Bitmap, int Width, int Height) {
     return list;
 }
 
-TImageList::TImageList(int Width, int Height)
-    : FHandle(ImageList_Create(Width, Height, ILC_COLOR32 | ILC_MASK, 4, 4)), FWidth(Width),
-      FHeight(Height) {
-    if (!FHandle)
-        throw Exception(Format("Error creating an image list of %dx%d", Width, Height));
-}
+TImageList::TImageList(int Width, int Height) : FWidth(Width), FHeight(Height) {}
 
 namespace {
 
@@ -56,13 +51,18 @@ int AddIconTo(HIMAGELIST List, int Width, int Height, HICON Icon) {
 } // namespace
 
 HIMAGELIST TImageList::Handle() const {
+    if (!FHandle) {
+        FHandle.reset(ImageList_Create(FWidth, FHeight, ILC_COLOR32 | ILC_MASK, 4, 4));
+        if (!FHandle)
+            throw Exception(Format("Error creating an image list of %dx%d", FWidth, FHeight));
+    }
     AddKeptIcons();
     return FHandle.get();
 }
 
 void TImageList::AddKeptIcons() const {
     for (; FInList < FImages.size(); ++FInList)
-        if (AddIconTo(FHandle.get(), FWidth, FHeight, FImages[FInList].get()) < 0)
+        if (AddIconTo(FHandle.get(), FWidth, FHeight, ResourceIcon(static_cast<int>(FInList))) < 0)
             // A blank image keeps the indices of those after it.
             ImageList_SetImageCount(FHandle.get(), static_cast<UINT>(FInList + 1));
 }
@@ -80,12 +80,9 @@ int TImageList::AddIcon(HICON Icon) {
 }
 
 int TImageList::AddResourceIcon(int ResourceId) {
-    auto* icon =
-        static_cast<HICON>(LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceId),
-                                      IMAGE_ICON, FWidth, FHeight, LR_DEFAULTCOLOR));
-    if (!icon)
+    if (!FindResourceA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ResourceId), RT_GROUP_ICON))
         return -1;
-    FImages.emplace_back(icon);
+    FImages.push_back(TImage{ResourceId, IconHandle()});
     return Count() - 1;
 }
 
@@ -106,7 +103,8 @@ int TImageList::AddResourceBitmap(int ResourceId, COLORREF MaskColor) {
 }
 
 void TImageList::Clear() {
-    ImageList_RemoveAll(FHandle.get());
+    if (FHandle)
+        ImageList_RemoveAll(FHandle.get());
     FImages.clear();
     FInList = 0;
 }
@@ -118,7 +116,17 @@ IconHandle TImageList::GetIcon(int Index) const {
 }
 
 HICON TImageList::ResourceIcon(int Index) const {
-    return Index >= 0 && Index < Count() ? FImages[static_cast<size_t>(Index)].get() : nullptr;
+    if (Index < 0 || Index >= Count())
+        return nullptr;
+    TImage& image = FImages[static_cast<size_t>(Index)];
+    if (!image.Icon && image.ResourceId != 0) {
+        image.Icon.reset(static_cast<HICON>(
+            LoadImageA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(image.ResourceId), IMAGE_ICON,
+                       FWidth, FHeight, LR_DEFAULTCOLOR)));
+        if (!image.Icon)
+            image.ResourceId = 0; // not tried again
+    }
+    return image.Icon.get();
 }
 
 void TImageList::Draw(HDC DC, int X, int Y, int Index, bool Enabled) const {

@@ -20,15 +20,17 @@
 // drawn transparent; bitmap itself is left as it is. Null when it cannot be made.
 ImageListHandle MaskedImage(HBITMAP Bitmap, int Width, int Height);
 
-// Icons loaded from resources are kept as they are and go into the system list only when it is
-// first wanted (drawing, Handle, GetIcon): a list whose icons are only handed to the shell never
-// pays for the copies.
+// The system list is made when first wanted (drawing, Handle, GetIcon, an added bitmap). An icon
+// resource is loaded when first wanted (ResourceIcon, or the system list) and kept as it is: a
+// list whose icons are only handed to the shell never pays for the copies, nor for the icons it
+// never shows.
 class TImageList : public TObject {
 public:
     TImageList(int Width = 16, int Height = 16);
 
     // The system list, holding every image added so far.
     HIMAGELIST Handle() const;
+    bool HandleAllocated() const { return static_cast<bool>(FHandle); }
     int Width() const { return FWidth; }
     int Height() const { return FHeight; }
     int Count() const { return static_cast<int>(FImages.size()); }
@@ -46,7 +48,7 @@ public:
     // A new icon made from image index (null when out of range).
     IconHandle GetIcon(int Index) const;
     // The icon image index was loaded from by AddResourceIcon, owned by the list: valid while it
-    // lives and until Clear. Null for other images and out of range.
+    // lives and until Clear. Null for other images, out of range, or when it cannot be loaded.
     HICON ResourceIcon(int Index) const;
     void Draw(HDC DC, int X, int Y, int Index, bool Enabled = true) const;
 
@@ -56,10 +58,16 @@ private:
     // Counts the images an addition put into the system list; returns Result.
     int Added(int Result);
 
-    ImageListHandle FHandle;
+    // One an image: the icon resource it comes from (0: none, or it could not be loaded) and the
+    // icon once loaded.
+    struct TImage {
+        int ResourceId = 0;
+        IconHandle Icon;
+    };
+
+    mutable ImageListHandle FHandle;
     int FWidth;
     int FHeight;
-    // One an image: the icon it was loaded from, or null.
-    std::vector<IconHandle> FImages;
+    mutable std::vector<TImage> FImages;
     mutable size_t FInList = 0; // the images already in the system list
 };

@@ -1,6 +1,7 @@
 // Forms, the modal loop, the default error box and dialog keys, on real windows.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <new>
 #include <memory>
@@ -555,6 +556,10 @@ TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
         EXPECT_EQ(r.Panel.Width(), r.Bounds.right - r.Bounds.left);
         EXPECT_EQ(r.Panel.Height(), r.Bounds.bottom - r.Bounds.top);
         EXPECT_EQ(r.Panel.Count, 1) << "sized when made, not moved there afterwards";
+        const auto& siblings = r.Panel.Parent()->Controls();
+        EXPECT_EQ(GetDlgCtrlID(r.Panel.Handle()),
+                  101 + std::find(siblings.begin(), siblings.end(), &r.Panel) - siblings.begin())
+            << "its identifier is its place among its siblings";
     }
     EXPECT_FALSE(dlg->hidden.Visible());
 
@@ -569,6 +574,18 @@ TEST_F(GuiTest, ControlsAreMadeWhereTheirAlignmentPutsThem) {
     EXPECT_EQ(unsized.Height(), 41) << "the panel class's own height";
     EXPECT_EQ(below.Top(), 41);
     EXPECT_EQ(below.Height(), 200 - 41);
+
+    // Bounds set where the window already stands cost the window system nothing.
+    TCounting<TPanel, WM_WINDOWPOSCHANGING> placed(plain);
+    placed.SetBounds(10, 20, 30, 40);
+    placed.Handle();
+    for (const RECT& r : {RECT{10, 20, 30, 40}, RECT{11, 20, 30, 40}, RECT{11, 20, 30, 41}}) {
+        const int before = placed.Count;
+        placed.SetBounds(r.left, r.top, r.right, r.bottom);
+        EXPECT_EQ(placed.Count - before, r.left == 10 ? 0 : 1) << r.left << "," << r.bottom;
+        EXPECT_EQ(placed.Left(), r.left);
+        EXPECT_EQ(placed.Height(), r.bottom);
+    }
 }
 
 // The focus goes into a form once its OnActivate has run, and only while the form is still the

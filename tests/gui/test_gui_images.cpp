@@ -79,12 +79,15 @@ TEST(ImageList, IconsFromResourcesAndBackAsIcons) {
 }
 
 // Icons kept from resources and bitmaps added between them keep their indices, whether the list
-// is drawn before, between or after the additions; a kept icon is handed out as it is.
+// is drawn before, between or after the additions; a kept icon is handed out as it is, without a
+// system list.
 TEST(ImageList, KeptIconsAndBitmapsKeepTheirIndices) {
     for (const bool drawnBetween : {false, true}) {
         SCOPED_TRACE(drawnBetween ? "drawn between" : "drawn at the end");
         TImageList images(16, 16);
         EXPECT_EQ(images.AddResourceIcon(ProgramIcon), 0);
+        EXPECT_NE(images.ResourceIcon(0), nullptr);
+        EXPECT_FALSE(images.HandleAllocated()) << "an icon handed out needs no system list";
         if (drawnBetween) {
             TCanvas early;
             images.Draw(early.dc(), 0, 0, 0);

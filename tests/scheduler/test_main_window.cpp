@@ -448,6 +448,9 @@ TEST_F(MainWindowTest, WinsockAndTheMenuPicturesWaitForTheirFirstUse) {
     Start();
     EXPECT_EQ(GetModuleHandleA("ws2_32.dll"), nullptr);
     EXPECT_EQ(frmSundown->ImageListMain.Count(), 0);
+    EXPECT_FALSE(frmSundown->ImageListMain.HandleAllocated());
+    EXPECT_FALSE(frmSundown->ImageListTrayIcon.HandleAllocated()) << "the shell takes the icon";
+    EXPECT_FALSE(frmAbout->ImageListAbout.HandleAllocated());
     int opened = 0;
     TTimer closer;
     closer.SetInterval(50);
