@@ -36,10 +36,12 @@ void TApplication::AddForm(std::unique_ptr<TForm> Form) {
     FForms.push_back(std::move(Form));
 }
 
+// The main form's window comes with it, once OnCreate has run: made where OnCreate put it, not
+// moved there afterwards.
 void TApplication::FinishCreate(TForm* Form) {
+    Form->DoCreate();
     if (Form == FMainForm)
         Form->Handle();
-    Form->DoCreate();
 }
 
 void TApplication::DestroyForms() {

@@ -59,9 +59,9 @@ public:
     TForm* MainForm() const { return FMainForm; }
 
     // Creates a form of type T (hidden), stores it in reference, keeps it until DestroyForms and
-    // runs its OnCreate. The first form created becomes the main form; its window is made at
-    // once (a second copy of the program finds the running one by it), the others' when first
-    // needed.
+    // runs its OnCreate. The first form created becomes the main form; its window is made right
+    // after its OnCreate, where OnCreate put it (a second copy of the program finds the running
+    // one by it), the others' when first needed.
     template <class T, class... Args> T* CreateForm(T*& Reference, Args&&... Arguments) {
         auto form = std::make_unique<T>(std::forward<Args>(Arguments)...);
         Reference = form.get();

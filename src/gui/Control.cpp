@@ -526,13 +526,19 @@ int TControl::Left() const {
 int TControl::Top() const {
     return Handle() ? WindowRectInParent(FHandle).top : FTop;
 }
+// A form's size set on the object is the size its window is made with: asking it makes no
+// window (an aligned control's size is its parent's to give).
 int TControl::Width() const {
+    if (!FHandle && !FParent && FWidth >= 0)
+        return FWidth;
     if (!Handle())
         return std::max(FWidth, 0);
     const RECT r = WindowRectInParent(FHandle);
     return r.right - r.left;
 }
 int TControl::Height() const {
+    if (!FHandle && !FParent && FHeight >= 0)
+        return FHeight;
     if (!Handle())
         return std::max(FHeight, 0);
     const RECT r = WindowRectInParent(FHandle);

@@ -16,8 +16,8 @@
 //   Application().CreateForm(frmOptions);        // no window yet; runs OnCreate
 //
 // The form's window and its controls' are made when the form first shows or a window of it is
-// first read (Handle, a size...), never by a setter; see TControl. A form owned by the main
-// form makes no window once the main form's window has gone.
+// first read (Handle, a size the object does not hold...), never by a setter; see TControl. A form
+// owned by the main form makes no window once the main form's window has gone.
 //
 // Closing: Close() asks OnCloseQuery, then OnClose (default action caHide). Closing the main form
 // terminates the application; closing a modal form (close box, Alt+F4, Close()) ends its modal

@@ -45,8 +45,8 @@ int64_t WarningBalloonTime(int Seconds) {
     return std::min<int64_t>(static_cast<int64_t>(Seconds) * 1000, INT_MAX);
 }
 
-// The main window is made right after this, before FormCreate (a second copy finds it by its
-// class), with everything set here.
+// The main window is made right after FormCreate (a second copy finds it by its class), with
+// everything set here and where FormCreate places it.
 TfrmSundown::TfrmSundown() : TForm("TfrmSundown") {
     SetBorderStyle(bsNone);
     SetCaption("Sundown");

@@ -765,6 +765,31 @@ TEST_F(GuiTest, OnCreateAndOnDestroyRunOnceAndErrorsAreShown) {
     EXPECT_EQ(FindWindowA("TCounting", nullptr), nullptr);
 }
 
+// The main form's window is made where its OnCreate places it: no move after it is made.
+TEST_F(GuiTest, TheMainFormIsMadeWhereItsOnCreatePlacesIt) {
+    struct TPlaced : TCounting<TForm, WM_WINDOWPOSCHANGING> {
+        TPlaced() : TCounting("TPlaced") {
+            SetBorderStyle(bsNone);
+            SetClientSize(200, 100);
+            OnCreate = [this](TObject*) {
+                SetBounds(300 - Width(), 400 - Height(), Width(), Height());
+                MadeBeforeOnCreate = HandleAllocated();
+            };
+        }
+        bool MadeBeforeOnCreate = true;
+    };
+    TPlaced* main = nullptr;
+    Application().CreateForm(main);
+    EXPECT_FALSE(main->MadeBeforeOnCreate);
+    ASSERT_TRUE(main->HandleAllocated());
+    RECT r{};
+    GetWindowRect(main->Handle(), &r);
+    EXPECT_EQ(r.left, 100);
+    EXPECT_EQ(r.top, 300);
+    EXPECT_EQ(r.right - r.left, 200);
+    EXPECT_EQ(main->Count, 0) << "made there, not moved there";
+}
+
 TEST_F(GuiTest, DialogsAreOwnedByTheMainFormAndRunWhileItIsHidden) {
     TForm* main = nullptr;
     TDialog* dlg = nullptr;
