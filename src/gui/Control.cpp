@@ -24,6 +24,17 @@ RECT WindowRectInParent(HWND Wnd) {
     return r;
 }
 
+// Moves the window unless it stands there already: under Wine even a move that changes nothing
+// costs a trip to the window server and the display. True when it moved.
+bool MoveWindowTo(HWND Wnd, int Left, int Top, int Width, int Height) {
+    const RECT now = WindowRectInParent(Wnd);
+    if (now.left == Left && now.top == Top && now.right - now.left == Width &&
+        now.bottom - now.top == Height)
+        return false;
+    SetWindowPos(Wnd, nullptr, Left, Top, Width, Height, SWP_NOZORDER | SWP_NOACTIVATE);
+    return true;
+}
+
 // The cursor, and the program's icon with its small version given (so the system makes no copy
 // of its own), loaded once for every class; only top-level windows show an icon, and not those
 // with a dialog frame, whose title bar holds the close box only (Wine would draw a class icon
@@ -578,14 +589,8 @@ void TControl::SetBounds(int Left, int Top, int Width, int Height) {
         FHeight = std::max(Height, 0);
         return;
     }
-    // Under Wine even a call that changes nothing costs a trip to the window server and the
-    // display: a window already there is left alone.
-    const RECT now = WindowRectInParent(FHandle);
-    if (now.left == Left && now.top == Top && now.right - now.left == std::max(Width, 0) &&
-        now.bottom - now.top == std::max(Height, 0))
+    if (!MoveWindowTo(FHandle, Left, Top, std::max(Width, 0), std::max(Height, 0)))
         return;
-    SetWindowPos(FHandle, nullptr, Left, Top, std::max(Width, 0), std::max(Height, 0),
-                 SWP_NOZORDER | SWP_NOACTIVATE);
     if (FParent && FAlign != alNone)
         FParent->Realign();
 }
@@ -667,10 +672,7 @@ void TControl::Realign() {
                 c->FHeight = h;
                 continue;
             }
-            const RECT now = WindowRectInParent(c->FHandle);
-            if (now.left != x || now.top != y || now.right - now.left != w ||
-                now.bottom - now.top != h)
-                SetWindowPos(c->FHandle, nullptr, x, y, w, h, SWP_NOZORDER | SWP_NOACTIVATE);
+            MoveWindowTo(c->FHandle, x, y, w, h);
         }
     }
     FRealigning = false;
